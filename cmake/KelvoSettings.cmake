@@ -1,0 +1,20 @@
+# One interface target carries the compile settings of every target.
+add_library(kelvo_settings INTERFACE)
+target_compile_features(kelvo_settings INTERFACE cxx_std_20)
+set_target_properties(kelvo_settings PROPERTIES INTERFACE_CXX_EXTENSIONS OFF)
+target_compile_options(kelvo_settings INTERFACE
+  -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor)
+target_compile_definitions(kelvo_settings INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT)
+if(KELVO_SANITIZE)
+  target_compile_options(kelvo_settings INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kelvo_settings INTERFACE -fsanitize=address,undefined)
+  target_compile_definitions(kelvo_settings INTERFACE _GLIBCXX_ASSERTIONS)
+endif()
+
+# Collects the sources of one layer folder.
+function(kelvo_sources out dir)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// The user-interface port: the core speaks to the user only through these functions, which forward
+// to one installed handler (the Qt message boxes, the console of kelvo-cli, or a scripted test handler).
+
+enum class TMessageKind {
+    Warning,     // warning box with OK
+    Information, // information box with OK
+    Message,     // plain message box with OK
+    ErrorBox,    // error box with a single Cancel button
+    Error        // the standard error display
+};
+
+enum class TQuestionKind {
+    YesNo,    // confirmation with Yes and No
+    YesCancel // confirmation with Yes and Cancel
+};
+
+class TProgressWindow {
+public:
+    virtual ~TProgressWindow() = default;
+    virtual void Start() = 0;
+    virtual void Step() = 0;
+};
+
+class TUserInterface {
+public:
+    virtual ~TUserInterface() = default;
+    virtual void Show(TMessageKind kind, const QString& text) = 0;
+    // True exactly when the user chose Yes.
+    virtual bool Ask(TQuestionKind kind, const QString& text) = 0;
+    virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
+    virtual void SetBusy(bool busy) { (void)busy; }
+};
+
+// Installs the handler (not owned); nullptr restores the fallback, which writes to stderr and answers No.
+void InstallUserInterface(TUserInterface* handler);
+TUserInterface& UserInterface();
+
+void ShowWarning(const QString& text);
+void ShowInformation(const QString& text);
+void ShowMessage(const QString& text);
+void ShowErrorBox(const QString& text);
+void ShowError(const QString& text);
+bool AskConfirmation(const QString& text);
+bool AskYesCancel(const QString& text);
+
+// Shows the exception being handled through the standard error display; a silent cancel shows nothing.
+// Call only inside a catch block.
+void ShowCurrentException();
+
+TProgressWindow* CreateProgressWindow(const QString& comment, int steps);
+void StartProgress(TProgressWindow* window);
+void StepProgress(TProgressWindow* window);
+void CloseProgressWindow(TProgressWindow* window);
+
+// Shows the hourglass cursor for its lifetime.
+class TBusyCursor {
+public:
+    TBusyCursor();
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};

@@ -1,0 +1,164 @@
+#include "store/Connection.h"
+
+#include "foundation/Errors.h"
+#include "store/RecordSet.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+std::atomic<int> connectionCount{0};
+
+QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& params, QString* error) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        *error = query.lastError().text();
+        return query;
+    }
+    for (const QVariant& p : params)
+        query.addBindValue(p);
+    if (!query.exec()) *error = query.lastError().text();
+    return query;
+}
+
+} // namespace
+
+TConnection::TConnection() : m_name(u"kelvo-connection-%1"_s.arg(++connectionCount)) {}
+
+TConnection::~TConnection() {
+    Close();
+    for (TRecordSet* rs : m_recordSets)
+        rs->m_connection = nullptr;
+    if (QSqlDatabase::contains(m_name)) QSqlDatabase::removeDatabase(m_name);
+}
+
+void TConnection::Open(const QString& file) { OpenWith(file, false); }
+
+void TConnection::Create(const QString& file) { OpenWith(file, true); }
+
+void TConnection::OpenWith(const QString& file, bool create) {
+    Close();
+    if (!create && !QFileInfo(file).isFile())
+        throw EKelvoError(u"unable to open database file: %1"_s.arg(file));
+    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
+                                                     : QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
+    const QString mode = create ? u"rwc"_s : u"rw"_s;
+    db.setDatabaseName(u"file:%1?mode=%2"_s.arg(QFileInfo(file).absoluteFilePath(), mode));
+    db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
+    if (!db.open()) Fail(u"open"_s, db.lastError().text());
+    m_file = file;
+    try {
+        Execute(u"PRAGMA foreign_keys = ON"_s);
+        Select(u"PRAGMA journal_mode = WAL"_s);
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void TConnection::Close() {
+    for (TRecordSet* rs : QVector<TRecordSet*>(m_recordSets))
+        rs->Close();
+    if (QSqlDatabase::contains(m_name)) {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen()) db.close();
+    }
+    m_inTransaction = false;
+}
+
+bool TConnection::IsOpen() const {
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase TConnection::Database() const { return QSqlDatabase::database(m_name, false); }
+
+void TConnection::Fail(const QString& what, const QString& driverText) const {
+    (void)what;
+    throw EKelvoError(driverText.trimmed().isEmpty() ? u"Database error"_s : driverText.trimmed());
+}
+
+void TConnection::BeginTrans() {
+    Execute(u"BEGIN IMMEDIATE"_s);
+    m_inTransaction = true;
+}
+
+void TConnection::CommitTrans() {
+    Execute(u"COMMIT"_s);
+    m_inTransaction = false;
+}
+
+void TConnection::RollbackTrans() {
+    m_inTransaction = false;
+    Execute(u"ROLLBACK"_s);
+}
+
+int TConnection::Execute(const QString& sql, const QVariantList& params) {
+    if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
+    QString error;
+    QSqlQuery query = Run(Database(), sql, params, &error);
+    if (!error.isEmpty()) Fail(sql, error);
+    return query.numRowsAffected();
+}
+
+qint64 TConnection::Insert(const QString& sql, const QVariantList& params) {
+    if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
+    QString error;
+    QSqlQuery query = Run(Database(), sql, params, &error);
+    if (!error.isEmpty()) Fail(sql, error);
+    return query.lastInsertId().toLongLong();
+}
+
+TSqlResult TConnection::Select(const QString& sql, const QVariantList& params) {
+    if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
+    QString error;
+    QSqlQuery query = Run(Database(), sql, params, &error);
+    if (!error.isEmpty()) Fail(sql, error);
+    TSqlResult result;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        result.columns << record.fieldName(i);
+    while (query.next()) {
+        TSqlRow row(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row[i] = query.value(i);
+        result.rows << row;
+    }
+    if (query.lastError().isValid()) Fail(sql, query.lastError().text());
+    return result;
+}
+
+void TConnection::ExecuteScript(const QString& script) {
+    QString statement;
+    for (const QString& line : script.split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u"--"_s)) continue;
+        statement += line + u'\n';
+        if (trimmed.endsWith(u';')) {
+            Execute(statement.trimmed());
+            statement.clear();
+        }
+    }
+    if (!statement.trimmed().isEmpty()) Execute(statement.trimmed());
+}
+
+QVector<TConnection::TColumn> TConnection::TableColumns(const QString& table) {
+    QVector<TColumn> columns;
+    const TSqlResult info = Select(u"SELECT name, type FROM pragma_table_info(?)"_s, {table});
+    for (const TSqlRow& row : info.rows)
+        columns.append({row[0].toString(), row[1].toString()});
+    if (columns.isEmpty()) throw EKelvoError(u"no such table: %1"_s.arg(table));
+    return columns;
+}
+
+void TConnection::Register(TRecordSet* recordSet) {
+    if (!m_recordSets.contains(recordSet)) m_recordSets.append(recordSet);
+}
+
+void TConnection::Unregister(TRecordSet* recordSet) { m_recordSets.removeAll(recordSet); }

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class TRecordSet;
+
+using TSqlRow = QVector<QVariant>;
+
+// The rows a statement yields, with the names of its columns.
+struct TSqlResult {
+    QStringList columns;
+    QVector<TSqlRow> rows;
+};
+
+// The gateway to one SQLite file: every statement goes through it, with bound parameters only.
+// Errors are EKelvoError carrying the driver's text.
+class TConnection {
+public:
+    TConnection();
+    ~TConnection();
+    TConnection(const TConnection&) = delete;
+    TConnection& operator=(const TConnection&) = delete;
+
+    // Opens an existing file (foreign keys on, WAL journal, busy timeout 5 s); never creates one.
+    void Open(const QString& file);
+    // Creates a new, empty database file and opens it.
+    void Create(const QString& file);
+    // Closes every record set on the connection, then the connection.
+    void Close();
+    bool IsOpen() const;
+    const QString& FileName() const { return m_file; }
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool InTransaction() const { return m_inTransaction; }
+
+    // Executes a statement without rows; answers the number of rows it changed.
+    int Execute(const QString& sql, const QVariantList& params = {});
+    // Executes a statement and answers every row it yields.
+    TSqlResult Select(const QString& sql, const QVariantList& params = {});
+    // Executes an INSERT and answers the rowid of the new row.
+    qint64 Insert(const QString& sql, const QVariantList& params = {});
+    // Executes a script of statements separated by ";" (schema files).
+    void ExecuteScript(const QString& script);
+
+    // The declared columns of a table, in table order, with their declared types.
+    struct TColumn {
+        QString name;
+        QString type;
+    };
+    QVector<TColumn> TableColumns(const QString& table);
+
+    QSqlDatabase Database() const;
+
+private:
+    friend class TRecordSet;
+    void Register(TRecordSet* recordSet);
+    void Unregister(TRecordSet* recordSet);
+    void OpenWith(const QString& file, bool create);
+    [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
+
+    QString m_name;
+    QString m_file;
+    bool m_inTransaction = false;
+    QVector<TRecordSet*> m_recordSets;
+};

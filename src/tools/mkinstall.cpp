@@ -1,0 +1,2 @@
+// placeholder replaced by the installation builder
+int main() { return 0; }
