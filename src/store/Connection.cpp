@@ -65,7 +65,7 @@ void TConnection::OpenWith(const QString& file, bool create) {
 
 void TConnection::Close() {
     for (TRecordSet* rs : QVector<TRecordSet*>(m_recordSets))
-        rs->Close();
+        rs->close();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         if (db.isOpen()) db.close();

@@ -1,0 +1,218 @@
+#pragma once
+
+#include "store/Connection.h"
+#include "store/Field.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A record set: a static snapshot of rows taken at open, with a current row, editing states,
+// record and field events, and an optional master/detail link. Rows written through one record set
+// appear in another only after that one is reopened or refreshed.
+class TRecordSet : public QObject {
+    Q_OBJECT
+public:
+    enum class TState { Inactive, Browse, Edit, Insert };
+    using TEvent = std::function<void(TRecordSet&)>;
+
+    TRecordSet(TConnection* connection, const QString& name);
+    ~TRecordSet() override;
+
+    const QString& name() const { return m_name; }
+    TConnection* connection() const { return m_connection; }
+
+    // Persistent fields: when any is defined before opening, only these fields exist, in this order.
+    TField& addField(const QString& name, TFieldType type, int size = 0);
+    // A calculated field, filled per row by onCalcFields.
+    TField& addCalculatedField(const QString& name, TFieldType type, int size = 0);
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    TField& field(int index) const;
+    TField& fieldByName(const QString& name) const;
+    TField* findField(const QString& name) const;
+    QStringList fieldNames() const;
+
+    // Opening and closing.
+    void open();
+    void close();
+    bool active() const { return m_state != TState::Inactive; }
+    // Reloads the snapshot and stays on the same row when it still exists.
+    void refresh();
+
+    // Navigation.
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const;
+    bool bof() const;
+    bool isEmpty() const { return recordCount() == 0; }
+    // Number of stored rows (a row being inserted does not count until it is posted).
+    int recordCount() const;
+    // 1-based position of the current row; 0 when there is none.
+    int recNo() const { return m_current + 1; }
+    void setRecNo(int recNo);
+
+    // Editing.
+    TState state() const { return m_state; }
+    bool modified() const { return m_modified; }
+    void edit();
+    void insert();
+    void append();
+    // Appends a row and assigns the values to the fields by position, then posts it.
+    void appendRecord(const QVariantList& values);
+    void post();
+    void cancel();
+    void deleteRecord();
+    // Edits when the record set is browsing (the usual step before setting a field).
+    void ensureEditing();
+
+    // Order and links.
+    void setIndexFieldNames(const QString& names);
+    const QStringList& indexFieldNames() const { return m_indexFields; }
+    // Sorts the snapshot on a field (client side); kept through refresh.
+    void setSort(const QString& fieldName);
+    void setMasterLink(TRecordSet* master, const QString& masterFields, const QString& detailFields);
+    TRecordSet* master() const { return m_master; }
+
+    // Screen updates are suspended while the count is above 0.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // Rows for views: every row of the snapshot, including a row being inserted.
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int currentRow() const { return m_current; }
+    QVariant valueAt(int row, int fieldIndex) const;
+
+    // Record events.
+    TEvent beforeEdit;
+    TEvent beforePost;
+    TEvent afterPost;
+    TEvent afterInsert;
+    TEvent beforeDelete;
+    TEvent afterDelete;
+    TEvent afterScroll;
+    TEvent onCalcFields;
+
+Q_SIGNALS:
+    // Every row may have changed (open, close, refresh, sort, deletion, insertion).
+    void rowsReset();
+    // The values of one row changed.
+    void rowChanged(int row);
+    // The current row or the state changed.
+    void currentChanged(int row);
+
+protected:
+    // The table whose rows are written by post and delete; empty for a read-only record set.
+    virtual QString updateTable() const = 0;
+    // The statement that loads the snapshot; its first column must be the row identity (rowid)
+    // when the record set is writable.
+    virtual QString selectStatement(QVariantList* params) const = 0;
+    // Whether the loaded columns are only those of the persistent fields.
+    bool hasPersistentFields() const { return m_persistent; }
+    // The link condition for a detail: fields and the master's current values (empty when unlinked).
+    QStringList detailLinkFields() const { return m_detailFields; }
+    QVariantList masterLinkValues() const;
+
+private:
+    friend class TConnection;
+    friend class TField;
+    struct TRow {
+        qint64 id = -1; // rowid in the update table; -1 for a row being inserted
+        QVector<QVariant> values;
+    };
+
+    void load();
+    void createFieldsFrom(const QStringList& columns);
+    void calculate(int row);
+    void calculateAll();
+    void checkActive() const;
+    void checkBrowseMode();
+    void scrolled();
+    void masterChanged();
+    void reloadDetails();
+    void emitReset();
+    void emitCurrent();
+    void emitRow(int row);
+    void moveTo(int row);
+    void sortRows();
+    void writeRow();
+    void writeInsert();
+    void startInsert(int position);
+    const QVector<QVariant>& currentValues() const;
+    QVariant fieldValue(const TField& field) const;
+    void setFieldValue(TField& field, const QVariant& value);
+
+    TConnection* m_connection;
+    QString m_name;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    bool m_persistent = false;
+    QStringList m_loadedColumns; // database columns behind the non-calculated fields, by field index
+
+    TState m_state = TState::Inactive;
+    std::vector<TRow> m_rows;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    QVector<QVariant> m_buffer;       // the current row while editing or inserting
+    QVector<bool> m_changed;          // fields set since the edit began
+    bool m_modified = false;
+    int m_insertReturnRow = -1;
+
+    QStringList m_indexFields;
+    QString m_sortField;
+    TRecordSet* m_master = nullptr;
+    QStringList m_masterFields;
+    QStringList m_detailFields;
+    std::vector<TRecordSet*> m_details;
+    int m_disableCount = 0;
+    int m_calculatingRow = -1;
+};
+
+// A table record set: every row of one table, ordered on its index fields.
+class TTable : public TRecordSet {
+    Q_OBJECT
+public:
+    TTable(TConnection* connection, const QString& name, const QString& tableName);
+    const QString& tableName() const { return m_table; }
+    void setTableName(const QString& tableName);
+
+protected:
+    QString updateTable() const override { return m_table; }
+    QString selectStatement(QVariantList* params) const override;
+
+private:
+    QString m_table;
+};
+
+// A query: SQL lines with parameters set by position, opened for rows or executed as a statement.
+// A query over one table (or with an update table set) can edit and delete its rows.
+class TQuery : public TRecordSet {
+    Q_OBJECT
+public:
+    TQuery(TConnection* connection, const QString& name, const QStringList& sql = {});
+
+    void setSql(const QStringList& lines);
+    const QStringList& sql() const { return m_sql; }
+    QString sqlText() const { return m_sql.join(u'\n'); }
+    // Parameters by position (0-based).
+    void setParam(int position, const QVariant& value);
+    void setParams(const QVariantList& values) { m_params = values; }
+    const QVariantList& params() const { return m_params; }
+    // The table whose rows are written; found from a single-table SQL when not set.
+    void setUpdateTable(const QString& table) { m_updateTable = table; }
+    // Executes the SQL as a statement without rows; answers the rows changed.
+    int execSql();
+
+protected:
+    QString updateTable() const override;
+    QString selectStatement(QVariantList* params) const override;
+
+private:
+    QStringList m_sql;
+    QVariantList m_params;
+    QString m_updateTable;
+};

@@ -1,0 +1,90 @@
+#include "support/ScriptedUserInterface.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+namespace {
+
+class TScriptedProgress : public TProgressWindow {
+public:
+    explicit TScriptedProgress(int* steps) : m_steps(steps) {}
+    void Start() override {}
+    void Step() override { ++*m_steps; }
+
+private:
+    int* m_steps;
+};
+
+} // namespace
+
+const char* KindName(TScriptedUserInterface::TKind kind) {
+    switch (kind) {
+    case TScriptedUserInterface::TKind::Warning: return "warning";
+    case TScriptedUserInterface::TKind::Information: return "information";
+    case TScriptedUserInterface::TKind::Message: return "message";
+    case TScriptedUserInterface::TKind::ErrorBox: return "error box";
+    case TScriptedUserInterface::TKind::Error: return "error";
+    case TScriptedUserInterface::TKind::Question: return "question";
+    }
+    return "?";
+}
+
+void PrintTo(const TScriptedUserInterface::TEntry& entry, std::ostream* os) {
+    *os << KindName(entry.kind) << " \"" << entry.text.toStdString() << "\"";
+}
+
+void TScriptedUserInterface::Answer(bool yes, const QString& expectedQuestion) {
+    m_answers.push_back({yes, expectedQuestion});
+}
+
+QVector<TScriptedUserInterface::TEntry> TScriptedUserInterface::Take() {
+    QVector<TEntry> taken;
+    taken.swap(m_entries);
+    return taken;
+}
+
+QStringList TScriptedUserInterface::TakeTexts() {
+    QStringList texts;
+    for (const TEntry& e : Take())
+        texts << e.text;
+    return texts;
+}
+
+void TScriptedUserInterface::VerifyAllChecked() {
+    for (const TEntry& e : m_entries)
+        ADD_FAILURE() << "Unchecked " << KindName(e.kind) << ": \"" << e.text.toStdString() << "\"";
+    for (const TScripted& a : m_answers)
+        ADD_FAILURE() << "Scripted answer never asked for: " << (a.yes ? "Yes" : "No") << " to \""
+                      << a.question.toStdString() << "\"";
+    m_entries.clear();
+    m_answers.clear();
+}
+
+void TScriptedUserInterface::Show(TMessageKind kind, const QString& text) {
+    TKind k = TKind::Message;
+    switch (kind) {
+    case TMessageKind::Warning: k = TKind::Warning; break;
+    case TMessageKind::Information: k = TKind::Information; break;
+    case TMessageKind::Message: k = TKind::Message; break;
+    case TMessageKind::ErrorBox: k = TKind::ErrorBox; break;
+    case TMessageKind::Error: k = TKind::Error; break;
+    }
+    m_entries.append({k, text});
+}
+
+bool TScriptedUserInterface::Ask(TQuestionKind, const QString& text) {
+    m_entries.append({TKind::Question, text});
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "Question nobody scripted: \"" << text.toStdString() << "\"";
+        return false;
+    }
+    const TScripted answer = m_answers.front();
+    m_answers.pop_front();
+    if (!answer.question.isEmpty())
+        EXPECT_EQ(answer.question.toStdString(), text.toStdString()) << "asked a different question";
+    return answer.yes;
+}
+
+std::unique_ptr<TProgressWindow> TScriptedUserInterface::CreateProgress(const QString&, int) {
+    return std::make_unique<TScriptedProgress>(&m_progressSteps);
+}

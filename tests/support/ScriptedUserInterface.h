@@ -1,0 +1,46 @@
+#pragma once
+
+#include "foundation/UserInterface.h"
+
+#include <QString>
+#include <QVector>
+#include <deque>
+
+// The test handler of the user-interface port: records every message and question, answers questions
+// from a script, and fails the test on a question nobody scripted or a message nobody checked.
+class TScriptedUserInterface : public TUserInterface {
+public:
+    enum class TKind { Warning, Information, Message, ErrorBox, Error, Question };
+    struct TEntry {
+        TKind kind;
+        QString text;
+        bool operator==(const TEntry&) const = default;
+    };
+
+    // The next question is answered Yes (true) or No/Cancel (false); with a text, the question must be it.
+    void Answer(bool yes, const QString& expectedQuestion = {});
+    // Everything shown or asked since the last call, in order; marks it as checked.
+    QVector<TEntry> Take();
+    // Only the texts of Take().
+    QStringList TakeTexts();
+    // Fails the test for every entry not taken and every scripted answer not used; clears both.
+    void VerifyAllChecked();
+
+    int ProgressSteps() const { return m_progressSteps; }
+
+    void Show(TMessageKind kind, const QString& text) override;
+    bool Ask(TQuestionKind kind, const QString& text) override;
+    std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
+
+private:
+    struct TScripted {
+        bool yes;
+        QString question;
+    };
+    QVector<TEntry> m_entries;
+    std::deque<TScripted> m_answers;
+    int m_progressSteps = 0;
+};
+
+const char* KindName(TScriptedUserInterface::TKind kind);
+void PrintTo(const TScriptedUserInterface::TEntry& entry, std::ostream* os);
