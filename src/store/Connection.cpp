@@ -54,6 +54,7 @@ void TConnection::OpenWith(const QString& file, bool create) {
     db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
     if (!db.open()) Fail(u"open"_s, db.lastError().text());
     m_file = file;
+    m_columnCache.clear();
     try {
         Execute(u"PRAGMA foreign_keys = ON"_s);
         Select(u"PRAGMA journal_mode = WAL"_s);
@@ -135,6 +136,7 @@ TSqlResult TConnection::Select(const QString& sql, const QVariantList& params) {
 }
 
 void TConnection::ExecuteScript(const QString& script) {
+    m_columnCache.clear();
     QString statement;
     for (const QString& line : script.split(u'\n')) {
         const QString trimmed = line.trimmed();
@@ -155,6 +157,26 @@ QVector<TConnection::TColumn> TConnection::TableColumns(const QString& table) {
         columns.append({row[0].toString(), row[1].toString()});
     if (columns.isEmpty()) throw EKelvoError(u"no such table: %1"_s.arg(table));
     return columns;
+}
+
+QString TConnection::DeclaredType(const QString& table, const QString& column) {
+    if (m_columnCache.isEmpty()) {
+        const TSqlResult tables = Select(u"SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"_s);
+        for (const TSqlRow& row : tables.rows)
+            m_columnCache.insert(row[0].toString().toLower(), TableColumns(row[0].toString()));
+    }
+    auto find = [&column](const QVector<TColumn>& columns) {
+        for (const TColumn& c : columns)
+            if (c.name.compare(column, Qt::CaseInsensitive) == 0) return c.type;
+        return QString();
+    };
+    const QString inTable = find(m_columnCache.value(table.toLower()));
+    if (!inTable.isEmpty()) return inTable;
+    for (const QVector<TColumn>& columns : std::as_const(m_columnCache)) {
+        const QString type = find(columns);
+        if (!type.isEmpty()) return type;
+    }
+    return {};
 }
 
 void TConnection::Register(TRecordSet* recordSet) {

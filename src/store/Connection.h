@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,9 @@ public:
         QString type;
     };
     QVector<TColumn> TableColumns(const QString& table);
+    // The declared type of a column of a table; of the first table holding such a column when the
+    // table is empty or lacks it; empty when no table has it (cached until the schema changes).
+    QString DeclaredType(const QString& table, const QString& column);
 
     QSqlDatabase Database() const;
 
@@ -68,4 +72,5 @@ private:
     QString m_file;
     bool m_inTransaction = false;
     QVector<TRecordSet*> m_recordSets;
+    QHash<QString, QVector<TColumn>> m_columnCache;
 };

@@ -1,0 +1,265 @@
+#include "store/Field.h"
+
+#include "foundation/Errors.h"
+#include "store/RecordSet.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Rewrites C's exponent form ("1e-06") into the data layer's ("1E-6").
+QString DelphiExponent(QString text) {
+    const qsizetype e = text.indexOf(u'e');
+    if (e < 0) return text;
+    QString mantissa = text.left(e);
+    QString exponent = text.mid(e + 1);
+    const bool negative = exponent.startsWith(u'-');
+    if (exponent.startsWith(u'-') || exponent.startsWith(u'+')) exponent.remove(0, 1);
+    while (exponent.size() > 1 && exponent.startsWith(u'0'))
+        exponent.remove(0, 1);
+    return mantissa + u'E' + (negative ? u"-"_s : QString()) + exponent;
+}
+
+QString GeneralDigits(double value, int precision) {
+    if (value == 0) return u"0"_s;
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    QString text;
+    if (exponent < -4 || exponent >= precision) {
+        text = QString::number(value, 'e', precision - 1);
+        const qsizetype e = text.indexOf(u'e');
+        QString mantissa = text.left(e);
+        if (mantissa.contains(u'.')) {
+            while (mantissa.endsWith(u'0'))
+                mantissa.chop(1);
+            if (mantissa.endsWith(u'.')) mantissa.chop(1);
+        }
+        text = DelphiExponent(mantissa + text.mid(e));
+    } else {
+        text = QString::number(value, 'g', precision);
+        if (text.contains(u'e')) text = DelphiExponent(text);
+    }
+    return text;
+}
+
+} // namespace
+
+QString FormatGeneral(double value) { return GeneralDigits(value, 15); }
+
+QString FormatFloat(const QString& pattern, double value) {
+    const QChar point = QLocale().decimalPoint().at(0);
+    if (pattern.startsWith(u'g')) {
+        QString text = GeneralDigits(value, pattern.mid(1).toInt());
+        return text.replace(u'.', point);
+    }
+    const qsizetype dot = pattern.indexOf(u'.');
+    const QString intPattern = dot < 0 ? pattern : pattern.left(dot);
+    const QString fracPattern = dot < 0 ? QString() : pattern.mid(dot + 1);
+    const int minFrac = static_cast<int>(fracPattern.count(u'0'));
+    const int maxFrac = static_cast<int>(fracPattern.size());
+    const int minInt = static_cast<int>(intPattern.count(u'0'));
+
+    QString text = QString::number(std::fabs(value), 'f', maxFrac);
+    QString intPart = text;
+    QString fracPart;
+    if (const qsizetype p = text.indexOf(u'.'); p >= 0) {
+        intPart = text.left(p);
+        fracPart = text.mid(p + 1);
+    }
+    while (fracPart.size() > minFrac && fracPart.endsWith(u'0'))
+        fracPart.chop(1);
+    if (intPart == u"0"_s && minInt == 0) intPart.clear();
+    while (intPart.size() < minInt)
+        intPart.prepend(u'0');
+    QString result = intPart;
+    if (!fracPart.isEmpty()) result += point + fracPart;
+    if (result.isEmpty()) result = u"0"_s;
+    const bool allZero = !result.contains(QRegularExpression(u"[1-9]"_s));
+    if (value < 0 && !allZero) result.prepend(u'-');
+    return result;
+}
+
+TField::TField(TRecordSet* recordSet, const QString& name, TFieldType type, int size)
+    : m_recordSet(recordSet), m_name(name), m_type(type), m_size(size) {}
+
+bool TField::isNumeric() const {
+    return m_type == TFieldType::Integer || m_type == TFieldType::SmallInt || m_type == TFieldType::Float;
+}
+
+TField& TField::setRequired(bool required) {
+    m_required = required;
+    return *this;
+}
+
+TField& TField::setRange(double minValue, double maxValue) {
+    m_min = minValue;
+    m_max = maxValue;
+    return *this;
+}
+
+TField& TField::setDisplayFormat(const QString& format) {
+    m_displayFormat = format;
+    return *this;
+}
+
+TField& TField::setEditFormat(const QString& format) {
+    m_editFormat = format;
+    return *this;
+}
+
+TField& TField::setDisplayLabel(const QString& label) {
+    m_label = label;
+    return *this;
+}
+
+TField& TField::setDisplayWidth(int width) {
+    m_displayWidth = width;
+    return *this;
+}
+
+TField& TField::setCalculated(bool calculated) {
+    m_calculated = calculated;
+    return *this;
+}
+
+QVariant TField::value() const { return m_recordSet->fieldValue(*this); }
+
+bool TField::isNull() const { return value().isNull(); }
+
+QString TField::asString() const { return plainText(value()); }
+
+int TField::asInteger() const {
+    const QVariant v = value();
+    if (v.isNull()) return 0;
+    if (m_type == TFieldType::Float) return static_cast<int>(std::nearbyint(v.toDouble()));
+    return convert(v).toInt();
+}
+
+double TField::asFloat() const {
+    const QVariant v = value();
+    if (v.isNull()) return 0;
+    if (m_type == TFieldType::String) {
+        bool ok = false;
+        const double d = v.toString().trimmed().toDouble(&ok);
+        if (!ok) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(v.toString()));
+        return d;
+    }
+    return v.toDouble();
+}
+
+bool TField::asBoolean() const {
+    const QVariant v = value();
+    if (v.isNull()) return false;
+    if (m_type == TFieldType::Boolean) return v.toBool();
+    TField probe(m_recordSet, m_name, TFieldType::Boolean, 0);
+    return probe.convert(v).toBool();
+}
+
+QDateTime TField::asDateTime() const {
+    const QVariant v = value();
+    if (v.isNull()) return {};
+    TField probe(m_recordSet, m_name, TFieldType::DateTime, 0);
+    return probe.convert(v).toDateTime();
+}
+
+QString TField::displayText() const { return format(value(), m_displayFormat); }
+
+QString TField::editText() const { return format(value(), m_editFormat); }
+
+void TField::setValue(const QVariant& value) { m_recordSet->setFieldValue(*this, value); }
+
+void TField::setAsString(const QString& text) {
+    if (text.isEmpty() && m_type != TFieldType::String) {
+        clear();
+        return;
+    }
+    setValue(text);
+}
+
+QVariant TField::convert(const QVariant& value) const {
+    if (value.isNull()) return {};
+    const bool isText = value.typeId() == QMetaType::QString;
+    const QString text = value.toString().trimmed();
+    switch (m_type) {
+    case TFieldType::String: {
+        const QString s = value.typeId() == QMetaType::Bool ? (value.toBool() ? u"True"_s : u"False"_s)
+                          : value.typeId() == QMetaType::Double ? FormatGeneral(value.toDouble())
+                                                                 : value.toString();
+        if (m_size > 0 && s.size() > m_size)
+            throw EKelvoError(u"'%1' is too long for field '%2' (at most %3 characters)"_s.arg(s, displayName())
+                                  .arg(m_size));
+        return s;
+    }
+    case TFieldType::Integer:
+    case TFieldType::SmallInt: {
+        if (isText) {
+            bool ok = false;
+            const int i = text.toInt(&ok);
+            if (!ok) throw EKelvoError(u"'%1' is not a valid integer value"_s.arg(value.toString()));
+            return i;
+        }
+        if (value.typeId() == QMetaType::Double) return static_cast<int>(std::nearbyint(value.toDouble()));
+        return value.toInt();
+    }
+    case TFieldType::Float: {
+        if (isText) {
+            bool ok = false;
+            const double d = text.toDouble(&ok);
+            if (!ok) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(value.toString()));
+            return d;
+        }
+        return value.toDouble();
+    }
+    case TFieldType::Boolean: {
+        if (isText) {
+            const QString t = text.toLower();
+            if (t == u"true"_s || t == u"yes"_s || t == u"1"_s) return true;
+            if (t == u"false"_s || t == u"no"_s || t == u"0"_s) return false;
+            throw EKelvoError(
+                u"'%1' is not a valid boolean value for field '%2'"_s.arg(value.toString(), displayName()));
+        }
+        return value.toBool();
+    }
+    case TFieldType::DateTime: {
+        if (value.typeId() == QMetaType::QDateTime) return value;
+        if (value.typeId() == QMetaType::QDate) return value.toDate().startOfDay();
+        QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
+        if (!dt.isValid()) dt = QDateTime::fromString(text, u"yyyy-MM-dd HH:mm:ss"_s);
+        if (!dt.isValid()) throw EKelvoError(u"'%1' is not a valid date and time"_s.arg(value.toString()));
+        return dt;
+    }
+    }
+    return value;
+}
+
+void TField::checkRange(const QVariant& value) const {
+    if (value.isNull() || !isNumeric() || (m_min == 0 && m_max == 0)) return;
+    const double v = value.toDouble();
+    if (v >= m_min && v <= m_max) return;
+    if (isWholeNumber())
+        throw EKelvoError(u"%1 is not a valid value for field '%2'. The allowed range is %3 to %4"_s.arg(
+            QString::number(value.toLongLong()), displayName(), QString::number(qint64(m_min)),
+            QString::number(qint64(m_max))));
+    throw EKelvoError(u"%1 is not a valid value for field '%2'. The allowed range is %3 to %4"_s.arg(
+        FormatGeneral(v), displayName(), FormatGeneral(m_min), FormatGeneral(m_max)));
+}
+
+QString TField::plainText(const QVariant& value) const {
+    if (value.isNull()) return {};
+    switch (m_type) {
+    case TFieldType::Float: return FormatGeneral(value.toDouble());
+    case TFieldType::Boolean: return value.toBool() ? u"True"_s : u"False"_s;
+    case TFieldType::DateTime: return value.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+    default: return value.toString();
+    }
+}
+
+QString TField::format(const QVariant& value, const QString& pattern) const {
+    if (value.isNull()) return {};
+    if (isNumeric() && !pattern.isEmpty()) return FormatFloat(pattern, value.toDouble());
+    if (m_type == TFieldType::Float) return plainText(value).replace(u'.', QLocale().decimalPoint().at(0));
+    return plainText(value);
+}
