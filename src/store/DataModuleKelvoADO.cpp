@@ -168,4 +168,9 @@ void TdmKelvoADO::LinkRecordSets() {
 void TdmKelvoADO::BindRules() {
     qryProjects.afterScroll = [this](TRecordSet&) { RefreshRuns(); };
     tblProjects.afterScroll = [this](TRecordSet&) { RefreshRuns(); };
+    BindApplicationMethodRules();
+    BindRunRules();
+    BindDefaultRules();
+    BindSubstanceRules();
+    BindProjectRules();
 }

@@ -85,6 +85,22 @@ public:
     void RefreshRuns();
     QString CurrentProjectSubstanceCode();
 
+    // --- crops, locations and water body types (DataModuleLoaders.cpp) --------------------------
+
+    // --- application methods and chemical application method defaults (DataModuleApplicationMethods.cpp)
+
+    // --- drift regressions (DataModuleDrift.cpp) --------------------------------------------------
+
+    // --- run and application rules (DataModuleRunRules.cpp) ---------------------------------------
+
+    // --- default application pattern rules (DataModuleDefaultRules.cpp) ---------------------------
+
+    // --- substance rules and operations (DataModuleSubstanceRules.cpp) ----------------------------
+
+    // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
+
+    // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------
+
 private:
     void DefineRunFields();
     void DefineApplicationFields();
@@ -94,8 +110,13 @@ private:
     void DefineSubstancePRZMFields();
     void DefineQueries();
     void LinkRecordSets();
-    // Binds the record rules to the events of the record sets.
+    // Binds the record rules to the events of the record sets, one group per file.
     void BindRules();
+    void BindApplicationMethodRules();
+    void BindRunRules();
+    void BindDefaultRules();
+    void BindSubstanceRules();
+    void BindProjectRules();
 
     // True while a day validation event of tblRuns runs, so its own field changes do not validate again.
     bool m_validating = false;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// A comma-separated table: a header row and the data rows, every row as many cells as the header.
+struct TCsvTable {
+    QStringList header;
+    QVector<QStringList> rows;
+};
+
+// Parses UTF-8 comma-separated text: fields may be quoted ("a, b"), a doubled quote inside quotes is
+// one quote, lines end in LF or CRLF, blank lines are skipped. Raises EKelvoError naming the source and
+// line on an unclosed quote or a row whose cell count differs from the header's.
+TCsvTable ParseCsv(const QString& text, const QString& source);
+// Reads and parses a CSV file.
+TCsvTable ReadCsvFile(const QString& fileName);

@@ -1,0 +1,3 @@
+#include "store/DataModuleKelvoADO.h"
+
+void TdmKelvoADO::BindSubstanceRules() {}
