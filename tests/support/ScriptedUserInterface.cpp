@@ -80,8 +80,9 @@ bool TScriptedUserInterface::Ask(TQuestionKind, const QString& text) {
     }
     const TScripted answer = m_answers.front();
     m_answers.pop_front();
-    if (!answer.question.isEmpty())
+    if (!answer.question.isEmpty()) {
         EXPECT_EQ(answer.question.toStdString(), text.toStdString()) << "asked a different question";
+    }
     return answer.yes;
 }
 
