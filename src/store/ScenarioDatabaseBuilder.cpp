@@ -34,7 +34,7 @@ QStringList CsvFilesIn(const QString& dir) {
     return files;
 }
 
-// Removes the companion files SQLite keeps next to a database, and with whole the database itself.
+// Removes a database file and the companion files SQLite keeps next to it (only those when not whole).
 void RemoveDatabaseFiles(const QString& file, bool whole = true) {
     if (whole) QFile::remove(file);
     for (const QString& suffix : {u"-wal"_s, u"-shm"_s, u"-journal"_s})
@@ -112,26 +112,15 @@ void LoadCsvIntoTable(TConnection& connection, const QString& csvFile) {
     }
 }
 
-void BuildScenarioDatabase(const QString& dataSourceDir, const QString& databaseFile) {
-    const QDir source(dataSourceDir);
-    const QString schema = ReadText(source.filePath(u"schema.sql"_s));
-    const QStringList csvFiles =
-        CsvFilesIn(source.filePath(u"reference"_s)) + CsvFilesIn(source.filePath(u"examples"_s));
+void BuildDatabaseFile(const QString& databaseFile, const std::function<void(TConnection&)>& fill) {
     if (!QDir().mkpath(QFileInfo(databaseFile).absolutePath()))
         throw EKelvoError(u"Cannot create the folder of %1"_s.arg(databaseFile));
-
     const QString partial = databaseFile + u".part"_s;
     RemoveDatabaseFiles(partial);
     try {
         TConnection connection;
         connection.Create(partial);
-        connection.ExecuteScript(schema);
-        connection.BeginTrans();
-        // Examples refer to each other across tables; links are checked once everything is in.
-        connection.Execute(u"PRAGMA defer_foreign_keys = ON"_s);
-        for (const QString& csv : csvFiles)
-            LoadCsvIntoTable(connection, csv);
-        connection.CommitTrans();
+        fill(connection);
         connection.Close();
     } catch (...) {
         RemoveDatabaseFiles(partial);
@@ -145,4 +134,20 @@ void BuildScenarioDatabase(const QString& dataSourceDir, const QString& database
     if (error)
         throw EKelvoError(u"Cannot rename %1 to %2: %3"_s.arg(partial, databaseFile,
                                                               QString::fromLocal8Bit(error.message())));
+}
+
+void BuildScenarioDatabase(const QString& dataSourceDir, const QString& databaseFile) {
+    const QDir source(dataSourceDir);
+    const QString schema = ReadText(source.filePath(u"schema.sql"_s));
+    const QStringList csvFiles =
+        CsvFilesIn(source.filePath(u"reference"_s)) + CsvFilesIn(source.filePath(u"examples"_s));
+    BuildDatabaseFile(databaseFile, [&](TConnection& connection) {
+        connection.ExecuteScript(schema);
+        connection.BeginTrans();
+        // Examples refer to each other across tables; links are checked once everything is in.
+        connection.Execute(u"PRAGMA defer_foreign_keys = ON"_s);
+        for (const QString& csv : csvFiles)
+            LoadCsvIntoTable(connection, csv);
+        connection.CommitTrans();
+    });
 }

@@ -2,8 +2,13 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 class TConnection;
+
+// Creates a database file: fill gets a connection to a new, empty file under a temporary name, which
+// is renamed into place once fill returns; when fill raises, nothing is left behind.
+void BuildDatabaseFile(const QString& databaseFile, const std::function<void(TConnection&)>& fill);
 
 // Builds a new scenario database file from a data source folder holding schema.sql, the FOCUS reference
 // data (reference/<table>.csv) and the example substances (examples/<table>.csv). The file is written
