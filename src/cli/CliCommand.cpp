@@ -13,7 +13,9 @@ QVector<TCliCommand>& Registry() {
 
 } // namespace
 
-TCliCommandRegistrar::TCliCommandRegistrar(TCliCommand command) { Registry().append(std::move(command)); }
+TCliCommandRegistrar::TCliCommandRegistrar(TCliCommand command) {
+    Registry().append(std::move(command));
+}
 
 QVector<TCliCommand> CliCommands() {
     QVector<TCliCommand> commands = Registry();
@@ -24,7 +26,9 @@ QVector<TCliCommand> CliCommands() {
 
 TUsageError::TUsageError(const QString& message) : m_message(message), m_utf8(message.toUtf8()) {}
 
-bool TakeFlag(QStringList& arguments, const QString& flag) { return arguments.removeAll(flag) > 0; }
+bool TakeFlag(QStringList& arguments, const QString& flag) {
+    return arguments.removeAll(flag) > 0;
+}
 
 std::optional<QString> TakeOption(QStringList& arguments, const QString& option) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {

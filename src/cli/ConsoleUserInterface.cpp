@@ -33,8 +33,8 @@ private:
         constexpr int width = 30;
         const int done = m_steps > 0 ? std::min(m_done, m_steps) : 0;
         const int filled = m_steps > 0 ? done * width / m_steps : 0;
-        QTextStream(stderr) << u"\r%1 [%2%3] %4/%5"_s.arg(m_comment, QString(filled, u'#'),
-                                                        QString(width - filled, u' '))
+        QTextStream(stderr) << u"\r%1 [%2%3] %4/%5"_s
+                                   .arg(m_comment, QString(filled, u'#'), QString(width - filled, u' '))
                                    .arg(done)
                                    .arg(m_steps)
                             << Qt::flush;
@@ -55,13 +55,21 @@ public:
 
 } // namespace
 
-void TConsoleUserInterface::Show(TMessageKind, const QString& text) { WriteLine(text); }
+void TConsoleUserInterface::Show(TMessageKind, const QString& text) {
+    WriteLine(text);
+}
 
 bool TConsoleUserInterface::Ask(TQuestionKind, const QString& text) {
     switch (m_answer) {
-    case TCliAnswer::Yes: WriteLine(u"Answered Yes: \"%1\""_s.arg(text)); return true;
-    case TCliAnswer::No: WriteLine(u"Answered No: \"%1\""_s.arg(text)); return false;
-    case TCliAnswer::Refuse: WriteLine(u"Refused: \"%1\" (answer with --yes)"_s.arg(text)); return false;
+    case TCliAnswer::Yes:
+        WriteLine(u"Answered Yes: \"%1\""_s.arg(text));
+        return true;
+    case TCliAnswer::No:
+        WriteLine(u"Answered No: \"%1\""_s.arg(text));
+        return false;
+    case TCliAnswer::Refuse:
+        WriteLine(u"Refused: \"%1\" (answer with --yes)"_s.arg(text));
+        return false;
     }
     return false;
 }

@@ -15,22 +15,30 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList referenceTables = {u"Locations"_s,          u"Crops"_s,       u"CropsxLocations"_s,
-                                     u"WaterBodies"_s,        u"LocationxWaterBody"_s,
-                                     u"ApplicationMethods"_s, u"CAMTypes"_s,    u"ApplicationCAMDefaults"_s,
-                                     u"Regression"_s,         u"Drift"_s,       u"Mitigation"_s};
+const QStringList referenceTables = {u"Locations"_s,          u"Crops"_s,
+                                     u"CropsxLocations"_s,    u"WaterBodies"_s,
+                                     u"LocationxWaterBody"_s, u"ApplicationMethods"_s,
+                                     u"CAMTypes"_s,           u"ApplicationCAMDefaults"_s,
+                                     u"Regression"_s,         u"Drift"_s,
+                                     u"Mitigation"_s};
 
 struct TModelInfo {
     TModel model;
-    QString store;                // the file that makes the installation available
-    QString shell;                // the shell program
-    QStringList versionNames;     // the names of model, shell and data versions
+    QString store;            // the file that makes the installation available
+    QString shell;            // the shell program
+    QStringList versionNames; // the names of model, shell and data versions
 };
 
 const QVector<TModelInfo> models = {
-    {TModel::Macro, u"MACRO/pest_focus.sqlite"_s, u"MACRO/MACRO_Focus.exe"_s, {u"model"_s, u"shell"_s, u"database"_s}},
+    {TModel::Macro,
+     u"MACRO/pest_focus.sqlite"_s,
+     u"MACRO/MACRO_Focus.exe"_s,
+     {u"model"_s, u"shell"_s, u"database"_s}},
     {TModel::Przm, u"PRZM/wpic/chmdat.dat"_s, u"PRZM/pfsw.exe"_s, {u"model"_s, u"shell"_s, u"dataFiles"_s}},
-    {TModel::Toxswa, u"TOXSWA/versionnum.dat"_s, u"TOXSWA/TOXSWA_GUI.exe"_s, {u"model"_s, u"shell"_s, u"database"_s}},
+    {TModel::Toxswa,
+     u"TOXSWA/versionnum.dat"_s,
+     u"TOXSWA/TOXSWA_GUI.exe"_s,
+     {u"model"_s, u"shell"_s, u"database"_s}},
 };
 
 QJsonObject DatabaseInfo(const QString& file) {
@@ -45,7 +53,8 @@ QJsonObject DatabaseInfo(const QString& file) {
     }
     info.insert(u"opens"_s, true);
     try {
-        const TSqlResult version = connection.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s});
+        const TSqlResult version =
+            connection.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s});
         if (!version.rows.isEmpty()) info.insert(u"schemaVersion"_s, version.rows[0][0].toInt());
     } catch (const EKelvoError&) {
         // a database without a meta table has no recorded schema version

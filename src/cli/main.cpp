@@ -13,18 +13,19 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 QString Usage() {
-    QString text = u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] COMMAND [ARGUMENTS]\n"
-                   u"\n"
-                   u"Runs Kelvo's operations on the installation in DIR (default: the directory of kelvo-cli).\n"
-                   u"\n"
-                   u"Options:\n"
-                   u"  --install-dir DIR  the installation directory to work on\n"
-                   u"  --json             print the result as one JSON document on stdout\n"
-                   u"  --yes, --no        answer every question Yes or No; without them a question is\n"
-                   u"                     refused (answered No) and named on stderr\n"
-                   u"  --help             show this help\n"
-                   u"\n"
-                   u"Commands:\n"_s;
+    QString text =
+        u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] COMMAND [ARGUMENTS]\n"
+        u"\n"
+        u"Runs Kelvo's operations on the installation in DIR (default: the directory of kelvo-cli).\n"
+        u"\n"
+        u"Options:\n"
+        u"  --install-dir DIR  the installation directory to work on\n"
+        u"  --json             print the result as one JSON document on stdout\n"
+        u"  --yes, --no        answer every question Yes or No; without them a question is\n"
+        u"                     refused (answered No) and named on stderr\n"
+        u"  --help             show this help\n"
+        u"\n"
+        u"Commands:\n"_s;
     for (const TCliCommand& command : CliCommands()) {
         const QString call = (command.name + u' ' + command.arguments).trimmed();
         text += u"  %1  %2\n"_s.arg(call.leftJustified(17), command.summary);

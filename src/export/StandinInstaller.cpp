@@ -46,7 +46,8 @@ void InstallStandins(const QString& standinsSourceDir, const QString& installDir
         if (relative.endsWith(u".sql"_s)) {
             const QString script = QString::fromUtf8(ReadFile(file));
             const QString database = target.filePath(relative.chopped(4) + u".sqlite"_s);
-            BuildDatabaseFile(database, [&script](TConnection& connection) { connection.ExecuteScript(script); });
+            BuildDatabaseFile(database,
+                              [&script](TConnection& connection) { connection.ExecuteScript(script); });
         } else {
             WriteFile(target.filePath(relative), ReadFile(file));
         }

@@ -21,9 +21,12 @@ QString LineValue(TModel model, const QString& line) {
 
 QString ModelDirName(TModel model) {
     switch (model) {
-    case TModel::Toxswa: return u"TOXSWA"_s;
-    case TModel::Macro: return u"MACRO"_s;
-    case TModel::Przm: return u"PRZM"_s;
+    case TModel::Toxswa:
+        return u"TOXSWA"_s;
+    case TModel::Macro:
+        return u"MACRO"_s;
+    case TModel::Przm:
+        return u"PRZM"_s;
     }
     return {};
 }

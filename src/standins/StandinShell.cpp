@@ -46,10 +46,11 @@ int main(int argc, char** argv) {
     auto* layout = new QVBoxLayout(&window);
     auto* text = new QLabel(&window);
     text->setObjectName(u"lblModel"_s);
-    text->setText(model.isEmpty()
-                      ? u"%1 stands in for a model shell of Kelvo. It runs no model."_s.arg(program)
-                      : u"%1 stands in for the %2 shell. It runs no model; close it to go back to Kelvo."_s.arg(
-                            program, model));
+    text->setText(
+        model.isEmpty()
+            ? u"%1 stands in for a model shell of Kelvo. It runs no model."_s.arg(program)
+            : u"%1 stands in for the %2 shell. It runs no model; close it to go back to Kelvo."_s.arg(program,
+                                                                                                      model));
     text->setWordWrap(true);
     layout->addWidget(text);
     auto* close = new QPushButton(u"Close"_s, &window);

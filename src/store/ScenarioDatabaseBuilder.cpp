@@ -100,8 +100,8 @@ void LoadCsvIntoTable(TConnection& connection, const QString& csvFile) {
             try {
                 values << CsvCellValue(csv.rows[r][c], types[c]);
             } catch (const EKelvoError& e) {
-                throw EKelvoError(u"%1, row %2, column %3: %4"_s.arg(csvFile).arg(r + 1).arg(csv.header[c],
-                                                                                             e.Message()));
+                throw EKelvoError(
+                    u"%1, row %2, column %3: %4"_s.arg(csvFile).arg(r + 1).arg(csv.header[c], e.Message()));
             }
         }
         try {
@@ -128,8 +128,8 @@ void BuildDatabaseFile(const QString& databaseFile, const std::function<void(TCo
     }
     RemoveDatabaseFiles(databaseFile, false);
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(partial).toStdString(), QFile::encodeName(databaseFile).toStdString(),
-                            error);
+    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                            QFile::encodeName(databaseFile).toStdString(), error);
     RemoveDatabaseFiles(partial);
     if (error)
         throw EKelvoError(u"Cannot rename %1 to %2: %3"_s.arg(partial, databaseFile,

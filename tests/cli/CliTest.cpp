@@ -52,7 +52,8 @@ TEST_F(CliTest, InfoReportsTheReferenceTablesAndTheStandins) {
     const QStringList csvFiles = reference.entryList({u"*.csv"_s}, QDir::Files);
     EXPECT_EQ(counts.keys(), QStringList(csvFiles).replaceInStrings(u".csv"_s, QString()));
     for (const QString& csv : csvFiles)
-        EXPECT_EQ(counts[QFileInfo(csv).completeBaseName()].toInt(), ReadCsvFile(reference.filePath(csv)).rows.size())
+        EXPECT_EQ(counts[QFileInfo(csv).completeBaseName()].toInt(),
+                  ReadCsvFile(reference.filePath(csv)).rows.size())
             << csv.toStdString();
 
     const QJsonObject models = info[u"models"_s].toObject();

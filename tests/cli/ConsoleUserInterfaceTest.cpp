@@ -41,9 +41,8 @@ TEST(ConsoleUserInterfaceTest, AnswersQuestionsAsToldAndNamesThemOnStderr) {
     for (const TCase& c : cases) {
         TConsoleUserInterface console(c.answer);
         bool answer = !c.yes;
-        const QString said = CaptureStderr(temp.filePath(u"err"_s), [&] {
-            answer = console.Ask(TQuestionKind::YesNo, u"Save changes?"_s);
-        });
+        const QString said = CaptureStderr(
+            temp.filePath(u"err"_s), [&] { answer = console.Ask(TQuestionKind::YesNo, u"Save changes?"_s); });
         EXPECT_EQ(answer, c.yes);
         EXPECT_EQ(said, c.said);
     }
@@ -59,7 +58,8 @@ TEST(ConsoleUserInterfaceTest, ShowsMessagesOnStderrAndNoProgressBarOffTheTermin
         progress->Start();
         progress->Step();
     });
-    EXPECT_EQ(said, u"Last day should always be later\nApplication window too small\nN.B. All R scenarios\n"_s);
+    EXPECT_EQ(said,
+              u"Last day should always be later\nApplication window too small\nN.B. All R scenarios\n"_s);
 }
 
 } // namespace

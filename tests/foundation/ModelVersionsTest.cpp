@@ -1,5 +1,5 @@
-#include "foundation/Errors.h"
 #include "foundation/ModelVersions.h"
+#include "foundation/Errors.h"
 #include "support/KelvoTest.h"
 
 #include <QDir>
@@ -39,18 +39,21 @@ TEST_F(ModelVersionsTest, ReadsTheValuesOfLinesTwoToFour) {
         {"TOXSWA values after an equals sign with blanks around it", TModel::Toxswa,
          QByteArray("TOXSWA\nmodel version = 2.1.2 \nshell version  =  3.1\n"), true, u"2.1.2"_s, u"3.1"_s,
          kelvoDatabase},
-        {"PRZM file of two lines", TModel::Przm, QByteArray("PRZM\nmodel = 1.5.6\n"), true, u"1.5.6"_s, QString(),
-         QString()},
-        {"no MACRO version file", TModel::Macro, std::nullopt, false, notInstalled, notInstalled, notInstalled},
-        {"no TOXSWA version file", TModel::Toxswa, std::nullopt, false, notInstalled, notInstalled, notInstalled},
-        {"a line without equals sign is taken whole", TModel::Przm, QByteArray("x\n  3.2.1 \nshell=2\ndata\n"), true,
-         u"  3.2.1 "_s, u"2"_s, u"data"_s},
-        {"MACRO trims a line without equals sign", TModel::Macro, QByteArray("x\n  5.1 \n\t4.4.2\n db 3 \n"), true,
-         u"5.1"_s, u"4.4.2"_s, u"db 3"_s},
-        {"only the first equals sign separates", TModel::Macro, QByteArray("x\nmodel = a = b\nshell=\n=db\n"), true,
-         u"a = b"_s, QString(), u"db"_s},
+        {"PRZM file of two lines", TModel::Przm, QByteArray("PRZM\nmodel = 1.5.6\n"), true, u"1.5.6"_s,
+         QString(), QString()},
+        {"no MACRO version file", TModel::Macro, std::nullopt, false, notInstalled, notInstalled,
+         notInstalled},
+        {"no TOXSWA version file", TModel::Toxswa, std::nullopt, false, notInstalled, notInstalled,
+         notInstalled},
+        {"a line without equals sign is taken whole", TModel::Przm,
+         QByteArray("x\n  3.2.1 \nshell=2\ndata\n"), true, u"  3.2.1 "_s, u"2"_s, u"data"_s},
+        {"MACRO trims a line without equals sign", TModel::Macro, QByteArray("x\n  5.1 \n\t4.4.2\n db 3 \n"),
+         true, u"5.1"_s, u"4.4.2"_s, u"db 3"_s},
+        {"only the first equals sign separates", TModel::Macro, QByteArray("x\nmodel = a = b\nshell=\n=db\n"),
+         true, u"a = b"_s, QString(), u"db"_s},
         {"CRLF line ends; line 1 and lines after 4 unused", TModel::Macro,
-         QByteArray("model = 9\r\nm = 5.0\r\ns = 4.1\r\nd = 2.2\r\ne = 7\r\n"), true, u"5.0"_s, u"4.1"_s, u"2.2"_s},
+         QByteArray("model = 9\r\nm = 5.0\r\ns = 4.1\r\nd = 2.2\r\ne = 7\r\n"), true, u"5.0"_s, u"4.1"_s,
+         u"2.2"_s},
         {"empty file", TModel::Przm, QByteArray(), true, QString(), QString(), QString()},
     };
     for (const TCase& c : cases) {

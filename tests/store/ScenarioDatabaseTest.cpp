@@ -58,7 +58,9 @@ QStringList CsvFiles(const QString& folder) {
     return files;
 }
 
-QString TableOf(const QString& csvFile) { return QFileInfo(csvFile).completeBaseName(); }
+QString TableOf(const QString& csvFile) {
+    return QFileInfo(csvFile).completeBaseName();
+}
 
 // Whether a stored value is what a CSV cell of a column of this declared type stands for.
 ::testing::AssertionResult CellMatches(const QString& cell, const QString& type, const QVariant& stored) {
@@ -68,7 +70,8 @@ QString TableOf(const QString& csvFile) { return QFileInfo(csvFile).completeBase
     };
     if (cell.isEmpty()) return stored.isNull() ? ::testing::AssertionSuccess() : fail();
     if (stored.isNull()) return fail();
-    if (type == u"BOOLEAN"_s) return stored.toInt() == (cell == u"true"_s ? 1 : 0) ? ::testing::AssertionSuccess() : fail();
+    if (type == u"BOOLEAN"_s)
+        return stored.toInt() == (cell == u"true"_s ? 1 : 0) ? ::testing::AssertionSuccess() : fail();
     if (type == u"DATETIME"_s) {
         const QStringList dayMonth = cell.split(u'-');
         const QString expected = u"1999-%1-%2T00:00:00"_s.arg(dayMonth[1], dayMonth[0]);
@@ -139,8 +142,9 @@ TEST_F(ScenarioDatabaseTest, TablesFromCsvHaveTheHeaderAsColumnOrder) {
 
 TEST_F(ScenarioDatabaseTest, EmptyCellsAreNullAndCropDatesLieIn1999) {
     // The eleven crop rows without dates (grass/alfalfa, citrus, olives).
-    EXPECT_EQ(Count(u"SELECT COUNT(*) FROM CropsxLocations WHERE EmergenceDate IS NULL AND HarvestDate IS NULL"_s),
-              11);
+    EXPECT_EQ(
+        Count(u"SELECT COUNT(*) FROM CropsxLocations WHERE EmergenceDate IS NULL AND HarvestDate IS NULL"_s),
+        11);
     EXPECT_EQ(Count(u"SELECT COUNT(*) FROM CropsxLocations WHERE IrrigationUsed = ''"_s), 0);
     EXPECT_GT(Count(u"SELECT COUNT(*) FROM CropsxLocations WHERE IrrigationUsed IS NULL"_s), 0);
     EXPECT_EQ(Count(u"SELECT COUNT(*) FROM Substances WHERE MetSubCode2 IS NULL"_s), 2);
@@ -155,9 +159,9 @@ TEST_F(ScenarioDatabaseTest, EmptyCellsAreNullAndCropDatesLieIn1999) {
             EXPECT_EQ(parsed.date().year(), 1999);
             EXPECT_EQ(parsed.time(), QTime(0, 0));
         }
-    const TSqlResult winterCereals =
-        db.Select(u"SELECT EmergenceDate, HarvestDate FROM CropsxLocations WHERE LocationCode = ? AND CropCode = ?"_s,
-                  {u"D1"_s, u"Cereals, winter"_s});
+    const TSqlResult winterCereals = db.Select(
+        u"SELECT EmergenceDate, HarvestDate FROM CropsxLocations WHERE LocationCode = ? AND CropCode = ?"_s,
+        {u"D1"_s, u"Cereals, winter"_s});
     ASSERT_EQ(winterCereals.rows.size(), 1);
     EXPECT_EQ(winterCereals.rows[0][0].toString(), u"1999-09-25T00:00:00"_s);
     EXPECT_EQ(winterCereals.rows[0][1].toString(), u"1999-09-04T00:00:00"_s);
@@ -170,16 +174,31 @@ TEST_F(ScenarioDatabaseTest, BoundTablesKeepTheirColumnOrderAndTypes) {
     };
     const TCase cases[] = {
         {u"Projects"_s,
-         {u"ProjectID INTEGER"_s, u"Name TEXT"_s, u"Description TEXT"_s, u"Path TEXT"_s, u"SubstanceCode TEXT"_s,
-          u"CreationDate DATETIME"_s, u"ModificationDate DATETIME"_s}},
+         {u"ProjectID INTEGER"_s, u"Name TEXT"_s, u"Description TEXT"_s, u"Path TEXT"_s,
+          u"SubstanceCode TEXT"_s, u"CreationDate DATETIME"_s, u"ModificationDate DATETIME"_s}},
         {u"Runs"_s,
-         {u"RunID VARCHAR(15)"_s, u"ProjectID INTEGER"_s, u"LocationCode VARCHAR(3)"_s, u"CropCode VARCHAR(35)"_s,
-          u"WaterbodyCode VARCHAR(50)"_s, u"Name VARCHAR(50)"_s, u"CreationDate DATETIME"_s,
-          u"ModificationDate DATETIME"_s, u"AppMethod VARCHAR(20)"_s, u"NumberOfApps INTEGER"_s,
-          u"FirstDayYrApp INTEGER"_s, u"LastDayYrApp INTEGER"_s, u"MinIntervalApps INTEGER"_s,
-          u"ApplicationSchemeID SMALLINT"_s, u"Selected VARCHAR(3)"_s, u"ModelStatus TEXT"_s,
-          u"CropNr VARCHAR(3)"_s, u"VolgNr VARCHAR(15)"_s, u"FirstDayYrAppJulian VARCHAR(12)"_s,
-          u"LastDayYrAppJulian VARCHAR(12)"_s, u"Remark TEXT"_s, u"Locked BOOLEAN"_s}},
+         {u"RunID VARCHAR(15)"_s,
+          u"ProjectID INTEGER"_s,
+          u"LocationCode VARCHAR(3)"_s,
+          u"CropCode VARCHAR(35)"_s,
+          u"WaterbodyCode VARCHAR(50)"_s,
+          u"Name VARCHAR(50)"_s,
+          u"CreationDate DATETIME"_s,
+          u"ModificationDate DATETIME"_s,
+          u"AppMethod VARCHAR(20)"_s,
+          u"NumberOfApps INTEGER"_s,
+          u"FirstDayYrApp INTEGER"_s,
+          u"LastDayYrApp INTEGER"_s,
+          u"MinIntervalApps INTEGER"_s,
+          u"ApplicationSchemeID SMALLINT"_s,
+          u"Selected VARCHAR(3)"_s,
+          u"ModelStatus TEXT"_s,
+          u"CropNr VARCHAR(3)"_s,
+          u"VolgNr VARCHAR(15)"_s,
+          u"FirstDayYrAppJulian VARCHAR(12)"_s,
+          u"LastDayYrAppJulian VARCHAR(12)"_s,
+          u"Remark TEXT"_s,
+          u"Locked BOOLEAN"_s}},
         {u"Applications"_s,
          {u"ApplicationNr SMALLINT"_s, u"RunID VARCHAR(15)"_s, u"Rate REAL"_s, u"CAM VARCHAR(30)"_s,
           u"Depi REAL"_s, u"Perc REAL"_s}},
@@ -193,15 +212,17 @@ TEST_F(ScenarioDatabaseTest, BoundTablesKeepTheirColumnOrderAndTypes) {
           u"Focus BOOLEAN"_s}},
         {u"MapxProject"_s, {u"MapID INTEGER"_s, u"ProjectID INTEGER"_s}},
         {u"ApplicationSchemes"_s,
-         {u"ApplicationSchemeID INTEGER"_s, u"Name TEXT"_s, u"Locked BOOLEAN"_s, u"EndDistanceDrift INTEGER"_s,
-          u"EndDistanceLatEntry INTEGER"_s, u"RatioUpstreamBound REAL"_s, u"opInputUpstreamBound INTEGER"_s,
-          u"RatioInfiltration REAL"_s, u"ThicknessSedEroAdded REAL"_s}},
+         {u"ApplicationSchemeID INTEGER"_s, u"Name TEXT"_s, u"Locked BOOLEAN"_s,
+          u"EndDistanceDrift INTEGER"_s, u"EndDistanceLatEntry INTEGER"_s, u"RatioUpstreamBound REAL"_s,
+          u"opInputUpstreamBound INTEGER"_s, u"RatioInfiltration REAL"_s, u"ThicknessSedEroAdded REAL"_s}},
         {u"ToxswaApplications"_s,
-         {u"SchemeID INTEGER"_s, u"ApplicationNr INTEGER"_s, u"Rate REAL"_s, u"CAM VARCHAR(30)"_s, u"Depi REAL"_s,
-          u"Perc REAL"_s, u"SprayDrift INTEGER"_s, u"PercOfRate REAL"_s, u"DriftDeposition REAL"_s}},
+         {u"SchemeID INTEGER"_s, u"ApplicationNr INTEGER"_s, u"Rate REAL"_s, u"CAM VARCHAR(30)"_s,
+          u"Depi REAL"_s, u"Perc REAL"_s, u"SprayDrift INTEGER"_s, u"PercOfRate REAL"_s,
+          u"DriftDeposition REAL"_s}},
         {u"SimulationParameters"_s,
-         {u"RunID VARCHAR(15)"_s, u"StartDate DATETIME"_s, u"EndDate DATETIME"_s, u"opLatEntryModel INTEGER"_s,
-          u"nrOfHydrologyCurves INTEGER"_s, u"LatEntryFile TEXT"_s, u"ThicknessSedimentOutput REAL"_s}},
+         {u"RunID VARCHAR(15)"_s, u"StartDate DATETIME"_s, u"EndDate DATETIME"_s,
+          u"opLatEntryModel INTEGER"_s, u"nrOfHydrologyCurves INTEGER"_s, u"LatEntryFile TEXT"_s,
+          u"ThicknessSedimentOutput REAL"_s}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.table.toStdString());
@@ -217,20 +238,23 @@ TEST_F(ScenarioDatabaseTest, BoundTablesKeepTheirColumnOrderAndTypes) {
     EXPECT_EQ(ColumnNames(u"Substance_Macro"_s).at(14), u"candeg"_s);
     EXPECT_EQ(ColumnNames(u"Substance_PRZM"_s).size(), 45);
     EXPECT_EQ(ColumnNames(u"Substance_PRZM"_s).at(39), u"mwght"_s);
-    EXPECT_EQ(db.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s}).rows.value(0).value(0),
-              QVariant(u"1"_s));
+    EXPECT_EQ(
+        db.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s}).rows.value(0).value(0),
+        QVariant(u"1"_s));
 }
 
 TEST_F(ScenarioDatabaseTest, SubstanceCodesAreUniqueRegardlessOfCase) {
-    EXPECT_THROW(db.Execute(u"INSERT INTO Substances (SubstanceCode, IsParent) VALUES (?, ?)"_s, {u"example_p"_s, 1}),
-                 EKelvoError);
+    EXPECT_THROW(
+        db.Execute(u"INSERT INTO Substances (SubstanceCode, IsParent) VALUES (?, ?)"_s, {u"example_p"_s, 1}),
+        EKelvoError);
     EXPECT_THROW(db.Execute(u"INSERT INTO Substance_Macro (SubstanceCode) VALUES (?)"_s, {u"Example_M1"_s}),
                  EKelvoError);
     EXPECT_EQ(Count(u"SELECT COUNT(*) FROM Substances WHERE SubstanceCode = ?"_s, {u"example_p"_s}), 1);
     db.Execute(u"INSERT INTO Substances (SubstanceCode, IsParent) VALUES (?, ?)"_s, {u"EXAMPLE_P2"_s, 1});
 
     // A default pattern may repeat the four identifying values: the record rules guard new rows.
-    const QString copy = u"INSERT INTO SubstancexCropxLocation SELECT * FROM SubstancexCropxLocation WHERE rowid = 1"_s;
+    const QString copy =
+        u"INSERT INTO SubstancexCropxLocation SELECT * FROM SubstancexCropxLocation WHERE rowid = 1"_s;
     db.Execute(copy);
     EXPECT_EQ(Count(u"SELECT COUNT(*) FROM SubstancexCropxLocation"_s), 10);
 }
@@ -240,7 +264,8 @@ TEST_F(ScenarioDatabaseTest, DeletingARowRemovesItsDependentRows) {
     for (const QString& run : {u"00001d_pa"_s, u"00001d_m1"_s}) {
         db.Execute(u"INSERT INTO Runs (RunID, ProjectID) VALUES (?, ?)"_s, {run, 7});
         for (int nr = 1; nr <= 2; ++nr)
-            db.Execute(u"INSERT INTO Applications (ApplicationNr, RunID, Rate) VALUES (?, ?, ?)"_s, {nr, run, 1.0});
+            db.Execute(u"INSERT INTO Applications (ApplicationNr, RunID, Rate) VALUES (?, ?, ?)"_s,
+                       {nr, run, 1.0});
     }
     db.Execute(u"INSERT INTO ToxswaMap (MapID, Name, Focus) VALUES (?, ?, ?)"_s, {4, u"P7"_s, 1});
     db.Execute(u"INSERT INTO MapxProject (MapID, ProjectID) VALUES (?, ?)"_s, {4, 7});
@@ -254,18 +279,26 @@ TEST_F(ScenarioDatabaseTest, DeletingARowRemovesItsDependentRows) {
         QVariantList leftParams;
     };
     const TCase cases[] = {
-        {u"DELETE FROM Runs WHERE RunID = ?"_s, u"00001d_m1"_s, u"SELECT COUNT(*) FROM Applications WHERE RunID = ?"_s,
+        {u"DELETE FROM Runs WHERE RunID = ?"_s,
+         u"00001d_m1"_s,
+         u"SELECT COUNT(*) FROM Applications WHERE RunID = ?"_s,
          {u"00001d_m1"_s}},
-        {u"DELETE FROM Projects WHERE ProjectID = ?"_s, 7,
-         u"SELECT (SELECT COUNT(*) FROM Runs) + (SELECT COUNT(*) FROM Applications)"_s, {}},
+        {u"DELETE FROM Projects WHERE ProjectID = ?"_s,
+         7,
+         u"SELECT (SELECT COUNT(*) FROM Runs) + (SELECT COUNT(*) FROM Applications)"_s,
+         {}},
         {u"DELETE FROM ToxswaMap WHERE MapID = ?"_s, 4, u"SELECT COUNT(*) FROM MapxProject"_s, {}},
-        {u"DELETE FROM ApplicationSchemes WHERE ApplicationSchemeID = ?"_s, 9,
-         u"SELECT COUNT(*) FROM ToxswaApplications"_s, {}},
-        {u"DELETE FROM Substances WHERE SubstanceCode = ?"_s, u"example_m1"_s,
+        {u"DELETE FROM ApplicationSchemes WHERE ApplicationSchemeID = ?"_s,
+         9,
+         u"SELECT COUNT(*) FROM ToxswaApplications"_s,
+         {}},
+        {u"DELETE FROM Substances WHERE SubstanceCode = ?"_s,
+         u"example_m1"_s,
          u"SELECT (SELECT COUNT(*) FROM Substance_Macro WHERE SubstanceCode = ?) + "
          u"(SELECT COUNT(*) FROM Substance_PRZM WHERE SubstanceCode = ?)"_s,
          {u"EXAMPLE_M1"_s, u"EXAMPLE_M1"_s}},
-        {u"DELETE FROM Substances WHERE SubstanceCode = ?"_s, u"EXAMPLE_P"_s,
+        {u"DELETE FROM Substances WHERE SubstanceCode = ?"_s,
+         u"EXAMPLE_P"_s,
          u"SELECT (SELECT COUNT(*) FROM SubstancexCropxLocation) + (SELECT COUNT(*) FROM Substance_Macro) + "
          u"(SELECT COUNT(*) FROM Substance_PRZM)"_s,
          {}},
@@ -277,13 +310,14 @@ TEST_F(ScenarioDatabaseTest, DeletingARowRemovesItsDependentRows) {
         EXPECT_EQ(Count(c.leftSql, c.leftParams), 0);
     }
     // An application needs its run.
-    EXPECT_THROW(db.Execute(u"INSERT INTO Applications (ApplicationNr, RunID) VALUES (?, ?)"_s, {1, u"nope"_s}),
-                 EKelvoError);
+    EXPECT_THROW(
+        db.Execute(u"INSERT INTO Applications (ApplicationNr, RunID) VALUES (?, ?)"_s, {1, u"nope"_s}),
+        EKelvoError);
 }
 
 TEST_F(ScenarioDatabaseTest, ExampleSubstancesAreLockedAndCompleteForExport) {
-    const TSqlResult substances =
-        db.Select(u"SELECT SubstanceCode, IsParent, Locked, subSource, MetSubCode1 FROM Substances ORDER BY rowid"_s);
+    const TSqlResult substances = db.Select(
+        u"SELECT SubstanceCode, IsParent, Locked, subSource, MetSubCode1 FROM Substances ORDER BY rowid"_s);
     ASSERT_EQ(substances.rows.size(), 2);
     struct TExpected {
         QString code;
@@ -308,12 +342,13 @@ TEST_F(ScenarioDatabaseTest, ExampleSubstancesAreLockedAndCompleteForExport) {
         QString name;
         int testedColumns;
     };
-    for (const TTable& table : {TTable{u"Substances"_s, 30}, TTable{u"Substance_Macro"_s, 15},
-                                TTable{u"Substance_PRZM"_s, 40}}) {
+    for (const TTable& table :
+         {TTable{u"Substances"_s, 30}, TTable{u"Substance_Macro"_s, 15}, TTable{u"Substance_PRZM"_s, 40}}) {
         const QStringList columns = ColumnNames(table.name);
         for (const QString& code : {u"EXAMPLE_P"_s, u"EXAMPLE_M1"_s}) {
             const TSqlRow row =
-                db.Select(u"SELECT * FROM \"%1\" WHERE SubstanceCode = ?"_s.arg(table.name), {code}).rows.value(0);
+                db.Select(u"SELECT * FROM \"%1\" WHERE SubstanceCode = ?"_s.arg(table.name), {code})
+                    .rows.value(0);
             ASSERT_EQ(row.size(), columns.size()) << code.toStdString();
             for (int i = 0; i < table.testedColumns; ++i)
                 EXPECT_FALSE(row[i].isNull()) << table.name.toStdString() << "." << columns[i].toStdString()
@@ -329,47 +364,69 @@ TEST_F(ScenarioDatabaseTest, ExampleSubstancesAreLockedAndCompleteForExport) {
         double max;
     };
     const TRange ranges[] = {
-        {u"Substances"_s, u"MolMass"_s, 10, 9999.99},          {u"Substances"_s, u"MolEntVap"_s, -1e6, 1e6},
-        {u"Substances"_s, u"SlbWatRef"_s, 1e-6, 2e6},          {u"Substances"_s, u"TemRefSlb"_s, 0, 40},
-        {u"Substances"_s, u"MolEntSlb"_s, -1e6, 1e6},          {u"Substances"_s, u"Kom"_s, 0, 1e7},
-        {u"Substances"_s, u"KomSus"_s, 0, 1e7},                {u"Substances"_s, u"KocSus"_s, 0, 17240000},
-        {u"Substances"_s, u"ExpFreSus"_s, 0.1, 2},             {u"Substances"_s, u"ConLiqRefSus"_s, 0.01, 100},
-        {u"Substances"_s, u"KomSed"_s, 0, 1e7},                {u"Substances"_s, u"KocSed"_s, 0, 17240000},
-        {u"Substances"_s, u"ExpFreSed"_s, 0.1, 2},             {u"Substances"_s, u"ConLiqRefSed"_s, 0.01, 100},
-        {u"Substances"_s, u"KomSol"_s, 0, 1e7},                {u"Substances"_s, u"KocSol"_s, 0, 17240000},
-        {u"Substances"_s, u"MolEntTra"_s, 0, 1e6},             {u"Substances"_s, u"DT50WatRef"_s, 0.1, 1000},
-        {u"Substances"_s, u"TemRefTraWat"_s, 0, 40},           {u"Substances"_s, u"DT50SedRef"_s, 0.1, 1000},
-        {u"Substances"_s, u"TemRefTraSed"_s, 0, 40},           {u"Substance_Macro"_s, u"halflife"_s, 0, 1000},
-        {u"Substance_Macro"_s, u"vap"_s, 0, 250000},           {u"Substance_Macro"_s, u"VpTemp"_s, 0, 40},
-        {u"Substance_Macro"_s, u"diffusion"_s, 0, 0.0002},     {u"Substance_Macro"_s, u"fext"_s, 0, 0.5},
-        {u"Substance_Macro"_s, u"candeg"_s, 0, 1000},          {u"Substance_PRZM"_s, u"fextrc"_s, 0, 5},
+        {u"Substances"_s, u"MolMass"_s, 10, 9999.99},
+        {u"Substances"_s, u"MolEntVap"_s, -1e6, 1e6},
+        {u"Substances"_s, u"SlbWatRef"_s, 1e-6, 2e6},
+        {u"Substances"_s, u"TemRefSlb"_s, 0, 40},
+        {u"Substances"_s, u"MolEntSlb"_s, -1e6, 1e6},
+        {u"Substances"_s, u"Kom"_s, 0, 1e7},
+        {u"Substances"_s, u"KomSus"_s, 0, 1e7},
+        {u"Substances"_s, u"KocSus"_s, 0, 17240000},
+        {u"Substances"_s, u"ExpFreSus"_s, 0.1, 2},
+        {u"Substances"_s, u"ConLiqRefSus"_s, 0.01, 100},
+        {u"Substances"_s, u"KomSed"_s, 0, 1e7},
+        {u"Substances"_s, u"KocSed"_s, 0, 17240000},
+        {u"Substances"_s, u"ExpFreSed"_s, 0.1, 2},
+        {u"Substances"_s, u"ConLiqRefSed"_s, 0.01, 100},
+        {u"Substances"_s, u"KomSol"_s, 0, 1e7},
+        {u"Substances"_s, u"KocSol"_s, 0, 17240000},
+        {u"Substances"_s, u"MolEntTra"_s, 0, 1e6},
+        {u"Substances"_s, u"DT50WatRef"_s, 0.1, 1000},
+        {u"Substances"_s, u"TemRefTraWat"_s, 0, 40},
+        {u"Substances"_s, u"DT50SedRef"_s, 0.1, 1000},
+        {u"Substances"_s, u"TemRefTraSed"_s, 0, 40},
+        {u"Substance_Macro"_s, u"halflife"_s, 0, 1000},
+        {u"Substance_Macro"_s, u"vap"_s, 0, 250000},
+        {u"Substance_Macro"_s, u"VpTemp"_s, 0, 40},
+        {u"Substance_Macro"_s, u"diffusion"_s, 0, 0.0002},
+        {u"Substance_Macro"_s, u"fext"_s, 0, 0.5},
+        {u"Substance_Macro"_s, u"candeg"_s, 0, 1000},
+        {u"Substance_PRZM"_s, u"fextrc"_s, 0, 5},
     };
     for (const TRange& range : ranges)
-        for (const TSqlRow& row : db.Select(u"SELECT \"%1\" FROM \"%2\""_s.arg(range.column, range.table)).rows) {
+        for (const TSqlRow& row :
+             db.Select(u"SELECT \"%1\" FROM \"%2\""_s.arg(range.column, range.table)).rows) {
             EXPECT_GE(row[0].toDouble(), range.min) << range.column.toStdString();
             EXPECT_LE(row[0].toDouble(), range.max) << range.column.toStdString();
         }
 
     // The metabolite's MACRO fraction is the parent's PRZM molar fraction times the molar mass ratio.
     const double molarFraction =
-        db.Select(u"SELECT dtr121a FROM Substance_PRZM WHERE SubstanceCode = ?"_s, {u"EXAMPLE_P"_s}).rows[0][0].toDouble();
+        db.Select(u"SELECT dtr121a FROM Substance_PRZM WHERE SubstanceCode = ?"_s, {u"EXAMPLE_P"_s})
+            .rows[0][0]
+            .toDouble();
     const double massFraction =
-        db.Select(u"SELECT fconvert FROM Substance_Macro WHERE SubstanceCode = ?"_s, {u"EXAMPLE_M1"_s}).rows[0][0].toDouble();
+        db.Select(u"SELECT fconvert FROM Substance_Macro WHERE SubstanceCode = ?"_s, {u"EXAMPLE_M1"_s})
+            .rows[0][0]
+            .toDouble();
     EXPECT_GT(molarFraction, 0);
     EXPECT_NEAR(massFraction, molarFraction * 200.0 / 300.0, 0.0005);
 }
 
 TEST_F(ScenarioDatabaseTest, ExampleDefaultPatternsAreLockedAndValid) {
-    const TSqlResult patterns = db.Select(
-        u"SELECT SubstanceCode, CropCode, LocationCode, CropNr, DefAppMethod, DefNumberOfApps, DefMinIntervalApps, "
-        u"DefFirstDayYrApp, DefLastDayYrApp, DefRate, Locked FROM SubstancexCropxLocation"_s);
+    const TSqlResult patterns =
+        db.Select(u"SELECT SubstanceCode, CropCode, LocationCode, CropNr, DefAppMethod, DefNumberOfApps, "
+                  u"DefMinIntervalApps, "
+                  u"DefFirstDayYrApp, DefLastDayYrApp, DefRate, Locked FROM SubstancexCropxLocation"_s);
     ASSERT_FALSE(patterns.rows.isEmpty());
     for (const TSqlRow& p : patterns.rows) {
         SCOPED_TRACE((p[1].toString() + u" at "_s + p[2].toString()).toStdString());
         EXPECT_EQ(p[0].toString(), u"EXAMPLE_P"_s);
-        EXPECT_EQ(Count(u"SELECT COUNT(*) FROM CropsxLocations WHERE LocationCode = ? AND CropCode = ? AND CropNr = ?"_s,
-                        {p[2], p[1], p[3]}),
-                  1);
+        EXPECT_EQ(
+            Count(
+                u"SELECT COUNT(*) FROM CropsxLocations WHERE LocationCode = ? AND CropCode = ? AND CropNr = ?"_s,
+                {p[2], p[1], p[3]}),
+            1);
         EXPECT_EQ(Count(u"SELECT COUNT(*) FROM ApplicationMethods WHERE Method = ?"_s, {p[4]}), 1);
         const int n = p[5].toInt(), interval = p[6].toInt(), first = p[7].toInt(), last = p[8].toInt();
         EXPECT_GE(first, 1);
@@ -382,7 +439,8 @@ TEST_F(ScenarioDatabaseTest, ExampleDefaultPatternsAreLockedAndValid) {
 }
 
 TEST(CsvReaderTest, ParsesQuotedFieldsAndRefusesBrokenRows) {
-    const TCsvTable table = ParseCsv(u"\uFEFFa,b,c\r\n\"x, y\",\"say \"\"hi\"\"\",\r\n\r\n1,,3\n"_s, u"t.csv"_s);
+    const TCsvTable table =
+        ParseCsv(u"\uFEFFa,b,c\r\n\"x, y\",\"say \"\"hi\"\"\",\r\n\r\n1,,3\n"_s, u"t.csv"_s);
     EXPECT_EQ(table.header, (QStringList{u"a"_s, u"b"_s, u"c"_s}));
     ASSERT_EQ(table.rows.size(), 2);
     EXPECT_EQ(table.rows[0], (QStringList{u"x, y"_s, u"say \"hi\""_s, QString()}));
@@ -473,10 +531,12 @@ TEST_F(ScenarioDatabaseBuildTest, AFailedBuildLeavesNoHalfDatabase) {
         BuildScenarioDatabase(source, target);
         FAIL() << "a bad number was accepted";
     } catch (const EKelvoError& e) {
-        EXPECT_TRUE(e.Message().contains(u"Drift.csv, row 9, column DriftPerc"_s)) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(u"Drift.csv, row 9, column DriftPerc"_s))
+            << e.Message().toStdString();
     }
     EXPECT_EQ(QFileInfo(target).size(), goodSize);
-    EXPECT_EQ(QDir(temp.filePath(u"install/data"_s)).entryList(QDir::Files), QStringList{u"kelvo_db.sqlite"_s});
+    EXPECT_EQ(QDir(temp.filePath(u"install/data"_s)).entryList(QDir::Files),
+              QStringList{u"kelvo_db.sqlite"_s});
 
     QFile::remove(target);
     EXPECT_THROW(BuildScenarioDatabase(source, target), EKelvoError);

@@ -1,6 +1,6 @@
+#include "foundation/Installation.h"
 #include "export/StandinInstaller.h"
 #include "foundation/Errors.h"
-#include "foundation/Installation.h"
 #include "store/ScenarioDatabaseBuilder.h"
 #include "support/KelvoTest.h"
 
@@ -25,6 +25,10 @@ void TInstallationTest::TearDown() {
     TKelvoTest::TearDown();
 }
 
-QString TInstallationTest::InstallDir() const { return QDir(tempDir.path()).absolutePath() + u'/'; }
+QString TInstallationTest::InstallDir() const {
+    return QDir(tempDir.path()).absolutePath() + u'/';
+}
 
-QString TInstallationTest::DatabaseFile() const { return InstallDir() + u"data/kelvo_db.sqlite"_s; }
+QString TInstallationTest::DatabaseFile() const {
+    return InstallDir() + u"data/kelvo_db.sqlite"_s;
+}
