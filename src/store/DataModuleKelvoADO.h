@@ -5,6 +5,12 @@
 
 #include <QString>
 
+class ICollection;
+class TAggregationList;
+class TCrop;
+class TWaterBodyType;
+struct TRegressionParameters;
+
 // The scenario data module: the single owner of the scenario database connection, of every record set
 // and query over it, and of the record rules bound to them. Windows and domain objects read and write
 // the database only through it.
@@ -86,10 +92,57 @@ public:
     QString CurrentProjectSubstanceCode();
 
     // --- crops, locations and water body types (DataModuleLoaders.cpp) --------------------------
+    // Every list and object answered is new and belongs to the caller. A code that is not found gives
+    // none, an empty text or false; a record set that cannot be opened raises its error.
+    std::unique_ptr<TCrop> LoadCrop(const QString& cropCode);
+    // Crops in CropNr order; those numbered 26 and above only with includeAll.
+    std::unique_ptr<TAggregationList> LoadCrops(bool includeAll);
+    QStringList LoadCropCodes(bool includeAll);
+    // The Name of the row whose first column equals the code; leaves an open record set open.
+    QString NameByCode(TRecordSet& table, const QString& code);
+    QString CropName(const QString& cropCode);
+    QString SubstanceName(const QString& substanceCode);
+    QString CropDirName(const QString& cropCode);
+    bool IsAirBlastCrop(const QString& cropCode);
+    // Every scenario in table order, with its water body types and first crops.
+    std::unique_ptr<TAggregationList> LoadLocations();
+    QStringList WaterBodyCodesAt(const QString& locationCode);
+    QStringList FirstCropCodesAt(const QString& locationCode);
+    QStringList FirstCropLocationCodes(const QString& cropCode);
+    QStringList LocationCodes();
+    // The first column of every row; an open record set stays open on its current row.
+    QStringList FirstColumnValues(TRecordSet& table);
+    QStringList GetWaterBodyCodes();
+    std::unique_ptr<TWaterBodyType> LoadWaterBodyType(const QString& waterBodyCode);
+    // The scenarios growing one of the crops as first crop and having one of the water body types.
+    std::unique_ptr<TAggregationList> LocationsFor(const ICollection& crops, const QStringList& waterBodyCodes);
+    QString CurrentLocationCode();
+    QString CurrentCropCode();
+    void ShowCropsAtCurrentLocation();
+    void ShowLocationsWithCurrentCrop();
+    bool ShowLocationsAtWaterBody(const QString& waterBodyCode);
 
     // --- application methods and chemical application method defaults (DataModuleApplicationMethods.cpp)
+    // The methods in table order without the one at the 0-based position (-1 keeps all).
+    QStringList ApplicationMethodList(int leaveOut);
+    // The chemical application methods allowed for the method, each once.
+    QStringList CAMsForMethod(const QString& method);
+    // CAM, Depi and Perc of the method's first default row; without one false, with an empty CAM,
+    // Depi 4.0 and Perc 0.
+    bool CAMDefault(const QString& method, QString& cam, double& depi, double& perc);
+    // The default depth of the combination; 4.0 unless exactly one row gives it.
+    double DefaultDepth(const QString& method, const QString& cam);
+    // The PRZM number of the chemical application method; 0 when unknown.
+    int CAMNumber(const QString& cam);
+    void tblRunsAppMethodChange(TField& sender);
+    void tblApplicationsRateChange(TField& sender);
 
     // --- drift regressions (DataModuleDrift.cpp) --------------------------------------------------
+    // Zeros when there is no row; Ganzelmeier code 7 always takes one application.
+    TRegressionParameters GetRegressionParameters(int ganzelmeierCode, int numberOfApps);
+    // 0 when there is no row.
+    int GetDriftPercentile(int numberOfApps);
+    QStringList GetMitigationDistances();
 
     // --- run and application rules (DataModuleRunRules.cpp) ---------------------------------------
 
