@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -64,9 +65,15 @@ void TConnection::OpenWith(const QString& file, bool create) {
     }
 }
 
+// Details close before their masters: closing drops pending changes, it never posts them.
 void TConnection::Close() {
-    for (TRecordSet* rs : QVector<TRecordSet*>(m_recordSets))
+    const std::function<void(TRecordSet*)> closeWithDetails = [&closeWithDetails](TRecordSet* rs) {
+        for (TRecordSet* detail : rs->m_details)
+            closeWithDetails(detail);
         rs->close();
+    };
+    for (TRecordSet* rs : QVector<TRecordSet*>(m_recordSets))
+        closeWithDetails(rs);
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         if (db.isOpen()) db.close();

@@ -147,10 +147,52 @@ public:
     // --- run and application rules (DataModuleRunRules.cpp) ---------------------------------------
 
     // --- default application pattern rules (DataModuleDefaultRules.cpp) ---------------------------
+    bool OpenDefaults();
+    void CloseDefaults();
+    // The text of a field of the current tblDefaults row; empty while tblDefaults is closed.
+    QString DefaultsFieldText(const QString& fieldName);
+    bool IsCropAtLocation(const QString& cropCode, const QString& locationCode);
+    bool DefaultPatternExists(const QString& substanceCode, const QString& cropCode, const QString& locationCode,
+                              const QString& cropNr);
+    void tblDefaultsBeforePost(TRecordSet& dataSet);
+    void tblDefaultsBeforeDelete(TRecordSet& dataSet);
+    void tblDefaultsCalcFields(TRecordSet& dataSet);
 
     // --- substance rules and operations (DataModuleSubstanceRules.cpp) ----------------------------
+    void tblSubstancesBeforeEdit(TRecordSet& dataSet);
+    void tblSubstancesBeforePost(TRecordSet& dataSet);
+    void tblSubstancesBeforeDelete(TRecordSet& dataSet);
+    // Installed on tblSubstances by the substance editor while it is open.
+    void tblSubstancesAfterScroll(TRecordSet& dataSet);
+    void tblSubstancesIsParentChange(TField& sender);
+    // Posts the three substance record sets; shows the first error and answers false.
+    bool SaveSubstance();
+    void UndoSubstance();
+    bool OpenSubstanceTables();
+    bool OpenSubstanceAt(const QString& code);
+    void CloseSubstanceTables();
+    // Edits the record set and sets the field; shows an error and answers false.
+    bool SetFieldValue(TRecordSet& recordSet, const QString& fieldName, double value);
+    bool IsSubstanceCodeFree(const QString& code);
+    bool IsSubstanceUsedInProject(const QString& code);
+    bool IsMetaboliteOfAnother(const QString& code);
+    QStringList ListFreeMetabolites(const QString& parentCode);
+    // Copies the source's values and default patterns into the new substance's existing rows
+    // (DataModuleSubstanceCopy.cpp).
+    void CopySubstanceValues(const QString& newCode, const QString& sourceCode);
+    void CopyDefaultPatterns(const QString& newCode);
+    double GetMolarMass(const QString& code);
+    double GetConversionFactor(const QString& code);
+    void SetConversionFactor(const QString& code, double value);
+    void ClearTransformationFields(TRecordSet& przm);
+    void TouchRecord(TRecordSet& recordSet);
+    // Creates a substance's three rows with their defaults (DataModuleSubstanceInsert.cpp).
+    void InsertSubstance(const QString& code, const QString& name);
 
     // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
+    // (DataModuleSubstanceCompleteness.cpp)
+    bool IsSubstanceComplete(const QString& code);
+    bool CheckSubstance(const QString& code);
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------
 
