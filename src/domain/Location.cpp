@@ -2,9 +2,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TLocation::TLocation(const QString& locationCode, const QString& name) : LocationCode(locationCode), Name(name) {}
+TLocation::TLocation(const QString& locationCode, const QString& name)
+    : LocationCode(locationCode), Name(name) {}
 
-QString TLocation::DisplayText() const { return LocationCode; }
+QString TLocation::DisplayText() const {
+    return LocationCode;
+}
 
 std::unique_ptr<TLocation> TLocation::Copy() const {
     auto copy = std::make_unique<TLocation>(LocationCode, Name);
@@ -14,6 +17,10 @@ std::unique_ptr<TLocation> TLocation::Copy() const {
     return copy;
 }
 
-bool TLocation::IsRunoff() const { return LocationCode.startsWith(u'R'); }
+bool TLocation::IsRunoff() const {
+    return LocationCode.startsWith(u'R');
+}
 
-QString TLocation::ClassName() const { return u"TLocation"_s; }
+QString TLocation::ClassName() const {
+    return u"TLocation"_s;
+}

@@ -27,7 +27,9 @@ struct TPeriod {
 
 TRun::TRun() : Applications(std::make_unique<TAggregationList>()) {}
 
-void TRun::SetRunID(int runNumber, const QString& suffix) { RunID = RunNumberText(runNumber, WaterbodyCode) + suffix; }
+void TRun::SetRunID(int runNumber, const QString& suffix) {
+    RunID = RunNumberText(runNumber, WaterbodyCode) + suffix;
+}
 
 void TRun::SetNumberOfApplications(int n) {
     auto applications = std::make_unique<TAggregationList>();
@@ -106,13 +108,15 @@ bool TRun::DriftLoading(int position, double& deposition, double& massLoading, d
     const std::unique_ptr<TWaterBodyType> waterBody = dmKelvoADO->LoadWaterBodyType(WaterbodyCode);
     const std::unique_ptr<TCrop> crop = dmKelvoADO->LoadCrop(CropCode);
     const double rate = RateOf(position) * 1000.0; // kg/ha to g/ha
-    return CalculateDriftLoading(*dmKelvoADO, AppMethod, NumberOfApps, crop.get(), waterBody.get(), rate, deposition,
-                                 massLoading, concentration);
+    return CalculateDriftLoading(*dmKelvoADO, AppMethod, NumberOfApps, crop.get(), waterBody.get(), rate,
+                                 deposition, massLoading, concentration);
 }
 
 bool TRun::SimulationPeriod(QDate& startDate, QDate& endDate) const {
     // Runoff scenarios start in spring, summer or autumn by the first day of application.
-    const int season = FirstDayYrApp >= 60 && FirstDayYrApp <= 151 ? 0 : FirstDayYrApp >= 152 && FirstDayYrApp <= 273 ? 1 : 2;
+    const int season = FirstDayYrApp >= 60 && FirstDayYrApp <= 151    ? 0
+                       : FirstDayYrApp >= 152 && FirstDayYrApp <= 273 ? 1
+                                                                      : 2;
     static const struct {
         const char16_t* code;
         TPeriod period[3];
@@ -164,9 +168,13 @@ std::unique_ptr<TRun> TRun::Copy(int newRunNumber) const {
     }
 }
 
-bool TRun::IsRunoff() const { return LocationCode.startsWith(u'R'); }
+bool TRun::IsRunoff() const {
+    return LocationCode.startsWith(u'R');
+}
 
-QString TRun::RunNumberPart() const { return RunID.left(5); }
+QString TRun::RunNumberPart() const {
+    return RunID.left(5);
+}
 
 int TRun::RunNumber() const {
     bool ok = false;
@@ -174,9 +182,13 @@ int TRun::RunNumber() const {
     return ok ? number : 0;
 }
 
-bool TRun::IsMetabolite() const { return RunID.right(2).toLower() != u"pa"_s; }
+bool TRun::IsMetabolite() const {
+    return RunID.right(2).toLower() != u"pa"_s;
+}
 
-QString TRun::SelectedText() const { return Selected ? u"Yes"_s : QString(); }
+QString TRun::SelectedText() const {
+    return Selected ? u"Yes"_s : QString();
+}
 
 int TRun::ApplicationSchemeNumber() const {
     const QString ending = RunID.right(2);
@@ -192,7 +204,9 @@ int TRun::ApplicationSchemeNumber() const {
     return (RunNumber() * 10 + waterDigit) * 10 + substanceDigit;
 }
 
-QString TRun::MacroOutputFileName() const { return u"macro"_s + RunID.left(5) + RunID.mid(6, 2) + u".m2t"_s; }
+QString TRun::MacroOutputFileName() const {
+    return u"macro"_s + RunID.left(5) + RunID.mid(6, 2) + u".m2t"_s;
+}
 
 QString TRun::PRZMOutputFileName() const {
     const QString ending = RunID.right(2);
@@ -203,7 +217,9 @@ QString TRun::PRZMOutputFileName() const {
     return RunID.left(5) + u"-C"_s + digit + u".p2t"_s;
 }
 
-QString TRun::GetCropName() const { return dmKelvoADO->CropName(CropCode); }
+QString TRun::GetCropName() const {
+    return dmKelvoADO->CropName(CropCode);
+}
 
 QString TRun::MacroCropName() const {
     QString name = GetCropName();
@@ -216,15 +232,23 @@ QString TRun::MacroCropName() const {
     return name;
 }
 
-QString TRun::CropFolderName() const { return dmKelvoADO->CropDirName(CropCode); }
+QString TRun::CropFolderName() const {
+    return dmKelvoADO->CropDirName(CropCode);
+}
 
 QString TRun::PRZMFolderName() const {
     const QString folder = dmKelvoADO->CropDirName(CropCode);
     return IsTwoSeasonVegetable() ? folder + u'_' + CropNr : folder;
 }
 
-QString TRun::PRZMCropCode() const { return IsTwoSeasonVegetable() ? CropCode + u' ' + CropNr : CropCode; }
+QString TRun::PRZMCropCode() const {
+    return IsTwoSeasonVegetable() ? CropCode + u' ' + CropNr : CropCode;
+}
 
-bool TRun::IsTwoSeasonVegetable() const { return CropCode == VegetablesRoot || CropCode == VegetablesLeafy; }
+bool TRun::IsTwoSeasonVegetable() const {
+    return CropCode == VegetablesRoot || CropCode == VegetablesLeafy;
+}
 
-QString TRun::ClassName() const { return u"TRun"_s; }
+QString TRun::ClassName() const {
+    return u"TRun"_s;
+}

@@ -17,4 +17,6 @@ std::unique_ptr<TRunApplication> TRunApplication::Copy() const {
     return copy;
 }
 
-QString TRunApplication::ClassName() const { return u"TRunApplication"_s; }
+QString TRunApplication::ClassName() const {
+    return u"TRunApplication"_s;
+}

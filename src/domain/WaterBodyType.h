@@ -5,8 +5,8 @@
 // A FOCUS water body type ("focus_ditch", "focus_pond", "focus_stream") with its dimensions.
 class TWaterBodyType {
 public:
-    TWaterBodyType(const QString& waterBodyCode, const QString& name, int width, int segmentLength, int totalLength,
-                   double depth, double distanceBankWater);
+    TWaterBodyType(const QString& waterBodyCode, const QString& name, int width, int segmentLength,
+                   int totalLength, double depth, double distanceBankWater);
 
     QString WaterBodyCode;
     QString Name;

@@ -26,7 +26,8 @@ double PointDrift(const TRegressionParameters& parameters, double hinge, double 
     return parameters.C * std::pow(x, parameters.D);
 }
 
-double MeanDrift(const TRegressionParameters& p, int width, double hinge, double cropDistance, double bankDistance) {
+double MeanDrift(const TRegressionParameters& p, int width, double hinge, double cropDistance,
+                 double bankDistance) {
     const double nearEdge = bankDistance + cropDistance;
     const double farEdge = width + nearEdge;
     const double length = farEdge - nearEdge;
@@ -35,9 +36,13 @@ double MeanDrift(const TRegressionParameters& p, int width, double hinge, double
     return (PowerIntegral(p.A, p.B, nearEdge, hinge) + PowerIntegral(p.C, p.D, hinge, farEdge)) / length;
 }
 
-double MassLoading(double meanDeposition, double rate) { return rate * meanDeposition / 1000.0; }
+double MassLoading(double meanDeposition, double rate) {
+    return rate * meanDeposition / 1000.0;
+}
 
-double NominalConcentration(double massLoading, double depth) { return massLoading / depth; }
+double NominalConcentration(double massLoading, double depth) {
+    return massLoading / depth;
+}
 
 bool CalculateDriftLoading(TdmKelvoADO& data, const QString& appMethod, int numberOfApps, const TCrop* crop,
                            const TWaterBodyType* waterBody, double rate, double& meanDeposition,
@@ -62,8 +67,8 @@ bool CalculateDriftLoading(TdmKelvoADO& data, const QString& appMethod, int numb
         parameters = data.GetRegressionParameters(crop->GanzelmeierCode, numberOfApps);
         cropDistance = crop->DistanceCropBank;
     }
-    meanDeposition = MeanDrift(parameters, waterBody->Width, static_cast<double>(parameters.Hinge), cropDistance,
-                               waterBody->DistanceBankWater);
+    meanDeposition = MeanDrift(parameters, waterBody->Width, static_cast<double>(parameters.Hinge),
+                               cropDistance, waterBody->DistanceBankWater);
     massLoading = MassLoading(meanDeposition, rate);
     concentration = NominalConcentration(massLoading, waterBody->Depth);
     return true;

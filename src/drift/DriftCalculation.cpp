@@ -21,7 +21,9 @@ constexpr int ResultDecimals = 4;
 // Texts with no stated precision keep every significant digit of a double.
 constexpr int FullPrecision = 15;
 
-QString FixedResult(double value) { return FormatFixed(value, ResultPrecision, ResultDecimals); }
+QString FixedResult(double value) {
+    return FormatFixed(value, ResultPrecision, ResultDecimals);
+}
 
 } // namespace
 
@@ -41,7 +43,9 @@ QString FormatFixed(double value, int precision, int decimals) {
     return text;
 }
 
-QString FormatNumber(double value, int decimals) { return QLocale().toString(value, 'f', decimals); }
+QString FormatNumber(double value, int decimals) {
+    return QLocale().toString(value, 'f', decimals);
+}
 
 double ReadNumber(const QString& text) {
     bool ok = false;
@@ -136,7 +140,8 @@ void TDriftCalculation::UpdateEdgeDistances() {
         double nearSum = ReadNumber(m_texts.edtDistanceCrop);
         if (FocusValues()) nearSum += ReadNumber(m_texts.edtDistance);
         const float nearEdge = static_cast<float>(nearSum);
-        const float farEdge = static_cast<float>(ReadNumber(m_texts.edtWidth) + static_cast<double>(nearEdge));
+        const float farEdge =
+            static_cast<float>(ReadNumber(m_texts.edtWidth) + static_cast<double>(nearEdge));
         m_texts.edtDistanceCropDrift1 = FormatFixed(static_cast<double>(nearEdge), FullPrecision, 2);
         m_texts.edtDistanceCropDrift2 = FormatFixed(static_cast<double>(farEdge), FullPrecision, 2);
     } catch (const EKelvoError&) {

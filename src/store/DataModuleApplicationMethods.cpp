@@ -26,7 +26,9 @@ private:
 
 void TdmKelvoADO::BindApplicationMethodRules() {
     tblRuns.fieldByName(u"AppMethod"_s).onChange = [this](TField& sender) { tblRunsAppMethodChange(sender); };
-    tblApplications.fieldByName(u"Rate"_s).onChange = [this](TField& sender) { tblApplicationsRateChange(sender); };
+    tblApplications.fieldByName(u"Rate"_s).onChange = [this](TField& sender) {
+        tblApplicationsRateChange(sender);
+    };
 }
 
 QStringList TdmKelvoADO::ApplicationMethodList(int leaveOut) {
@@ -87,7 +89,8 @@ int TdmKelvoADO::CAMNumber(const QString& cam) {
     table.setIndexFieldNames(u"description"_s);
     table.open();
     for (table.first(); !table.eof(); table.next())
-        if (table.fieldByName(u"Description"_s).asString() == cam) return table.fieldByName(u"CAMnr"_s).asInteger();
+        if (table.fieldByName(u"Description"_s).asString() == cam)
+            return table.fieldByName(u"CAMnr"_s).asInteger();
     return 0;
 }
 

@@ -22,7 +22,9 @@ private:
     TRecordSet& m_recordSet;
 };
 
-bool Locate(TRecordSet& table, const QString& code) { return LocateByTextKeys(table, {code}, 1); }
+bool Locate(TRecordSet& table, const QString& code) {
+    return LocateByTextKeys(table, {code}, 1);
+}
 
 // One column of every row of a one-parameter query.
 QStringList ColumnOf(TQuery& query, const QString& parameter, const QString& column) {
@@ -83,9 +85,13 @@ QString TdmKelvoADO::NameByCode(TRecordSet& table, const QString& code) {
     return name;
 }
 
-QString TdmKelvoADO::CropName(const QString& cropCode) { return NameByCode(tblCrops, cropCode); }
+QString TdmKelvoADO::CropName(const QString& cropCode) {
+    return NameByCode(tblCrops, cropCode);
+}
 
-QString TdmKelvoADO::SubstanceName(const QString& substanceCode) { return NameByCode(tblSubstances, substanceCode); }
+QString TdmKelvoADO::SubstanceName(const QString& substanceCode) {
+    return NameByCode(tblSubstances, substanceCode);
+}
 
 QString TdmKelvoADO::CropDirName(const QString& cropCode) {
     tblCrops.open();
@@ -126,7 +132,9 @@ QStringList TdmKelvoADO::FirstCropLocationCodes(const QString& cropCode) {
     return ColumnOf(qryLocationWithCrops, cropCode, u"LocationCode"_s);
 }
 
-QStringList TdmKelvoADO::LocationCodes() { return FirstColumnValues(tblLocations); }
+QStringList TdmKelvoADO::LocationCodes() {
+    return FirstColumnValues(tblLocations);
+}
 
 QStringList TdmKelvoADO::FirstColumnValues(TRecordSet& table) {
     const bool wasOpen = table.active();
@@ -140,7 +148,8 @@ QStringList TdmKelvoADO::FirstColumnValues(TRecordSet& table) {
         return values;
     }
     // Back to the caller's row.
-    for (table.first(); !table.eof() && table.field(0).asString() != current; table.next()) {}
+    for (table.first(); !table.eof() && table.field(0).asString() != current; table.next()) {
+    }
     return values;
 }
 

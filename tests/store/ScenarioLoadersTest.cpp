@@ -17,7 +17,8 @@ TCsvTable Reference(const QString& table) {
 }
 
 // Column of the reference rows that pass the filter.
-QStringList ReferenceColumn(const QString& table, int column, const std::function<bool(const QStringList&)>& keep) {
+QStringList ReferenceColumn(const QString& table, int column,
+                            const std::function<bool(const QStringList&)>& keep) {
     QStringList values;
     for (const QStringList& row : Reference(table).rows)
         if (keep(row)) values << row[column];
@@ -147,21 +148,19 @@ TEST_F(ScenarioLoadersTest, LocationsCarryTheirWaterBodiesAndFirstCrops) {
         EXPECT_EQ(location->IsRunoff(), row[0].startsWith(u'R'));
         const auto atLocation = [&row](const QStringList& r) { return r[0] == row[0]; };
         EXPECT_EQ(location->WaterBodyCodes, ReferenceColumn(u"LocationxWaterBody"_s, 1, atLocation));
-        EXPECT_EQ(QSet<QString>(location->CropCodes.begin(), location->CropCodes.end()),
-                  [&] {
-                      const QStringList crops = ReferenceColumn(u"CropsxLocations"_s, 1, [&row](const QStringList& r) {
-                          return r[0] == row[0] && r[2] == u"1st"_s;
-                      });
-                      return QSet<QString>(crops.begin(), crops.end());
-                  }());
+        EXPECT_EQ(QSet<QString>(location->CropCodes.begin(), location->CropCodes.end()), [&] {
+            const QStringList crops = ReferenceColumn(u"CropsxLocations"_s, 1, [&row](const QStringList& r) {
+                return r[0] == row[0] && r[2] == u"1st"_s;
+            });
+            return QSet<QString>(crops.begin(), crops.end());
+        }());
     }
     EXPECT_EQ(dm->WaterBodyCodesAt(u"D4"_s), QStringList({u"focus_pond"_s, u"focus_stream"_s}));
     EXPECT_TRUE(dm->WaterBodyCodesAt(u"X1"_s).isEmpty());
 
     const QStringList maize = dm->FirstCropLocationCodes(u"Maize"_s);
-    const QStringList expected = ReferenceColumn(u"CropsxLocations"_s, 0, [](const QStringList& r) {
-        return r[1] == u"Maize"_s && r[2] == u"1st"_s;
-    });
+    const QStringList expected = ReferenceColumn(
+        u"CropsxLocations"_s, 0, [](const QStringList& r) { return r[1] == u"Maize"_s && r[2] == u"1st"_s; });
     EXPECT_EQ(QSet<QString>(maize.begin(), maize.end()), QSet<QString>(expected.begin(), expected.end()));
     EXPECT_FALSE(dm->qryLocationWithCrops.active());
 }
@@ -228,7 +227,8 @@ TEST_F(ScenarioLoadersTest, LocationsForKeepsLocationsPassingBothTests) {
         {"no water body types", {u"Maize"_s, u"Potatoes"_s}, {}},
         {"maize on ponds", {u"Maize"_s}, {u"focus_pond"_s}},
         {"letter case of water codes", {u"Maize"_s}, {u"FOCUS_POND"_s}},
-        {"two crops, ditch and stream", {u"Cereals, winter"_s, u"Vines, late applns"_s},
+        {"two crops, ditch and stream",
+         {u"Cereals, winter"_s, u"Vines, late applns"_s},
          {u"focus_ditch"_s, u"focus_stream"_s}},
     };
     for (const TCase& c : cases) {
@@ -265,7 +265,8 @@ TEST_F(ScenarioLoadersTest, InformationWindowQueriesFollowTheCurrentRows) {
 
     EXPECT_TRUE(dm->ShowLocationsAtWaterBody(u"focus_pond"_s));
     QStringList locations;
-    for (dm->qryLocationsAtWaterbody.first(); !dm->qryLocationsAtWaterbody.eof(); dm->qryLocationsAtWaterbody.next())
+    for (dm->qryLocationsAtWaterbody.first(); !dm->qryLocationsAtWaterbody.eof();
+         dm->qryLocationsAtWaterbody.next())
         locations << dm->qryLocationsAtWaterbody.fieldByName(u"LocationCode"_s).asString();
     EXPECT_EQ(locations, QStringList({u"D4"_s, u"D5"_s, u"R1"_s}));
 }
