@@ -145,6 +145,31 @@ public:
     QStringList GetMitigationDistances();
 
     // --- run and application rules (DataModuleRunRules.cpp) ---------------------------------------
+    // Refuses the pattern of the current row when its application window is shorter than 30 days plus
+    // the intervals; with warn, says so when the last day falls in the next year.
+    void CheckApplicationWindow(TRecordSet& recordSet, bool warn);
+    // Checks the windows of every runoff run of the same project, crop and season against N.
+    void CheckRunoffWindows(int numberOfApps, int projectId, int runNumber, int interval, int lastDay,
+                            int firstDay, const QString& cropNr, const QString& cropCode);
+    void AdjustApplicationCount(const QString& runId, int numberOfApps);
+    void CopyApplicationsTo(const QString& runId);
+    // Copies the current run's pattern to the runs of its crop and season; answers the runs left unchanged.
+    QStringList CopyPatternToCropRuns();
+    void DeleteApplicationScheme(int id);
+    void tblRunsBeforePost(TRecordSet& recordSet);
+    void tblRunsAfterPost(TRecordSet& recordSet);
+    void tblRunsAfterInsert(TRecordSet& recordSet);
+    void tblRunsBeforeDelete(TRecordSet& recordSet);
+    void tblRunsAfterDelete(TRecordSet& recordSet);
+    void tblRunsNumberOfAppsChange(TField& field);
+    void tblRunsFirstDayYrAppChange(TField& field);
+    void tblRunsFirstDayYrAppValidate(TField& field);
+    void tblRunsLastDayYrAppValidate(TField& field);
+    void tblRunsFirstDayYrAppJulianValidate(TField& field);
+    void tblRunsLastDayYrAppJulianValidate(TField& field);
+    void tblRunsMinIntervalAppsValidate(TField& field);
+    void tblApplicationsAfterInsert(TRecordSet& recordSet);
+
 
     // --- default application pattern rules (DataModuleDefaultRules.cpp) ---------------------------
     bool OpenDefaults();
@@ -217,6 +242,10 @@ private:
     bool m_validating = false;
     // True while the rate rule rewrites a rate.
     bool m_rateGuard = false;
+    // The application scheme of the run whose deletion is under way; 0 when none.
+    int m_deletedScheme = 0;
+    void DayNumberValidate(TField& field, const QString& textField);
+    void DayTextValidate(TField& field, const QString& numberField);
 };
 
 // The one scenario data module of the process; set while it exists.

@@ -1,4 +1,4 @@
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include "foundation/Errors.h"
 #include "foundation/Utils.h"

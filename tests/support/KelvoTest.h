@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QStringPrinter.h"
 #include "support/ScriptedUserInterface.h"
 
 #include <QTemporaryDir>

@@ -1,9 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <ostream>
 
-// Lets GoogleTest show a QString as text in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
+// Lets GoogleTest show a QString and a QStringList as text in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '{';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
+    *os << '}';
 }
