@@ -47,7 +47,7 @@ void StartRow(TRecordSet& rs) {
     try {
         rs.append();
     } catch (...) {
-        ShowError(u"error inserting substance"_s);
+        ShowMessage(u"error inserting substance"_s);
         ShowCurrentException();
     }
 }
@@ -101,7 +101,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
             AskBeforeSave = false;
             tblSubstancesMacro.post();
         } catch (...) {
-            ShowError(u"error posting substance (macro)"_s);
+            ShowMessage(u"error posting substance (macro)"_s);
             ShowCurrentException();
         }
 
@@ -113,7 +113,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
             AskBeforeSave = false;
             tblSubstancesPRZM.post();
         } catch (...) {
-            ShowError(u"error posting substance (przm)"_s);
+            ShowMessage(u"error posting substance (przm)"_s);
             ShowCurrentException();
         }
 

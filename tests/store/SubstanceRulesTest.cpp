@@ -444,6 +444,25 @@ TEST_F(SubstanceRulesTest, InsertSubstanceRefusesAnEmptyOrTakenCode) {
     EXPECT_EQ(before, dm->dbKelvoADO.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt());
 }
 
+TEST_F(SubstanceRulesTest, InsertSubstanceGoesOnAfterADetailRowFails) {
+    // A Substance_Macro row left behind without its substance takes the place of the new one.
+    TConnection& db = dm->dbKelvoADO;
+    db.Execute(u"PRAGMA foreign_keys = OFF"_s);
+    db.Execute(u"INSERT INTO Substance_Macro (SubstanceCode, inform) VALUES ('ORPHAN', 'left behind')"_s);
+    db.Execute(u"PRAGMA foreign_keys = ON"_s);
+    ASSERT_TRUE(dm->OpenSubstanceTables());
+    dm->InsertSubstance(u"ORPHAN"_s, u"new"_s);
+    const TEntries shown = ui.Take();
+    ASSERT_EQ(2, shown.size());
+    EXPECT_EQ((TScriptedUserInterface::TEntry{TKind::Message, u"error posting substance (macro)"_s}),
+              shown[0]);
+    EXPECT_EQ(TKind::Error, shown[1].kind);
+    EXPECT_EQ(1, Count(u"Substances"_s, u"ORPHAN"_s));
+    EXPECT_EQ(u"left behind"_s, Stored(u"Substance_Macro"_s, u"ORPHAN"_s, u"inform"_s).toString());
+    EXPECT_EQ(u"new"_s, Stored(u"Substance_PRZM"_s, u"ORPHAN"_s, u"pstnam"_s).toString());
+    EXPECT_TRUE(dm->AskBeforeSave);
+}
+
 TEST_F(SubstanceRulesTest, PendingRetouchIsConsumedByTheNextPosting) {
     ASSERT_TRUE(dm->OpenSubstanceTables());
     dm->InsertSubstance(u"IMPORTED"_s, u"imported"_s);
