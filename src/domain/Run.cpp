@@ -23,6 +23,11 @@ struct TPeriod {
     int endDay;
 };
 
+// A run without a date stores none.
+QVariant NullWhenInvalid(const QDateTime& date) {
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
 } // namespace
 
 TRun::TRun() : Applications(std::make_unique<TAggregationList>()) {}
@@ -59,8 +64,8 @@ bool TRun::InsertRecord(int projectId) const {
             CropCode,
             WaterbodyCode,
             Name.isEmpty() ? u"RUN"_s + RunID : Name,
-            CreationDate,
-            ModificationDate,
+            NullWhenInvalid(CreationDate),
+            NullWhenInvalid(ModificationDate),
             AppMethod,
             NumberOfApps,
             FirstDayYrApp,

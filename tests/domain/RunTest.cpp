@@ -373,9 +373,10 @@ TEST_F(RunTest, ADuplicateRunIsShownAndNotStored) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].kind, TScriptedUserInterface::TKind::Error);
     EXPECT_TRUE(shown[0].text.contains(u"UNIQUE"_s, Qt::CaseInsensitive)) << shown[0].text.toStdString();
-    const TSqlResult runs = db.Select(u"SELECT Name FROM Runs"_s);
+    const TSqlResult runs = db.Select(u"SELECT Name, CreationDate FROM Runs"_s);
     ASSERT_EQ(runs.rows.size(), 1);
     EXPECT_EQ(runs.rows[0][0].toString(), u"first"_s);
+    EXPECT_TRUE(runs.rows[0][1].isNull()); // a run without dates stores none
 
     // Applications stored twice stop at the first failure.
     EXPECT_FALSE(run->InsertApplicationRecords());
