@@ -93,7 +93,7 @@ void TdmKelvoADO::CopySubstanceValues(const QString& newCode, const QString& sou
         if (detail->active()) detail->refresh();
 }
 
-// Copies every default application pattern of the current substance to the new code.
+// Copies every default application pattern of the current substance to the new code, unlocked.
 void TdmKelvoADO::CopyDefaultPatterns(const QString& newCode) {
     OpenDataSet(tblDefaults);
     OpenDataSet(tblDefaultsInsert);
@@ -101,6 +101,9 @@ void TdmKelvoADO::CopyDefaultPatterns(const QString& newCode) {
         tblDefaultsInsert.append();
         CopyFields(tblDefaults, tblDefaultsInsert, 1, tblDefaultsInsert.fieldCount() - 1);
         tblDefaultsInsert.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
+        // The copy is the user's own substance: its patterns can be changed and deleted, even when
+        // they come from a predefined one.
+        tblDefaultsInsert.fieldByName(u"Locked"_s).setAsBoolean(false);
         tblDefaultsInsert.post();
     }
     tblDefaults.close();

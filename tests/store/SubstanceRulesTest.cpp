@@ -524,11 +524,17 @@ TEST_F(SubstanceRulesTest, CopyTakesValuesAndDefaultPatternsButNotNameLinksOrLoc
                 << (t.table + u'.' + column).toStdString();
 
     const QString patterns = u"SELECT CropCode, LocationCode, CropNr, DefAppMethod, DefNumberOfApps, "
-                             "DefMinIntervalApps, DefFirstDayYrApp, DefLastDayYrApp, DefRate, Locked "
+                             "DefMinIntervalApps, DefFirstDayYrApp, DefLastDayYrApp, DefRate "
                              "FROM SubstancexCropxLocation WHERE SubstanceCode = ? ORDER BY rowid"_s;
     const auto source = dm->dbKelvoADO.Select(patterns, {u"EXAMPLE_P"_s}).rows;
     EXPECT_EQ(9, source.size());
     EXPECT_EQ(source, dm->dbKelvoADO.Select(patterns, {copy}).rows);
+    // The predefined patterns become the copy's own: unlocked.
+    EXPECT_EQ(0, dm->dbKelvoADO
+                     .Select(u"SELECT COUNT(*) FROM SubstancexCropxLocation WHERE SubstanceCode = ? AND Locked"_s,
+                             {copy})
+                     .rows[0][0]
+                     .toInt());
     EXPECT_FALSE(dm->tblDefaults.active());
 }
 
