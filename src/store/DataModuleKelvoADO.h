@@ -221,6 +221,11 @@ public:
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------
 
+    // --- PRZM project list (DataModulePRZMProjectList.cpp) ----------------------------------------
+    // Rewrites PRZM/przm.prj: one line per listed project with its name, directory and creation date
+    // in fixed columns. Raises EKelvoError when the file cannot be written.
+    void WritePRZMProjectList();
+
 private:
     void DefineRunFields();
     void DefineApplicationFields();

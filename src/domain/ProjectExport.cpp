@@ -1,0 +1,33 @@
+#include "domain/ProjectExport.h"
+
+#include "domain/Project.h"
+#include "foundation/Installation.h"
+#include "foundation/UserInterface.h"
+#include "store/DataModuleKelvoADO.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+bool ExportProject(TProject& project, const TProjectExportOptions& options) {
+    const QString directory = project.GetPath();
+    if (project.HasToxswaDirectory() &&
+        !AskConfirmation(u"Are you sure you want to overwrite existing input files and delete existing output "
+                         u"files at "_s +
+                         directory + u" directories?"_s))
+        return false;
+
+    const TBusyCursor busy;
+    try {
+        project.DeleteProjectDirectory();
+        project.CreateDirectories();
+        if (options.PRZM && IsModelAvailable(TModelKind::Przm)) project.ExportPRZMRuns();
+        if (options.MACRO && IsModelAvailable(TModelKind::Macro)) project.ExportMACRORuns();
+        project.PrepareToxswa();
+        if (options.Report) project.WriteReport();
+        dmKelvoADO->RefreshRuns();
+    } catch (...) {
+        ShowCurrentException();
+        return false;
+    }
+    ShowMessage(u"Saved all files at subdirectory "_s + directory);
+    return true;
+}

@@ -1,0 +1,93 @@
+#include "domain/ExportTransaction.h"
+#include "domain/Project.h"
+#include "domain/ProjectProgress.h"
+#include "domain/Run.h"
+#include "domain/RunApplication.h"
+#include "store/DataModuleKelvoADO.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Stream = u"focus_stream"_s;
+
+// TOXSWA reads dates in the form the record sets store them.
+QString DateText(const QDate& date) { return date.toString(u"yyyy-MM-ddT00:00:00"_s); }
+
+void SetApplicationSchemeID(const QString& runId, int schemeId) {
+    TQuery& update = dmKelvoADO->qryUpdate;
+    update.setParam(0, schemeId);
+    update.setParam(1, runId);
+    update.execSql();
+}
+
+void WriteSimulationParameters(TConnection& db, const TRun& run) {
+    QDate start;
+    QDate end;
+    run.SimulationPeriod(start, end);
+    const QString latEntryFile = run.IsRunoff() ? run.PRZMOutputFileName() : run.MacroOutputFileName();
+    const QVariantList values{DateText(start), DateText(end), 2, 1, latEntryFile, 0.05, run.RunID};
+    if (db.Execute(u"UPDATE SimulationParameters SET StartDate = ?, EndDate = ?, opLatEntryModel = ?, "
+                   u"nrOfHydrologyCurves = ?, LatEntryFile = ?, ThicknessSedimentOutput = ? WHERE RunID = ?"_s,
+                   values) == 0)
+        db.Execute(u"INSERT INTO SimulationParameters (StartDate, EndDate, opLatEntryModel, nrOfHydrologyCurves, "
+                   u"LatEntryFile, ThicknessSedimentOutput, RunID) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
+                   values);
+}
+
+} // namespace
+
+void TProject::PrepareToxswa() {
+    RegisterToxswaMap();
+    PrepareToxswaRuns();
+}
+
+void TProject::PrepareToxswaRuns() {
+    TProjectProgress progress(u"Preparing database for TOXSWA"_s, Runs->Count());
+    TExportTransaction transaction(dmKelvoADO->dbKelvoADO);
+    progress.Start();
+    for (const TRun* run : Runs->Items<TRun>()) {
+        progress.Step();
+        WriteSimulationParameters(dmKelvoADO->dbKelvoADO, *run);
+        // The run points to no scheme while its scheme is written anew.
+        SetApplicationSchemeID(run->RunID, 0);
+        WriteApplicationScheme(*run);
+        SetApplicationSchemeID(run->RunID, run->ApplicationSchemeNumber());
+    }
+    transaction.Commit();
+}
+
+void TProject::WriteApplicationScheme(const TRun& run) {
+    TConnection& db = dmKelvoADO->dbKelvoADO;
+    const int scheme = run.ApplicationSchemeNumber();
+    // Deleting the scheme deletes its applications with it.
+    db.Execute(u"DELETE FROM ApplicationSchemes WHERE ApplicationSchemeID = ?"_s, {scheme});
+
+    const bool pond = run.WaterbodyCode == u"focus_pond"_s;
+    const bool stream = run.WaterbodyCode == Stream;
+    const bool infiltration = run.LocationCode == u"R2"_s || run.LocationCode == u"R3"_s;
+    const int endDistance = pond ? 30 : 100;
+    db.Execute(u"INSERT INTO ApplicationSchemes (ApplicationSchemeID, Name, Locked, EndDistanceDrift, "
+               u"EndDistanceLatEntry, RatioUpstreamBound, opInputUpstreamBound, RatioInfiltration, "
+               u"ThicknessSedEroAdded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+               {scheme, u"AppScheme_"_s + run.RunID, 1, endDistance, endDistance,
+                stream ? QVariant(0.2) : QVariant(), stream ? QVariant(1) : QVariant(),
+                infiltration ? QVariant(0.03) : QVariant(), 0.01});
+
+    for (int i = 1; i <= run.NumberOfApps; ++i) {
+        const TRunApplication* application = run.GetApplication(i);
+        if (!application) break;
+        // Metabolites do not drift.
+        double percOfRate = 0;
+        if (!run.IsMetabolite()) {
+            double massLoading = 0;
+            double concentration = 0;
+            run.DriftLoading(i, percOfRate, massLoading, concentration);
+            if (stream) percOfRate *= 1.2;
+        }
+        db.Execute(u"INSERT INTO ToxswaApplications (SchemeID, ApplicationNr, Rate, CAM, Depi, Perc, SprayDrift, "
+                   u"PercOfRate, DriftDeposition) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                   {scheme, i, application->Rate, application->CAM, application->Depi,
+                    application->Perc, 1, percOfRate, percOfRate * application->Rate});
+    }
+}
