@@ -217,6 +217,9 @@ public:
     // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
     // (DataModuleSubstanceCompleteness.cpp)
     bool IsSubstanceComplete(const QString& code);
+    // The same test on the current rows of the substance record sets, which stay as they are: the
+    // completeness test of the exports to MACRO and PRZM.
+    bool IsCurrentSubstanceComplete();
     bool CheckSubstance(const QString& code);
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------

@@ -25,16 +25,20 @@ bool Filled(const TRecordSet& rs, int count, const QString& mayBeEmpty) {
 bool TdmKelvoADO::IsSubstanceComplete(const QString& code) {
     OpenSubstanceTables();
     if (!LocateByTextKeys(tblSubstances, {code}, 1)) return false;
-    const bool detailed = tblSubstances.fieldByName(u"DetailedSorption"_s).asBoolean();
-    const bool complete = Filled(tblSubstances, 30, detailed ? u"Kom"_s : QString()) &&
-                          Filled(tblSubstancesMacro, 15, detailed ? u"Koc"_s : QString()) &&
-                          Filled(tblSubstancesPRZM, 40, QString());
+    const bool complete = IsCurrentSubstanceComplete();
     if (!complete) {
         tblSubstancesMacro.close();
         tblSubstancesPRZM.close();
         tblSubstances.close();
     }
     return complete;
+}
+
+bool TdmKelvoADO::IsCurrentSubstanceComplete() {
+    const bool detailed = tblSubstances.fieldByName(u"DetailedSorption"_s).asBoolean();
+    return Filled(tblSubstances, 30, detailed ? u"Kom"_s : QString()) &&
+           Filled(tblSubstancesMacro, 15, detailed ? u"Koc"_s : QString()) &&
+           Filled(tblSubstancesPRZM, 40, QString());
 }
 
 bool TdmKelvoADO::CheckSubstance(const QString& code) {
