@@ -53,6 +53,9 @@ public:
     QString ReportFileName() const;
     bool HasToxswaDirectory() const;
     void CreateDirectories() const;
+    // Deletes the project directory with everything in it; false when it did not exist. Raises, deleting
+    // nothing, for an empty or relative path, a symbolic link, the file-system root, a directory holding
+    // the home directory or the projects root, or one whose last part is not the project's name.
     bool DeleteProjectDirectory() const;
 
     // --- report (ProjectReport.cpp) -------------------------------------------------------------

@@ -155,7 +155,8 @@ std::unique_ptr<TRun> TRun::Copy(int newRunNumber) const {
         copy->CropCode = CropCode;
         copy->CropNr = CropNr;
         copy->WaterbodyCode = WaterbodyCode;
-        copy->SetRunID(newRunNumber, RunID.mid(6, 3));
+        // The suffix ("_pa", "_m1", "_m2") ends the run ID, however many digits its number has.
+        copy->SetRunID(newRunNumber, RunID.right(3));
         copy->Name = u"copy_"_s + Name;
         copy->CreationDate = CreationDate;
         copy->ModificationDate = ModificationDate;

@@ -8,6 +8,7 @@
 class ICollection;
 class TAggregationList;
 class TCrop;
+class TProject;
 class TWaterBodyType;
 struct TRegressionParameters;
 
@@ -215,6 +216,37 @@ public:
     void InsertSubstance(const QString& code, const QString& name);
 
     // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
+    // The pattern a new run starts with: the substance's default pattern row for the crop, scenario and
+    // season; without one, one application from two weeks before emergence (days 1 to 365 when the
+    // emergence date is unknown).
+    void GetDefaultPattern(const QString& substanceCode, const QString& cropCode, const QString& locationCode,
+                           const QString& cropNr, QString& method, int& numberOfApps, int& firstDay, int& lastDay,
+                           int& interval);
+    // The crop's dates at the scenario; a row without an emergence date (a perennial crop) counts as
+    // not found.
+    bool GetCropDates(const QString& cropCode, const QString& locationCode, const QString& cropNr,
+                      QDateTime& emergence, QDateTime& harvest);
+    // qryCropLocation open on the crop's seasons at the scenario; the caller closes it.
+    TQuery& OpenCropLocationRows(const QString& cropCode, const QString& locationCode);
+    // The run number of a run ID: all its leading digits, however many; -1 when it has none.
+    static int RunNumberInRunID(const QString& runId);
+    // The largest run number of the listed projects (the example project 3 left out); 0 when none.
+    int HighestRunNumber();
+    int HighestProjectID();
+    // Appends the Projects row under the highest ProjectID + 1; a data error is shown and answered -1.
+    int InsertProject(const QString& name, const QString& description, const QString& path,
+                      const QString& substanceCode, const QDateTime& creationDate, const QDateTime& modificationDate);
+    // Whether no TOXSWA map carries the name, in any letter case.
+    bool ProjectNameIsFree(const QString& name);
+    QString SubstanceText(const QString& code, const QString& column);
+    int SubstancePRZMInteger(const QString& code, const QString& column);
+    // icombo3 of the substance; -1 when the substance is not found.
+    int PRZMRelationship(const QString& code);
+    QStringList ParentSubstanceCodes();
+    // The project of the current qryProjects row with its runs; none when the list is closed or empty.
+    std::unique_ptr<TProject> CurrentProject();
+    // Selects ("Yes") or unselects (empty) every run of the project.
+    void SetRunsSelected(bool select, int projectId);
     // (DataModuleSubstanceCompleteness.cpp)
     bool IsSubstanceComplete(const QString& code);
     // The same test on the current rows of the substance record sets, which stay as they are: the
@@ -223,6 +255,11 @@ public:
     bool CheckSubstance(const QString& code);
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------
+    // Refuses the example projects, asks twice and, when the created files go too, removes the MACRO
+    // runs, the project directory and the TOXSWA map; the project stays under deletion until after it.
+    void qryProjectsBeforeDelete(TRecordSet& dataSet);
+    // Removes the TOXSWA application schemes and the map of the project under deletion.
+    void qryProjectsAfterDelete(TRecordSet& dataSet);
 
     // --- PRZM project list (DataModulePRZMProjectList.cpp) ----------------------------------------
     // Rewrites PRZM/przm.prj: one line per listed project with its name, directory and creation date

@@ -1,3 +1,78 @@
 #include "store/DataModuleKelvoADO.h"
 
-void TdmKelvoADO::BindProjectRules() {}
+#include "domain/Project.h"
+#include "domain/Run.h"
+#include "export/DataModuleMacroADO.h"
+#include "foundation/Errors.h"
+#include "foundation/Installation.h"
+#include "foundation/UserInterface.h"
+#include "store/Locate.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The project whose row is being deleted while its created files go too: set before the row is
+// deleted, freed after.
+std::unique_ptr<TProject>& ProjectUnderDeletion() {
+    static std::unique_ptr<TProject> project;
+    return project;
+}
+
+// The map of the project: the MapID of its first link row; 0 without one.
+int FirstMapOf(TConnection& db, int projectId) {
+    TQuery links(&db, u"qryMapxProject"_s,
+                 {u"select * from MapxProject"_s, u"where ProjectID = :pProjectID"_s});
+    links.setParam(0, projectId);
+    links.open();
+    return links.isEmpty() ? 0 : links.fieldByName(u"MapID"_s).asInteger();
+}
+
+} // namespace
+
+void TdmKelvoADO::BindProjectRules() {
+    qryProjects.beforeDelete = [this](TRecordSet& rs) { qryProjectsBeforeDelete(rs); };
+    qryProjects.afterDelete = [this](TRecordSet& rs) { qryProjectsAfterDelete(rs); };
+}
+
+void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
+    ProjectUnderDeletion().reset();
+    if (dataSet.fieldByName(u"ProjectID"_s).asInteger() <= 3)
+        throw EKelvoError(u"Not allowed to delete example project."_s);
+    if (!AskConfirmation(u"Remove project: "_s + dataSet.fieldByName(u"Name"_s).asString())) Abort();
+    if (!AskConfirmation(u"Also delete created files?"_s)) return;
+    std::unique_ptr<TProject> project = CurrentProject();
+    if (!project) return;
+    if (IsModelAvailable(TModelKind::Macro) && dmMacroADO) dmMacroADO->RemoveProjectRuns(project->GetName());
+    if (project->DeleteProjectDirectory()) ShowInformation(u"All created files deleted!"_s);
+    if (const int mapId = FirstMapOf(dbKelvoADO, project->ProjectID); mapId > 0) {
+        TQuery maps(&dbKelvoADO, u"qryToxswaMap"_s,
+                    {u"select * from ToxswaMap"_s, u"where mapID = :pMapID"_s});
+        maps.setParam(0, mapId);
+        maps.open();
+        while (!maps.isEmpty()) {
+            maps.first();
+            maps.deleteRecord();
+        }
+    }
+    ProjectUnderDeletion() = std::move(project);
+}
+
+void TdmKelvoADO::qryProjectsAfterDelete(TRecordSet&) {
+    std::unique_ptr<TProject> project = std::move(ProjectUnderDeletion());
+    if (!project) return;
+    for (const TRun* run : project->Runs->Items<TRun>())
+        DeleteApplicationScheme(run->ApplicationSchemeNumber());
+    int mapId = 0;
+    {
+        TTable links(&dbKelvoADO, u"tblMapxProject"_s, u"MapxProject"_s);
+        links.open();
+        for (links.first(); !links.eof() && mapId == 0; links.next())
+            if (links.fieldByName(u"ProjectID"_s).asInteger() == project->ProjectID)
+                mapId = links.fieldByName(u"MapID"_s).asInteger();
+    }
+    if (mapId <= 0) return;
+    TTable maps(&dbKelvoADO, u"tblToxswamap"_s, u"Toxswamap"_s);
+    maps.open();
+    if (LocateByIntegerKeys(maps, {mapId})) maps.deleteRecord();
+}

@@ -1,0 +1,282 @@
+#include "domain/Project.h"
+
+#include "domain/Crop.h"
+#include "domain/Location.h"
+#include "domain/Run.h"
+#include "foundation/Errors.h"
+#include "foundation/UserInterface.h"
+#include "foundation/Utils.h"
+#include "store/DataModuleKelvoADO.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString& ProjectRoot() {
+    static QString root = QDir::homePath() + u"/KelvoProjects"_s;
+    return root;
+}
+
+QDateTime Today() {
+    return QDateTime(QDate::currentDate(), QTime(0, 0));
+}
+
+// Commits the transaction it began when it ends normally and rolls it back when an exception leaves;
+// does nothing inside a transaction somebody else opened.
+class TTransaction {
+public:
+    explicit TTransaction(TConnection& connection)
+        : m_connection(connection), m_own(!connection.InTransaction()),
+          m_exceptions(std::uncaught_exceptions()) {
+        if (m_own) m_connection.BeginTrans();
+    }
+    ~TTransaction() {
+        if (!m_own || !m_connection.InTransaction()) return;
+        try {
+            if (std::uncaught_exceptions() > m_exceptions)
+                m_connection.RollbackTrans();
+            else
+                m_connection.CommitTrans();
+        } catch (...) {
+            ShowCurrentException();
+        }
+    }
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+
+private:
+    TConnection& m_connection;
+    bool m_own;
+    int m_exceptions;
+};
+
+} // namespace
+
+QString DefaultProjectRoot() {
+    return ProjectRoot();
+}
+
+void SetDefaultProjectRoot(const QString& directory) {
+    ProjectRoot() = directory;
+}
+
+TProject::TProject(const QString& name, const QString& description)
+    : Path(DefaultProjectRoot()), Description(description), Locations(std::make_unique<TAggregationList>()),
+      Crops(std::make_unique<TAssociationList>()),
+      WaterBodies({u"focus_ditch"_s, u"focus_pond"_s, u"focus_stream"_s}), CreationDate(Today()),
+      ModificationDate(CreationDate), Runs(std::make_unique<TAggregationList>()) {
+    SetName(name);
+}
+
+TProject::~TProject() = default;
+
+void TProject::SetName(const QString& name) {
+    if (HasInvalidNameChar(name)) throw EKelvoError(u"invalid character (/ \\ : ? \" < > |)"_s);
+    Name = name;
+}
+
+QString TProject::GetSubstanceName() const {
+    return dmKelvoADO->SubstanceName(SubstanceCode);
+}
+
+bool TProject::HasLocations() const {
+    return Locations->Count() > 0;
+}
+
+bool TProject::HasCrops() const {
+    return Crops->Count() > 0;
+}
+
+bool TProject::IsComplete() const {
+    return !Name.isEmpty() && HasSubstance() && HasLocations() && HasCrops();
+}
+
+bool TProject::HasLocation(const TLocation& location) const {
+    for (const TLocation* chosen : Locations->Items<TLocation>())
+        if (chosen->LocationCode == location.LocationCode) return true;
+    return false;
+}
+
+bool TProject::HasCrop(const TCrop& crop) const {
+    for (const TCrop* chosen : Crops->Items<TCrop>())
+        if (chosen->CropCode == crop.CropCode) return true;
+    return false;
+}
+
+void TProject::SelectLocations(const TAggregationList* source, const QStringList& locationCodes) {
+    Locations = std::make_unique<TAggregationList>();
+    if (!source) return;
+    const QList<TLocation*> candidates = source->Items<TLocation>();
+    for (const QString& code : locationCodes)
+        for (const TLocation* location : candidates)
+            if (location->LocationCode == code) {
+                Locations->Add(location->Copy().release());
+                break;
+            }
+}
+
+void TProject::SelectCrop(const TAggregationList& source, const QString& cropName) {
+    SelectCrops(source, {cropName});
+}
+
+void TProject::SelectCrops(const TAggregationList& source, const QStringList& cropNames) {
+    Crops = std::make_unique<TAssociationList>();
+    const QList<TCrop*> candidates = source.Items<TCrop>();
+    for (const QString& name : cropNames)
+        for (TCrop* crop : candidates)
+            if (crop->Name == name) {
+                Crops->Add(crop);
+                break;
+            }
+}
+
+TRun* TProject::FindRun(const QString& runId) const {
+    for (TRun* run : Runs->Items<TRun>())
+        if (run->RunID == runId) return run;
+    return nullptr;
+}
+
+// One run number per crop season and scenario; a second metabolite of a parent forming two metabolites
+// takes the next number at a drainage scenario, where MACRO computes one metabolite per run.
+bool TProject::CreateRuns() {
+    Runs = std::make_unique<TAggregationList>();
+    int n = dmKelvoADO->HighestRunNumber();
+    for (const TCrop* crop : Crops->Items<TCrop>())
+        for (const TLocation* location : Locations->Items<TLocation>()) {
+            QStringList waterBodies;
+            for (const QString& code : WaterBodies)
+                if (location->WaterBodyCodes.contains(code, Qt::CaseInsensitive)) waterBodies << code;
+            TQuery& seasons = dmKelvoADO->OpenCropLocationRows(crop->CropCode, location->LocationCode);
+            QString cropKey = u"1st"_s;
+            for (seasons.first(); !seasons.eof(); seasons.next()) {
+                ++n;
+                TRun pattern;
+                dmKelvoADO->GetDefaultPattern(SubstanceCode, crop->CropCode, location->LocationCode, cropKey,
+                                              pattern.AppMethod, pattern.NumberOfApps, pattern.FirstDayYrApp,
+                                              pattern.LastDayYrApp, pattern.MinIntervalApps);
+                const QString cropNr = seasons.fieldByName(u"CropNr"_s).asString();
+                const auto addRuns = [&](const QString& substance, int number, const QString& suffix) {
+                    for (const QString& water : waterBodies) {
+                        auto run = std::make_unique<TRun>();
+                        run->Name = crop->CropCode + u'_' + location->LocationCode + u'_' + water;
+                        run->SubstanceCode = substance;
+                        run->LocationCode = location->LocationCode;
+                        run->CropCode = crop->CropCode;
+                        run->WaterbodyCode = water;
+                        run->CropNr = cropNr;
+                        run->CreationDate = CreationDate;
+                        run->ModificationDate = ModificationDate;
+                        run->AppMethod = pattern.AppMethod;
+                        run->NumberOfApps = pattern.NumberOfApps;
+                        run->FirstDayYrApp = pattern.FirstDayYrApp;
+                        run->LastDayYrApp = pattern.LastDayYrApp;
+                        run->MinIntervalApps = pattern.MinIntervalApps;
+                        run->Selected = true;
+                        run->Locked = true;
+                        run->SetRunID(number, suffix);
+                        run->SetNumberOfApplications(run->NumberOfApps);
+                        Runs->Add(run.release());
+                    }
+                };
+                addRuns(SubstanceCode, n, u"_pa"_s);
+                const QString metabolite1 = dmKelvoADO->SubstanceText(SubstanceCode, u"MetSubCode1"_s);
+                if (!metabolite1.isEmpty()) addRuns(metabolite1, n, u"_m1"_s);
+                const QString metabolite2 = dmKelvoADO->SubstanceText(SubstanceCode, u"MetSubCode2"_s);
+                if (!metabolite2.isEmpty()) {
+                    if (location->IsRunoff()) {
+                        addRuns(metabolite2, n, u"_m2"_s);
+                    } else if (dmKelvoADO->PRZMRelationship(SubstanceCode) == 3) {
+                        ++n;
+                        addRuns(SubstanceCode, n, u"_pa"_s);
+                        addRuns(metabolite2, n, u"_m1"_s);
+                    }
+                }
+                cropKey = u"2nd"_s;
+            }
+            seasons.close();
+        }
+    return true;
+}
+
+// The inserts of all runs and applications make one transaction, unless the caller has one open.
+bool TProject::StoreRuns(bool createFirst) {
+    if (createFirst) CreateRuns();
+    if (!dmKelvoADO->OpenRunInsert()) return false;
+    dmKelvoADO->CloseRuns();
+    const QList<TRun*> runs = Runs->Items<TRun>();
+    {
+        TTransaction transaction(dmKelvoADO->dbKelvoADO);
+        for (const TRun* run : runs)
+            run->InsertRecord(ProjectID);
+        dmKelvoADO->CloseRunInsert();
+        for (const TRun* run : runs)
+            run->InsertApplicationRecords();
+    }
+    dmKelvoADO->OpenRuns();
+    ShowMessage(u"Created runs: "_s + QString::number(runs.size()));
+    return true;
+}
+
+bool TProject::Save(bool createRuns) {
+    SetPath(Path + u'/' + Name);
+    ProjectID =
+        dmKelvoADO->InsertProject(Name, Description, Path, SubstanceCode, CreationDate, ModificationDate);
+    if (ProjectID <= 0) return false;
+    if (!QFileInfo(Path).isDir()) QDir().mkdir(Path);
+    const bool result = StoreRuns(createRuns);
+    RegisterToxswaMap();
+    return result;
+}
+
+// A project registered again keeps its map number; its old map row goes, and its link with it.
+void TProject::RegisterToxswaMap() {
+    try {
+        TConnection& db = dmKelvoADO->dbKelvoADO;
+        TQuery maps(&db, u"qryToxswaMap"_s, {u"SELECT *"_s, u"FROM ToxswaMap"_s, u"ORDER BY MapID"_s});
+        maps.open();
+        int mapId = 1;
+        if (!maps.isEmpty()) {
+            bool found = false;
+            for (maps.first(); !maps.eof(); maps.next())
+                if (maps.fieldByName(u"Name"_s).asString() == Name) {
+                    mapId = maps.fieldByName(u"MapID"_s).asInteger();
+                    maps.deleteRecord();
+                    found = true;
+                    break;
+                }
+            if (!found) {
+                maps.last();
+                mapId = maps.fieldByName(u"MapID"_s).asInteger() + 1;
+            }
+        }
+        maps.appendRecord({mapId, Name, Description, QDateTime::currentDateTime(), true});
+        maps.close();
+        TQuery links(&db, u"qryMapxProject"_s, {u"Select * from mapxproject"_s});
+        links.open();
+        links.appendRecord({mapId, ProjectID});
+        links.close();
+    } catch (...) {
+        ShowCurrentException();
+    }
+}
+
+// Runs that shared a run number share one new number in the copy.
+std::unique_ptr<TProject> TProject::CopyProject(const QString& newName, const QString& newDescription) const {
+    auto copy = std::make_unique<TProject>(newName, newDescription);
+    copy->ProjectID = dmKelvoADO->HighestProjectID();
+    copy->Path = DefaultProjectRoot();
+    copy->SubstanceCode = SubstanceCode;
+    int n = dmKelvoADO->HighestRunNumber();
+    int previous = -1;
+    for (const TRun* run : Runs->Items<TRun>()) {
+        const int number = TdmKelvoADO::RunNumberInRunID(run->RunID);
+        if (number != previous) ++n;
+        if (std::unique_ptr<TRun> runCopy = run->Copy(n)) copy->Runs->Add(runCopy.release());
+        previous = number;
+    }
+    return copy;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The project browser's actions on the current project of the project list (qryProjects), without
+// the window: the window and kelvo-cli call them.
+
+// Copies the current project under the new name and stores the copy with its renumbered runs, then
+// makes the copy the current project. Shows "New project created: " + name, or why nothing was stored;
+// answers whether the copy was stored.
+bool CopyCurrentProject(const QString& newName, const QString& newDescription);
+
+// Selects or unselects every run of the current project and reloads the runs; nothing without one.
+void SelectAllRuns(bool select);
+
+// Toggles the selection of the current run of tblRuns and posts it, so the run rules check it.
+void ToggleRunSelection();
