@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,13 +21,6 @@ const QString Applications = u"Applications"_s;
 const QStringList RunoffScenarios{u"R1"_s, u"R2"_s, u"R3"_s, u"R4"_s};
 
 bool TakesPart(const TRun& run) { return run.IsRunoff() && run.Selected; }
-
-// The metabolite scheme (icombo3) of the substance's PRZM record; 0 without one.
-int Relationship(const QString& substanceCode) {
-    const TSqlResult result = dmKelvoADO->dbKelvoADO.Select(
-        u"SELECT icombo3 FROM Substance_PRZM WHERE SubstanceCode = ?"_s, {substanceCode});
-    return result.rows.isEmpty() ? 0 : result.rows.first().value(0).toInt();
-}
 
 // Rate left-justified in 8 columns, the CAM number from column 10, the depth right-justified in 6.
 QString ApplicationValue(const TRunApplication& application, int camNumber) {
@@ -59,7 +53,7 @@ void TProject::WritePRZMRunSettings(const TRun& run) const {
     if (!settings.HasSection(General)) {
         settings.SetValue(General, u"ProjectName"_s, Name);
         settings.SetValue(General, u"SubstanceCode"_s, run.SubstanceCode);
-        settings.SetValue(General, u"Relationship"_s, QString::number(Relationship(run.SubstanceCode)));
+        settings.SetValue(General, u"Relationship"_s, QString::number(dmKelvoADO->SubstancePRZMInteger(run.SubstanceCode, u"icombo3"_s)));
         settings.SetValue(General, u"CropCode"_s, run.PRZMCropCode());
         for (const QString& scenario : RunoffScenarios)
             settings.SetValue(General, scenario, QString());
@@ -113,7 +107,8 @@ void TProject::ConvertPRZMSettings(const QString& settingsFile) const {
         lines << u'[' + scenario + u']';
         lines << scenarioLines;
     }
-    WriteModelFile(settingsFile.left(settingsFile.size() - 4) + u".pzm"_s, lines);
+    const QFileInfo info(settingsFile);
+    WriteModelFile(info.path() + u'/' + info.completeBaseName() + u".pzm"_s, lines);
 }
 
 void TProject::ExportPRZMRuns() const {
