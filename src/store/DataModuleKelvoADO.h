@@ -8,6 +8,7 @@
 class ICollection;
 class TAggregationList;
 class TCrop;
+class TdmMacroADO;
 class TProject;
 class TWaterBodyType;
 struct TRegressionParameters;
@@ -265,6 +266,24 @@ public:
     // Rewrites PRZM/przm.prj: one line per listed project with its name, directory and creation date
     // in fixed columns. Raises EKelvoError when the file cannot be written.
     void WritePRZMProjectList();
+
+    // --- substance exchange with MACRO (DataModuleMacroExchange.cpp) ------------------------------
+    // Reads every substance of the MACRO database into the substance tables; false when the database
+    // or its compound table cannot be opened.
+    bool ImportMacroSubstances(TdmMacroADO& macro);
+    bool ReadMacroSubstances(TdmMacroADO& macro);
+    // Takes the current compound or metab row over; a locked substance stays as it is.
+    void ImportMacroRow(TRecordSet& row);
+    // Records the metabolite in the parent's slot 1 or 2 (and the scheme in icombo3).
+    void LinkMetabolite(const QString& parentCode, const QString& metaboliteCode, int slot);
+    // Rewrites compound and metab from the substances complete for export (or taken over from MACRO);
+    // false when the database or its compound table cannot be opened.
+    bool WriteMacroSubstances(TdmMacroADO& macro);
+    void WriteCompoundRow(TRecordSet& compound);
+    // Makes the metab row of the code current, appending it when missing; a parent code is its inform.
+    void EnsureMetabRow(TRecordSet& metab, const QString& code, const QString& parentCode);
+    // Writes the current substance's values into the metab row of the code, when there is one.
+    void FillMetabRow(TRecordSet& metab, const QString& code);
 
 private:
     void DefineRunFields();
