@@ -239,6 +239,6 @@ std::unique_ptr<TProject> TdmKelvoADO::CurrentProject() {
 void TdmKelvoADO::SetRunsSelected(bool select, int projectId) {
     TQuery query(&dbKelvoADO, u"qrySetRunsSelected"_s,
                  {u"update Runs"_s, u"set selected = :pSelected"_s, u"where ProjectID = :pProjectID"_s});
-    query.setParams({select ? u"Yes"_s : QString(), projectId});
+    query.setParams({select ? u"Yes"_s : u""_s, projectId});
     query.execSql();
 }
