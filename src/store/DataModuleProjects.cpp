@@ -16,6 +16,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr int FirstUserProjectID = 4;
+
 // Opens a record set for the lifetime of the guard when it was closed, and closes it again then.
 class TOpened {
 public:
@@ -130,6 +132,9 @@ int TdmKelvoADO::InsertProject(const QString& name, const QString& description, 
             tblProjects.last();
             id = tblProjects.fieldByName(u"ProjectID"_s).asInteger() + 1;
         }
+        // The numbers of the example projects stay free even where they are missing: the project list
+        // hides project 3 and the deletion rules protect 1 to 3.
+        id = std::max(id, FirstUserProjectID);
         tblProjects.appendRecord(
             {id, name, description, path, substanceCode, creationDate, modificationDate});
         tblProjects.close();

@@ -465,6 +465,9 @@ TEST_F(ProjectTest, LookupsOfTheWizards) {
     EXPECT_TRUE(dm->ProjectNameIsFree(u"Test2"_s));
 
     EXPECT_EQ(dm->HighestProjectID(), 0);
+    // The first project of a database without the example projects still leaves their numbers free.
+    EXPECT_EQ(dm->InsertProject(u"first"_s, QString(), QString(), QString(), QDateTime(), QDateTime()), 4);
+    db().Execute(u"DELETE FROM Projects"_s);
     db().Execute(u"INSERT INTO Projects (ProjectID, Name) VALUES (12, 'a'), (3, 'b')"_s);
     EXPECT_EQ(dm->HighestProjectID(), 12);
     EXPECT_EQ(dm->InsertProject(u"n"_s, u"d"_s, u"/p/n"_s, u"EXAMPLE_P"_s,

@@ -87,7 +87,7 @@ TEST_F(ProjectWizardTest, FinishStoresTheProject) {
     // metabolite run.
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Created runs: 22"_s});
     EXPECT_EQ(project->GetPath(), root + u"/Maize1"_s);
-    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Runs WHERE ProjectID = 1"_s).toInt(), 22);
+    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Runs WHERE ProjectID = 4"_s).toInt(), 22);
 
     // A crop grown nowhere still makes a listed project, without runs.
     auto empty = FocusProject(u"EXAMPLE_P"_s, u"No such crop"_s, u"Empty"_s);
