@@ -234,7 +234,8 @@ public:
     // The largest run number of the listed projects (the example project 3 left out); 0 when none.
     int HighestRunNumber();
     int HighestProjectID();
-    // Appends the Projects row under the highest ProjectID + 1; a data error is shown and answered -1.
+    // Appends the Projects row under the highest ProjectID + 1, at least 4 (1 to 3 are the example
+    // projects'); a data error is shown and answered -1.
     int InsertProject(const QString& name, const QString& description, const QString& path,
                       const QString& substanceCode, const QDateTime& creationDate, const QDateTime& modificationDate);
     // Whether no TOXSWA map carries the name, in any letter case.
