@@ -10,6 +10,7 @@ class TAggregationList;
 class TCrop;
 class TdmMacroADO;
 class TProject;
+class TPRZM_Substance;
 class TWaterBodyType;
 struct TRegressionParameters;
 
@@ -285,6 +286,23 @@ public:
     void EnsureMetabRow(TRecordSet& metab, const QString& code, const QString& parentCode);
     // Writes the current substance's values into the metab row of the code, when there is one.
     void FillMetabRow(TRecordSet& metab, const QString& code);
+
+    // --- substance exchange with PRZM (DataModulePRZMExchange.cpp) --------------------------------
+    // Takes every chemical of the PRZM chemical data file over into the substance tables. Raises
+    // "File not found: " + path, the reading errors of the file and the errors of the database.
+    bool ImportPRZMSubstances();
+    // Takes chemical j (1 to 3) of the record over; false when it has no name and is skipped.
+    bool ImportPRZMChemical(const TPRZM_Substance& record, int j);
+    // Rewrites PRZM/przm.prj and then the chemical data file from the parents complete for export (or
+    // taken over from PRZM), in table order. Raises when the chemical data file cannot be written; the
+    // old file set then stays.
+    bool WritePRZMSubstances();
+    // Fill a record from the current substance rows: a new record from a parent, chemical j (2 or 3)
+    // from a metabolite.
+    void FillParentRecord(TPRZM_Substance& record);
+    void FillMetaboliteSlot(TPRZM_Substance& record, int j);
+    // Chemical j (2 or 3) becomes a copy of chemical 1 without a name; iset2 and iset3 become iset1.
+    static void CopyParentToSlot(TPRZM_Substance& record, int j);
 
 private:
     void DefineRunFields();
