@@ -23,8 +23,8 @@ struct TEncoding {
 
 constexpr TEncoding Text{TKind::Text};
 constexpr TEncoding Integer{TKind::Integer};
-constexpr TEncoding F2{TKind::Fixed, 2};        // "%7.2f" and "%5.2f"
-constexpr TEncoding F3{TKind::Fixed, 3};        // "%7.3f" and "%8.3f"
+constexpr TEncoding F2{TKind::Fixed, 2};      // "%7.2f" and "%5.2f"
+constexpr TEncoding F3{TKind::Fixed, 3};      // "%7.3f" and "%8.3f"
 constexpr TEncoding E4{TKind::Scientific, 3}; // "%10.4e": four significant digits
 
 // Offsets of the fields of chemicals 1, 2 and 3.
@@ -35,12 +35,12 @@ struct TChemicalOffsets {
 };
 
 constexpr TChemicalOffsets ChemicalOffsets[3] = {
-    {20, 46, 47, 48, 49, 52, 54, 64, 71, 78, 85, 92, 99, 113, 120, 414, 435, 456, 486, 507, 528, 562, 637, 712,
-     736},
-    {127, 147, 148, 149, 150, 153, 155, 165, 172, 179, 186, 221, 228, 242, 249, 421, 442, 466, 493, 514, 538, 587,
-     662, 720, 744},
-    {256, 276, 277, 278, 279, 282, 284, 294, 301, 308, 315, 378, 385, 399, 406, 428, 449, 476, 500, 521, 548, 612,
-     687, 728, 752},
+    {20,  46,  47,  48,  49,  52,  54,  64,  71,  78,  85,  92, 99,
+     113, 120, 414, 435, 456, 486, 507, 528, 562, 637, 712, 736},
+    {127, 147, 148, 149, 150, 153, 155, 165, 172, 179, 186, 221, 228,
+     242, 249, 421, 442, 466, 493, 514, 538, 587, 662, 720, 744},
+    {256, 276, 277, 278, 279, 282, 284, 294, 301, 308, 315, 378, 385,
+     399, 406, 428, 449, 476, 500, 521, 548, 612, 687, 728, 752},
 };
 
 constexpr int KeyOffset = 0;
@@ -104,7 +104,8 @@ template <class TRecord, class TVisit> void ForEachField(TRecord& r, TVisit&& vi
             const QString number = u" %1"_s.arg(i + 1);
             visit(o.spareIntegers + 5 * i, 5, Integer, u"spare integer"_s + number + of,
                   c.spareIntegers.at(static_cast<size_t>(i)));
-            visit(o.spareReals + 5 * i, 5, F2, u"spare real"_s + number + of, c.spareReals.at(static_cast<size_t>(i)));
+            visit(o.spareReals + 5 * i, 5, F2, u"spare real"_s + number + of,
+                  c.spareReals.at(static_cast<size_t>(i)));
         }
         visit(o.enthalpy, 8, F3, u"enthalpy of vaporisation"_s + of, c.enthalpy);
         visit(o.airDiffusion, 8, F3, u"diffusion coefficient in air"_s + of, c.airDiffusion);
@@ -128,7 +129,8 @@ QString Formatted(double value, TEncoding encoding) {
 double ReadReal(const QString& field) {
     bool ok = false;
     const double value = TrimmedText(field).toDouble(&ok);
-    if (!ok || !std::isfinite(value)) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(field));
+    if (!ok || !std::isfinite(value))
+        throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(field));
     return value;
 }
 
@@ -156,7 +158,8 @@ QString TrimmedText(const QString& text) {
 
 std::unique_ptr<TPRZM_Substance> TPRZM_Substance::CreateFromRecord(const QByteArray& record) {
     if (record.size() != RecordSize)
-        throw EKelvoError(u"A PRZM chemical record has %1 bytes, not %2"_s.arg(RecordSize).arg(record.size()));
+        throw EKelvoError(
+            u"A PRZM chemical record has %1 bytes, not %2"_s.arg(RecordSize).arg(record.size()));
     auto substance = std::make_unique<TPRZM_Substance>();
     ForEachField(*substance, [&record](int offset, int width, TEncoding, const QString&, auto& value) {
         const QString field = QString::fromLatin1(record.constData() + offset, width);
@@ -189,9 +192,10 @@ QByteArray TPRZM_Substance::ToRecord() const {
             text = fits ? Formatted(value, encoding) : QString::number(value);
         }
         if (!fits || text.size() > width)
-            throw EKelvoError(u"Substance %1: the value %2 of %3 does not fit its field of %4 characters in the "
-                              "PRZM chemical data file"_s.arg(code, text, fieldName)
-                                  .arg(width));
+            throw EKelvoError(
+                u"Substance %1: the value %2 of %3 does not fit its field of %4 characters in the "
+                "PRZM chemical data file"_s.arg(code, text, fieldName)
+                    .arg(width));
         if (encoding.kind != TKind::Text) text = text.rightJustified(width);
         FillFixedField(record.data() + offset, width - 1, text);
     };

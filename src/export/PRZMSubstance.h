@@ -15,7 +15,7 @@ struct TPRZMChemical {
     qint32 apprel = 0;
     qint32 dknum = 0;
     qint32 napp = 0;
-    double kdsp = 0; // sorption coefficient
+    double kdsp = 0;    // sorption coefficient
     double drate1a = 0; // half-life
     double freund = 0;
     double drate1c = 0;
@@ -32,7 +32,7 @@ struct TPRZMChemical {
     double vapourPressure = 0;
     std::array<qint32, 5> spareIntegers{};
     std::array<double, 5> spareReals{};
-    double enthalpy = 0; // enthalpy of vaporisation
+    double enthalpy = 0;     // enthalpy of vaporisation
     double airDiffusion = 0; // diffusion coefficient in air
 };
 

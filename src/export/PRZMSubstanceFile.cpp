@@ -29,7 +29,8 @@ QString ExistingFile(const QString& folder, const QString& name) {
 
 void Rename(const QString& from, const QString& to) {
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), error);
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(),
+                            error);
     if (error)
         throw EKelvoError(
             u"Cannot replace %1 by %2: %3"_s.arg(to, from, QString::fromLocal8Bit(error.message().c_str())));
@@ -73,7 +74,8 @@ bool TPRZMSubstanceFile::WriteAll(const TAggregationList& records) {
     OpenForWriting();
     try {
         for (const TRootObject* element : records)
-            if (!AppendRecord(static_cast<const TPRZM_Substance*>(element)->ToRecord())) CannotWrite(m_writer);
+            if (!AppendRecord(static_cast<const TPRZM_Substance*>(element)->ToRecord()))
+                CannotWrite(m_writer);
         WriteRecordCount(records.Count());
         CloseWriting();
         ReplaceFiles();
@@ -93,10 +95,11 @@ void TPRZMSubstanceFile::OpenForReading() {
     const qint64 size = m_reader.size();
     if (size % RecordSize != 0) {
         m_reader.close();
-        throw EKelvoError(u"The PRZM chemical data file %1 is damaged: its size of %2 bytes is not a multiple "
-                          "of %3"_s.arg(m_dataFile)
-                              .arg(size)
-                              .arg(RecordSize));
+        throw EKelvoError(
+            u"The PRZM chemical data file %1 is damaged: its size of %2 bytes is not a multiple "
+            "of %3"_s.arg(m_dataFile)
+                .arg(size)
+                .arg(RecordSize));
     }
     m_mode = TMode::Reading;
 }
@@ -120,7 +123,8 @@ bool TPRZMSubstanceFile::ReadRecord(int index, QByteArray& record) {
 }
 
 bool TPRZMSubstanceFile::WriteRecord(int index, const QByteArray& record) {
-    if (m_mode != TMode::Writing || index < 0 || index > m_written || record.size() != RecordSize) return false;
+    if (m_mode != TMode::Writing || index < 0 || index > m_written || record.size() != RecordSize)
+        return false;
     if (!m_writer.seek(index * RecordSize) || m_writer.write(record) != RecordSize) CannotWrite(m_writer);
     if (index == m_written) ++m_written;
     return true;
@@ -156,8 +160,8 @@ int TPRZMSubstanceFile::WrittenCount() const {
 void TPRZMSubstanceFile::WriteRecordCount(int number) {
     QFile file(m_newCountFile);
     const QByteArray line = QByteArray::number(number) + "\r\n";
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size() || !file.flush() ||
-        ::fsync(file.handle()) != 0)
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size() ||
+        !file.flush() || ::fsync(file.handle()) != 0)
         CannotWrite(file);
 }
 

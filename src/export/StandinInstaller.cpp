@@ -1,7 +1,9 @@
 #include "export/StandinInstaller.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Installation.h"
 #include "store/Connection.h"
+#include "store/DataModuleKelvoADO.h"
 #include "store/ScenarioDatabaseBuilder.h"
 
 #include <QDir>
@@ -33,6 +35,25 @@ QByteArray ReadFile(const QString& fileName) {
     return file.readAll();
 }
 
+// The PRZM chemical data file written from the installation's scenario database by the data module,
+// as on leaving the system.
+void WritePRZMStandinSubstances(const QString& installDir) {
+    const QString previousDir = InstallationDir();
+    TdmKelvoADO* const previousModule = dmKelvoADO;
+    SetInstallationDir(installDir);
+    try {
+        TdmKelvoADO dm;
+        if (!dm.OpenDatabase()) throw EKelvoError(u"Cannot open %1"_s.arg(TdmKelvoADO::DatabaseFile()));
+        dm.WritePRZMSubstances();
+    } catch (...) {
+        SetInstallationDir(previousDir);
+        dmKelvoADO = previousModule;
+        throw;
+    }
+    SetInstallationDir(previousDir);
+    dmKelvoADO = previousModule;
+}
+
 } // namespace
 
 void InstallStandins(const QString& standinsSourceDir, const QString& installDir) {
@@ -59,4 +80,5 @@ void WriteStandinSubstances(const QString& installDir) {
     const QDir target(installDir);
     WriteFile(target.filePath(u"PRZM/wpic/chmdat.dat"_s), {});
     WriteFile(target.filePath(u"PRZM/wpic/chmnum.dat"_s), "0\r\n");
+    WritePRZMStandinSubstances(installDir);
 }

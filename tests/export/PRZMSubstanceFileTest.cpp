@@ -35,7 +35,8 @@ protected:
     }
     // Only the two files of the set are left in the folder.
     void ExpectNoNewFiles() const {
-        EXPECT_EQ((QStringList{u"chmdat.dat"_s, u"chmnum.dat"_s}), QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name));
+        EXPECT_EQ((QStringList{u"chmdat.dat"_s, u"chmnum.dat"_s}),
+                  QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name));
     }
     void ExpectOldFiles() const {
         EXPECT_EQ(OldData, Contents(u"chmdat.dat"_s));
@@ -115,9 +116,10 @@ TEST_F(PRZMSubstanceFileTest, AFileWhoseSizeIsNoMultipleOfTheRecordIsDamaged) {
         file.ReadAll();
         FAIL() << "a damaged file was read";
     } catch (const EKelvoError& e) {
-        EXPECT_EQ(u"The PRZM chemical data file %1 is damaged: its size of 1000 bytes is not a multiple of 760"_s.arg(
-                      file.DataFileName()),
-                  e.Message());
+        EXPECT_EQ(
+            u"The PRZM chemical data file %1 is damaged: its size of 1000 bytes is not a multiple of 760"_s
+                .arg(file.DataFileName()),
+            e.Message());
     }
     EXPECT_EQ(TPRZMSubstanceFile::TMode::Closed, file.Mode());
 }
@@ -180,9 +182,10 @@ TEST_F(PRZMSubstanceFileTest, AValueTooWideHalfWayLeavesTheOldFiles) {
         file.WriteAll(*records);
         FAIL() << "written";
     } catch (const EKelvoError& e) {
-        EXPECT_EQ(u"Substance WIDE: the value 1234 of dknum [2] does not fit its field of 3 characters in the PRZM "
-                  "chemical data file"_s,
-                  e.Message());
+        EXPECT_EQ(
+            u"Substance WIDE: the value 1234 of dknum [2] does not fit its field of 3 characters in the PRZM "
+            "chemical data file"_s,
+            e.Message());
     }
     ExpectOldFiles();
 }
@@ -196,8 +199,8 @@ TEST_F(PRZMSubstanceFileTest, AFailedReplacementIsReportedAndTheCountStays) {
         file.WriteAll(*Records({FullSubstance()}));
         FAIL() << "written";
     } catch (const EKelvoError& e) {
-        EXPECT_TRUE(e.Message().startsWith(u"Cannot replace %1 by %2: "_s.arg(file.DataFileName(),
-                                                                                 file.NewDataFileName())))
+        EXPECT_TRUE(e.Message().startsWith(
+            u"Cannot replace %1 by %2: "_s.arg(file.DataFileName(), file.NewDataFileName())))
             << e.what();
     }
     EXPECT_TRUE(QFileInfo(Path(u"chmdat.dat"_s)).isDir());

@@ -114,7 +114,8 @@ TEST_F(PRZMSubstanceTest, NumbersTakeTheEncodingOfTheirField) {
         {"0.05 as %10.4e", [](TPRZM_Substance& s) { s.Chemical(1).kdsp = 0.05; }, 54, 10, u"5.000E-002"_s},
         {"0.000123 as %10.4e", [](TPRZM_Substance& s) { s.Chemical(2).solub = 0.000123; }, 466, 10,
          u"1.230E-004"_s},
-        {"0 as %10.4e", [](TPRZM_Substance& s) { s.Chemical(3).vapourPressure = 0; }, 548, 10, u"0.000E+000"_s},
+        {"0 as %10.4e", [](TPRZM_Substance& s) { s.Chemical(3).vapourPressure = 0; }, 548, 10,
+         u"0.000E+000"_s},
         {"a large exponent", [](TPRZM_Substance& s) { s.Chemical(3).kdsp = 2.5e150; }, 284, 10,
          u"2.500E+150"_s},
         {"rounding into the next power", [](TPRZM_Substance& s) { s.Chemical(1).solub = 9.9996e2; }, 456, 10,
@@ -163,7 +164,8 @@ TEST_F(PRZMSubstanceTest, NamesOfNulCharactersAreKeptForTheImportToSkip) {
 
 TEST_F(PRZMSubstanceTest, IntegerFieldsWithBlanksReadZeroAndWithLettersAlsoSayWhy) {
     const auto read = Read(PRZMFixture(u"bad_integers.dat"_s));
-    EXPECT_EQ((QStringList{u"error converting string to integer: >x<"_s, u"error converting string to integer: >x<"_s}),
+    EXPECT_EQ((QStringList{u"error converting string to integer: >x<"_s,
+                           u"error converting string to integer: >x<"_s}),
               ui.TakeTexts());
     EXPECT_EQ(0, read->icheck2);
     EXPECT_EQ(0, read->icombo3);
@@ -208,7 +210,8 @@ TEST_F(PRZMSubstanceTest, AValueTooWideForItsFieldIsRefusedWithSubstanceFieldAnd
          u"enthalpy of vaporisation [2]"_s, u"100000.000"_s, 8},
         {"spare integer", [](TPRZM_Substance& s) { s.Chemical(3).spareIntegers[1] = 100000; },
          u"spare integer 2 [3]"_s, u"100000"_s, 5},
-        {"not a number", [](TPRZM_Substance& s) { s.Chemical(1).mwght = std::numeric_limits<double>::quiet_NaN(); },
+        {"not a number",
+         [](TPRZM_Substance& s) { s.Chemical(1).mwght = std::numeric_limits<double>::quiet_NaN(); },
          u"mwght [1]"_s, u"nan"_s, 7},
         {"long name", [](TPRZM_Substance& s) { s.Chemical(2).name = u"ABCDEFGHIJKLMNOPQRSTU"_s; },
          u"chemical name [2]"_s, u"ABCDEFGHIJKLMNOPQRSTU"_s, 20},
@@ -222,10 +225,11 @@ TEST_F(PRZMSubstanceTest, AValueTooWideForItsFieldIsRefusedWithSubstanceFieldAnd
             s.ToRecord();
             ADD_FAILURE() << "written";
         } catch (const EKelvoError& e) {
-            EXPECT_EQ(u"Substance PAR: the value %1 of %2 does not fit its field of %3 characters in the PRZM "
-                      "chemical data file"_s.arg(c.value, c.field)
-                          .arg(c.width),
-                      e.Message());
+            EXPECT_EQ(
+                u"Substance PAR: the value %1 of %2 does not fit its field of %3 characters in the PRZM "
+                "chemical data file"_s.arg(c.value, c.field)
+                    .arg(c.width),
+                e.Message());
         }
     }
 }
@@ -246,7 +250,8 @@ TEST_F(PRZMSubstanceTest, DisplayTextRightJustifiesTheThreeNames) {
     TPRZM_Substance s;
     s.Chemical(1).name = u"P"_s;
     s.Chemical(2).name = u"M1"_s;
-    EXPECT_EQ(QString(19, u' ') + u"P - "_s + QString(18, u' ') + u"M1 - "_s + QString(20, u' '), s.DisplayText());
+    EXPECT_EQ(QString(19, u' ') + u"P - "_s + QString(18, u' ') + u"M1 - "_s + QString(20, u' '),
+              s.DisplayText());
 }
 
 } // namespace

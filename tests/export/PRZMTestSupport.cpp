@@ -16,9 +16,12 @@ enum class TPrecision { TwoDecimals, ThreeDecimals, FourDigits };
 
 bool Near(double expected, double actual, TPrecision precision) {
     switch (precision) {
-    case TPrecision::TwoDecimals: return std::fabs(expected - actual) <= 0.005 + 1e-9;
-    case TPrecision::ThreeDecimals: return std::fabs(expected - actual) <= 0.0005 + 1e-9;
-    case TPrecision::FourDigits: return std::fabs(expected - actual) <= 5e-4 * std::fabs(expected) + 1e-300;
+    case TPrecision::TwoDecimals:
+        return std::fabs(expected - actual) <= 0.005 + 1e-9;
+    case TPrecision::ThreeDecimals:
+        return std::fabs(expected - actual) <= 0.0005 + 1e-9;
+    case TPrecision::FourDigits:
+        return std::fabs(expected - actual) <= 5e-4 * std::fabs(expected) + 1e-300;
     }
     return false;
 }
