@@ -65,7 +65,8 @@ void Print(const QString& parent, const TMetaboliteScheme& s, const TCliContext&
         out << u"  metabolite 2: %1  PRZM %2  MACRO %3"_s.arg(s.metabolite2, s.step2.przm, s.step2.macro)
             << Qt::endl;
     if (s.scheme == 4)
-        out << u"  metabolite 2: %1  PRZM %2 from metabolite 1"_s.arg(s.metabolite2, s.step2.przm) << Qt::endl;
+        out << u"  metabolite 2: %1  PRZM %2 from metabolite 1"_s.arg(s.metabolite2, s.step2.przm)
+            << Qt::endl;
 }
 
 int RunMetabolites(QStringList arguments, TCliContext& context) {

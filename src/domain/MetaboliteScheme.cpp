@@ -27,8 +27,10 @@ std::optional<double> NumberOf(const QString& text) {
 
 // Makes the substance current in the substance record sets; a current one keeps its pending edits.
 void MakeCurrent(TdmKelvoADO& dm, const QString& code) {
-    const bool open = dm.tblSubstances.active() && dm.tblSubstancesMacro.active() && dm.tblSubstancesPRZM.active();
-    if (open && !dm.tblSubstances.isEmpty() && dm.tblSubstances.fieldByName(u"SubstanceCode"_s).asString() == code)
+    const bool open =
+        dm.tblSubstances.active() && dm.tblSubstancesMacro.active() && dm.tblSubstancesPRZM.active();
+    if (open && !dm.tblSubstances.isEmpty() &&
+        dm.tblSubstances.fieldByName(u"SubstanceCode"_s).asString() == code)
         return;
     if (!dm.OpenSubstanceAt(code)) throw EKelvoError(u"Substance: "_s + code + u" not found"_s);
 }

@@ -15,8 +15,8 @@ constexpr int FromMacro = 2;
 
 // The values a compound and a metab row share with Substance_Macro, copied as they are (the MACRO
 // database spells vptemp in lower case).
-const QStringList PlainValues = {u"halflife"_s, u"tref"_s,  u"vap"_s,    u"vptemp"_s,
-                                 u"pf"_s,       u"expb"_s,  u"tresp"_s, u"freund"_s, u"fstar"_s};
+const QStringList PlainValues = {u"halflife"_s, u"tref"_s,  u"vap"_s,    u"vptemp"_s, u"pf"_s,
+                                 u"expb"_s,     u"tresp"_s, u"freund"_s, u"fstar"_s};
 
 // The value converted, a missing value staying missing.
 QVariant Converted(const TField& field, double (*convert)(double)) {
@@ -68,6 +68,7 @@ bool TdmKelvoADO::ImportMacroSubstances(TdmMacroADO& macro) {
     try {
         return ReadMacroSubstances(macro);
     } catch (...) {
+        AskBeforeSave = false;
         UndoSubstance();
         CloseSubstanceTables();
         throw;
@@ -91,7 +92,8 @@ bool TdmKelvoADO::ReadMacroSubstances(TdmMacroADO& macro) {
         QStringList parents;
         for (metab->first(); !metab->eof(); metab->next()) {
             const QString parent = metab->fieldByName(u"inform"_s).asString();
-            LinkMetabolite(parent, metab->fieldByName(u"name"_s).asString(), parents.contains(parent) ? 2 : 1);
+            LinkMetabolite(parent, metab->fieldByName(u"name"_s).asString(),
+                           parents.contains(parent) ? 2 : 1);
             parents << parent;
         }
     }
@@ -182,7 +184,8 @@ bool TdmKelvoADO::WriteMacroSubstances(TdmMacroADO& macro) {
         OpenSubstanceTables();
         TTable& s = tblSubstances;
         for (s.first(); !s.eof(); s.next()) {
-            if (!IsCurrentSubstanceComplete() && s.fieldByName(u"subSource"_s).asInteger() != FromMacro) continue;
+            if (!IsCurrentSubstanceComplete() && s.fieldByName(u"subSource"_s).asInteger() != FromMacro)
+                continue;
             const QString code = s.fieldByName(u"SubstanceCode"_s).asString();
             if (!s.fieldByName(u"IsParent"_s).asBoolean()) {
                 EnsureMetabRow(*metab, code, {});
@@ -223,7 +226,8 @@ void TdmKelvoADO::WriteCompoundRow(TRecordSet& compound) {
                                                      : m.fieldByName(u"Koc"_s).value());
     for (const QString& value : PlainValues)
         compound.fieldByName(value).setValue(m.fieldByName(value).value());
-    compound.fieldByName(u"diffusion"_s).setValue(Converted(m.fieldByName(u"diffusion"_s), PerDayToPerSecond));
+    compound.fieldByName(u"diffusion"_s)
+        .setValue(Converted(m.fieldByName(u"diffusion"_s), PerDayToPerSecond));
     compound.fieldByName(u"fext"_s).setValue(m.fieldByName(u"fext"_s).value());
     compound.fieldByName(u"candeg"_s).setValue(Converted(m.fieldByName(u"candeg"_s), HalfLifeOrRate));
     compound.fieldByName(u"FOCUStest"_s).setValue(s.fieldByName(u"Locked"_s).value());

@@ -26,14 +26,16 @@ protected:
         for (const auto& [code, parent, mass] :
              {std::tuple{u"PAR"_s, true, 300.0}, {u"M100"_s, false, 100.0}, {u"M150"_s, false, 150.0}}) {
             for (const QString& table : {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s}) {
-                db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table),
-                           {parent ? u"EXAMPLE_P"_s : u"EXAMPLE_M1"_s});
+                db.Execute(
+                    u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table),
+                    {parent ? u"EXAMPLE_P"_s : u"EXAMPLE_M1"_s});
                 db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {code});
                 db.Execute(u"INSERT INTO %1 SELECT * FROM Clone"_s.arg(table));
                 db.Execute(u"DROP TABLE Clone"_s);
             }
-            db.Execute(u"UPDATE Substances SET Locked = 0, MetSubCode1 = NULL, MolMass = ? WHERE SubstanceCode = ?"_s,
-                       {mass, code});
+            db.Execute(
+                u"UPDATE Substances SET Locked = 0, MetSubCode1 = NULL, MolMass = ? WHERE SubstanceCode = ?"_s,
+                {mass, code});
         }
     }
 
@@ -44,7 +46,8 @@ protected:
 
     TRun Cli(const QStringList& arguments) {
         QProcess process;
-        process.start(QString::fromUtf8(KELVO_CLI), QStringList{u"--install-dir"_s, InstallDir()} + arguments);
+        process.start(QString::fromUtf8(KELVO_CLI),
+                      QStringList{u"--install-dir"_s, InstallDir()} + arguments);
         EXPECT_TRUE(process.waitForFinished(60000)) << "kelvo-cli did not end";
         TRun run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -54,7 +57,8 @@ protected:
     }
 
     QJsonObject Json(const QStringList& arguments) {
-        const TRun run = Cli(QStringList{u"--yes"_s, u"--json"_s, u"substance"_s, u"metabolites"_s} + arguments);
+        const TRun run =
+            Cli(QStringList{u"--yes"_s, u"--json"_s, u"substance"_s, u"metabolites"_s} + arguments);
         EXPECT_EQ(0, run.exitCode) << run.err.join(u'\n').toStdString();
         return QJsonDocument::fromJson(run.out.toUtf8()).object();
     }
@@ -107,8 +111,9 @@ TEST_F(MetaboliteCliTest, FractionGivenOnOneBasisIsConvertedAndStored) {
 // Nothing is stored when the scheme is refused or its saving is not confirmed, not even the conversion
 // factors that the scheme stores at once.
 TEST_F(MetaboliteCliTest, RefusedOrUnconfirmedSchemeChangesNothing) {
-    const QStringList scheme = {u"substance"_s, u"metabolites"_s, u"PAR"_s, u"--scheme"_s, u"3"_s, u"--m1"_s,
-                                u"M150"_s, u"--przm1"_s, u"0.4"_s, u"--m2"_s, u"M100"_s, u"--przm2"_s, u"0.1"_s};
+    const QStringList scheme = {u"substance"_s, u"metabolites"_s, u"PAR"_s,     u"--scheme"_s, u"3"_s,
+                                u"--m1"_s,      u"M150"_s,        u"--przm1"_s, u"0.4"_s,      u"--m2"_s,
+                                u"M100"_s,      u"--przm2"_s,     u"0.1"_s};
     const QStringList before = Rows();
     TRun run = Cli(QStringList{u"--yes"_s} + scheme + QStringList{u"--macro2"_s, u"abc"_s});
     EXPECT_EQ(1, run.exitCode);

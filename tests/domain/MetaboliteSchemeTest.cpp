@@ -97,8 +97,10 @@ protected:
         Clone(u"EXAMPLE_P"_s, u"PAR"_s, true, u"M100"_s, u"M150"_s);
         Clone(u"EXAMPLE_P"_s, u"OTHERP"_s, true, u"TAKEN"_s);
         Clone(u"EXAMPLE_P"_s, u"USED"_s, true);
-        for (const auto& [code, mass, fconvert] : {std::tuple{u"M100"_s, 100.0, 0.2}, {u"M150"_s, 150.0, 0.1},
-                                                   {u"M300"_s, 300.0, 0.3}, {u"HEAVY"_s, 301.0, 0.0},
+        for (const auto& [code, mass, fconvert] : {std::tuple{u"M100"_s, 100.0, 0.2},
+                                                   {u"M150"_s, 150.0, 0.1},
+                                                   {u"M300"_s, 300.0, 0.3},
+                                                   {u"HEAVY"_s, 301.0, 0.0},
                                                    {u"TAKEN"_s, 100.0, 0.4}}) {
             Clone(u"EXAMPLE_M1"_s, code, false);
             Store(u"Substances"_s, code, u"MolMass"_s, mass);
@@ -121,7 +123,8 @@ protected:
                const QString& metabolite2 = {}) {
         TConnection& db = dm->dbKelvoADO;
         for (const QString& table : {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s}) {
-            db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table), {source});
+            db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table),
+                       {source});
             db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {code});
             db.Execute(u"INSERT INTO %1 SELECT * FROM Clone"_s.arg(table));
             db.Execute(u"DROP TABLE Clone"_s);
@@ -147,7 +150,8 @@ protected:
     QStringList SubstanceRows() {
         QStringList rows;
         for (const QString& table : {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s})
-            for (const TSqlRow& r : dm->dbKelvoADO.Select(u"SELECT * FROM %1 ORDER BY SubstanceCode"_s.arg(table)).rows) {
+            for (const TSqlRow& r :
+                 dm->dbKelvoADO.Select(u"SELECT * FROM %1 ORDER BY SubstanceCode"_s.arg(table)).rows) {
                 QStringList values;
                 for (const QVariant& v : r)
                     values << v.toString();
@@ -176,7 +180,9 @@ struct TSchemeCase {
     QMap<QString, double> factors = {};
 };
 
-void PrintTo(const TSchemeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TSchemeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 TMetaboliteScheme Scheme(int code, const QString& m1, const QString& m2, TFractionTexts step1,
                          TFractionTexts step2 = {}) {
@@ -193,48 +199,75 @@ const QMap<QString, double> FactorsBefore = {{u"M100"_s, 0.2}, {u"M150"_s, 0.1},
 
 const TSchemeCase SchemeCases[] = {
     // Scheme 1 drops the links but keeps fractions and conversion factors.
-    {"NoMetabolite", Scheme(1, u"M150"_s, {}, {u"0.9"_s, u"0.9"_s}), {}, u"PAR"_s, {u""_s, u""_s},
-     {0.5, 0.3, 0.2}, FactorsBefore},
-    {"OneMetabolite", Scheme(2, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.200"_s}), {}, u"PAR"_s, {u"M150"_s, u""_s},
-     {0.4, 0.3, 0.2}, {{u"M100"_s, 0.2}, {u"M150"_s, 0.2}, {u"M300"_s, 0.3}}},
+    {"NoMetabolite",
+     Scheme(1, u"M150"_s, {}, {u"0.9"_s, u"0.9"_s}),
+     {},
+     u"PAR"_s,
+     {u""_s, u""_s},
+     {0.5, 0.3, 0.2},
+     FactorsBefore},
+    {"OneMetabolite",
+     Scheme(2, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.200"_s}),
+     {},
+     u"PAR"_s,
+     {u"M150"_s, u""_s},
+     {0.4, 0.3, 0.2},
+     {{u"M100"_s, 0.2}, {u"M150"_s, 0.2}, {u"M300"_s, 0.3}}},
     // A metabolite as heavy as the parent may be chosen; the step between the metabolites becomes 0.
-    {"TwoMetabolites", Scheme(3, u"M300"_s, u"M150"_s, {u"0.6"_s, u"0.600"_s}, {u"0.2"_s, u"0.100"_s}), {},
-     u"PAR"_s, {u"M300"_s, u"M150"_s}, {0.6, 0.2, 0.0}, {{u"M100"_s, 0.2}, {u"M150"_s, 0.1}, {u"M300"_s, 0.6}}},
+    {"TwoMetabolites",
+     Scheme(3, u"M300"_s, u"M150"_s, {u"0.6"_s, u"0.600"_s}, {u"0.2"_s, u"0.100"_s}),
+     {},
+     u"PAR"_s,
+     {u"M300"_s, u"M150"_s},
+     {0.6, 0.2, 0.0},
+     {{u"M100"_s, 0.2}, {u"M150"_s, 0.1}, {u"M300"_s, 0.6}}},
     // The chain: MACRO knows the first step only; the second metabolite's factor becomes 0.
-    {"Chain", Scheme(4, u"M150"_s, u"M100"_s, {u"0.5"_s, u"0.250"_s}, {u"0.7"_s, u"0.9"_s}), {}, u"PAR"_s,
-     {u"M150"_s, u"M100"_s}, {0.5, 0.0, 0.7}, {{u"M100"_s, 0.0}, {u"M150"_s, 0.25}, {u"M300"_s, 0.3}}},
+    {"Chain",
+     Scheme(4, u"M150"_s, u"M100"_s, {u"0.5"_s, u"0.250"_s}, {u"0.7"_s, u"0.9"_s}),
+     {},
+     u"PAR"_s,
+     {u"M150"_s, u"M100"_s},
+     {0.5, 0.0, 0.7},
+     {{u"M100"_s, 0.0}, {u"M150"_s, 0.25}, {u"M300"_s, 0.3}}},
 
     {"NoMetaboliteChosen", Scheme(2, {}, {}, {u"0.4"_s, u"0.2"_s}), SelectMetabolite},
     {"NoPrzmFraction", Scheme(2, u"M150"_s, {}, {u""_s, u"0.2"_s}), EnterFirst},
-    {"NoSecondMetabolite", Scheme(3, u"M150"_s, {}, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, u"0.1"_s}), SelectMetabolite},
-    {"NoSecondFraction", Scheme(3, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u""_s, u"0.1"_s}), EnterFirst},
+    {"NoSecondMetabolite", Scheme(3, u"M150"_s, {}, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, u"0.1"_s}),
+     SelectMetabolite},
+    {"NoSecondFraction", Scheme(3, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u""_s, u"0.1"_s}),
+     EnterFirst},
     {"SameMetaboliteTwice", Scheme(3, u"M150"_s, u"M150"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, u"0.1"_s}),
      Different},
-    {"ChainOfTheSameMetabolite", Scheme(4, u"M150"_s, u"M150"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, {}}), Different},
+    {"ChainOfTheSameMetabolite", Scheme(4, u"M150"_s, u"M150"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, {}}),
+     Different},
     {"ChainWithoutSecondFraction", Scheme(4, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}), EnterFirst},
     {"HeavierThanTheParent", Scheme(2, u"HEAVY"_s, {}, {u"0.4"_s, u"0.2"_s}), TooHeavy},
-    {"SecondOfChainHeavier", Scheme(4, u"M150"_s, u"HEAVY"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, {}}), TooHeavy},
+    {"SecondOfChainHeavier", Scheme(4, u"M150"_s, u"HEAVY"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, {}}),
+     TooHeavy},
     {"MetaboliteOfAnother", Scheme(2, u"TAKEN"_s, {}, {u"0.4"_s, u"0.2"_s}),
      u"TAKEN cannot be a metabolite of PAR"_s},
     {"AParentAsMetabolite", Scheme(2, u"OTHERP"_s, {}, {u"0.4"_s, u"0.2"_s}),
      u"OTHERP cannot be a metabolite of PAR"_s},
     {"PrzmFractionAboveOne", Scheme(2, u"M150"_s, {}, {u"1.001"_s, u"0.2"_s}), OutOfRange},
-    {"ChainFractionBelowZero", Scheme(4, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u"-0.1"_s, {}}), OutOfRange},
+    {"ChainFractionBelowZero", Scheme(4, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u"-0.1"_s, {}}),
+     OutOfRange},
     {"PrzmFractionNoNumber", Scheme(2, u"M150"_s, {}, {u"x"_s, u"0.2"_s}), NotANumber},
     {"MacroFractionEmpty", Scheme(2, u"M150"_s, {}, {u"0.4"_s, u""_s}), NotANumber},
     // The first metabolite's factor would be stored before the second fraction was read.
-    {"SecondMacroFractionNoNumber", Scheme(3, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, u"abc"_s}),
-     NotANumber},
+    {"SecondMacroFractionNoNumber",
+     Scheme(3, u"M150"_s, u"M100"_s, {u"0.4"_s, u"0.2"_s}, {u"0.1"_s, u"abc"_s}), NotANumber},
     {"MacroFractionGivesPrzmAboveOne", Scheme(2, u"M150"_s, {}, {u"0.4"_s, u"0.6"_s}), PrzmAboveOne},
-    {"UnknownScheme", Scheme(5, u"M150"_s, {}, {u"0.4"_s, u"0.2"_s}), u"The metabolite scheme is 1, 2, 3 or 4"_s},
+    {"UnknownScheme", Scheme(5, u"M150"_s, {}, {u"0.4"_s, u"0.2"_s}),
+     u"The metabolite scheme is 1, 2, 3 or 4"_s},
     {"LockedParent", Scheme(1, {}, {}, {}), u"Record is locked because it is a FOCUS predefined record"_s,
      u"EXAMPLE_P"_s},
-    {"ParentInAProject", Scheme(1, {}, {}, {}), u"USED is used in a project: its metabolites can only be viewed"_s,
-     u"USED"_s},
+    {"ParentInAProject", Scheme(1, {}, {}, {}),
+     u"USED is used in a project: its metabolites can only be viewed"_s, u"USED"_s},
     {"NoParent", Scheme(1, {}, {}, {}), u"M150 is not a parent substance"_s, u"M150"_s},
 };
 
-class MetaboliteSchemeCaseTest : public MetaboliteSchemeTest, public ::testing::WithParamInterface<TSchemeCase> {};
+class MetaboliteSchemeCaseTest : public MetaboliteSchemeTest,
+                                 public ::testing::WithParamInterface<TSchemeCase> {};
 
 // A refused scheme changes nothing; a confirmed one stores the conversion factors at once and leaves the
 // parent's rows to be saved.

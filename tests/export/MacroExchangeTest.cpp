@@ -20,18 +20,18 @@ const QStringList SubstanceTables = {u"Substances"_s, u"Substance_Macro"_s, u"Su
 
 // A compound row with every field set, named code.
 TRow Compound(const QString& code, const QString& inform) {
-    return {{u"name"_s, code},      {u"inform"_s, inform},  {u"koc"_s, 344.8},      {u"halflife"_s, 12.5},
-            {u"tref"_s, 15.0},      {u"vap"_s, 0.002},      {u"vptemp"_s, 25.0},    {u"pf"_s, 3},
-            {u"expb"_s, 0.6},       {u"tresp"_s, 0.08},     {u"freund"_s, 0.85},    {u"diffusion"_s, 5e-10},
-            {u"fstar"_s, 0.4},      {u"fext"_s, 0.04},      {u"candeg"_s, 0.05},    {u"FOCUStest"_s, false}};
+    return {{u"name"_s, code}, {u"inform"_s, inform}, {u"koc"_s, 344.8},   {u"halflife"_s, 12.5},
+            {u"tref"_s, 15.0}, {u"vap"_s, 0.002},     {u"vptemp"_s, 25.0}, {u"pf"_s, 3},
+            {u"expb"_s, 0.6},  {u"tresp"_s, 0.08},    {u"freund"_s, 0.85}, {u"diffusion"_s, 5e-10},
+            {u"fstar"_s, 0.4}, {u"fext"_s, 0.04},     {u"candeg"_s, 0.05}, {u"FOCUStest"_s, false}};
 }
 
 // A metab row of a metabolite of parent.
 TRow Metab(const QString& code, const QString& parent) {
-    return {{u"name"_s, code},   {u"inform"_s, parent}, {u"koc"_s, 86.2},     {u"halflife"_s, 40.0},
-            {u"tref"_s, 20.0},   {u"vap"_s, 1e-05},     {u"vptemp"_s, 20.0},  {u"pf"_s, 2},
-            {u"expb"_s, 0.7},    {u"tresp"_s, 0.079},   {u"freund"_s, 0.9},   {u"diffusion"_s, 6e-10},
-            {u"fstar"_s, 0.5},   {u"fconvert"_s, 0.25}};
+    return {{u"name"_s, code}, {u"inform"_s, parent}, {u"koc"_s, 86.2},    {u"halflife"_s, 40.0},
+            {u"tref"_s, 20.0}, {u"vap"_s, 1e-05},     {u"vptemp"_s, 20.0}, {u"pf"_s, 2},
+            {u"expb"_s, 0.7},  {u"tresp"_s, 0.079},   {u"freund"_s, 0.9},  {u"diffusion"_s, 6e-10},
+            {u"fstar"_s, 0.5}, {u"fconvert"_s, 0.25}};
 }
 
 // A fresh installation with the scenario data module open, the MACRO data module, and the MACRO
@@ -58,8 +58,9 @@ protected:
 
     void Add(const QString& table, const TRow& row) {
         QStringList marks(row.size(), u"?"_s);
-        macroDb.Execute(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table, row.keys().join(u", "_s), marks.join(u", "_s)),
-                        row.values());
+        macroDb.Execute(
+            u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table, row.keys().join(u", "_s), marks.join(u", "_s)),
+            row.values());
     }
 
     // The rows of a MACRO table by name, each with its columns.
@@ -80,12 +81,14 @@ protected:
                const QString& metabolite2 = {}, int origin = 1) {
         TConnection& db = dm->dbKelvoADO;
         for (const QString& table : SubstanceTables) {
-            db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table), {source});
+            db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table),
+                       {source});
             db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {code});
             db.Execute(u"INSERT INTO %1 SELECT * FROM Clone"_s.arg(table));
             db.Execute(u"DROP TABLE Clone"_s);
         }
-        db.Execute(u"UPDATE Substances SET Locked = 0, IsParent = ?, MetSubCode1 = ?, MetSubCode2 = ?, subSource = ? "
+        db.Execute(u"UPDATE Substances SET Locked = 0, IsParent = ?, MetSubCode1 = ?, MetSubCode2 = ?, "
+                   u"subSource = ? "
                    "WHERE SubstanceCode = ?"_s,
                    {parent ? 1 : 0, metabolite1.isEmpty() ? QVariant() : metabolite1,
                     metabolite2.isEmpty() ? QVariant() : metabolite2, origin, code});
@@ -106,7 +109,8 @@ protected:
     QStringList SubstanceRows() {
         QStringList rows;
         for (const QString& table : SubstanceTables)
-            for (const TSqlRow& r : dm->dbKelvoADO.Select(u"SELECT * FROM %1 ORDER BY SubstanceCode"_s.arg(table)).rows) {
+            for (const TSqlRow& r :
+                 dm->dbKelvoADO.Select(u"SELECT * FROM %1 ORDER BY SubstanceCode"_s.arg(table)).rows) {
                 QStringList values;
                 for (const QVariant& v : r)
                     values << (v.isNull() ? u"NULL"_s : v.toString());
@@ -182,7 +186,8 @@ TEST_F(MacroExchangeTest, NewCompoundBecomesAParentTakenOverFromMacro) {
                                      {u"fext"_s, 0.04},
                                      {u"fconvert"_s, 0}};
     for (auto it = macroValues.begin(); it != macroValues.end(); ++it)
-        EXPECT_EQ(it.value().toString(), Stored(u"Substance_Macro"_s, p, it.key()).toString()) << it.key().toStdString();
+        EXPECT_EQ(it.value().toString(), Stored(u"Substance_Macro"_s, p, it.key()).toString())
+            << it.key().toStdString();
     EXPECT_DOUBLE_EQ(5e-10 * 86400, Stored(u"Substance_Macro"_s, p, u"diffusion"_s).toDouble());
     EXPECT_DOUBLE_EQ(0.6931 / 0.05, Stored(u"Substance_Macro"_s, p, u"candeg"_s).toDouble());
     EXPECT_EQ(1, Stored(u"Substance_PRZM"_s, p, u"icombo3"_s).toInt());
@@ -434,8 +439,9 @@ TEST_F(MacroExchangeTest, FailedWriteLeavesMacroAsItWas) {
     Add(u"compound"_s, Compound(u"OLD"_s, u"Old"_s));
     // A metab table without fconvert makes the write fail once the compound rows are rewritten.
     macroDb.Execute(u"DROP TABLE metab"_s);
-    macroDb.Execute(u"CREATE TABLE metab (name TEXT, inform TEXT, koc REAL, halflife REAL, tref REAL, vap REAL, "
-                    "vptemp REAL, pf INTEGER, expb REAL, tresp REAL, freund REAL, diffusion REAL, fstar REAL)"_s);
+    macroDb.Execute(
+        u"CREATE TABLE metab (name TEXT, inform TEXT, koc REAL, halflife REAL, tref REAL, vap REAL, "
+        "vptemp REAL, pf INTEGER, expb REAL, tresp REAL, freund REAL, diffusion REAL, fstar REAL)"_s);
     Add(u"metab"_s, {{u"name"_s, u"OLD_M"_s}, {u"inform"_s, u"OLD"_s}});
     EXPECT_THROW(Write(), EKelvoError);
     EXPECT_EQ(QStringList{u"OLD"_s}, MacroRows(u"compound"_s).keys());
