@@ -2,7 +2,7 @@
 
 #include "foundation/Errors.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,9 +11,14 @@ void WriteModelFile(const QString& fileName, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toLatin1() + "\r\n";
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EKelvoError(u"Cannot write %1: %2"_s.arg(fileName, file.errorString()));
+    // Every step is checked, so a file that is not complete is never taken for written.
+    QFile file(fileName);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+                         file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError)
+        throw EKelvoError(u"Cannot write %1: %2"_s.arg(fileName, reason));
 }
 
 QString FixedNumber(double value, int precision, int decimals) {

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// A text file a model or the user reads: single-byte (Latin-1) lines with CRLF ends, written completely
-// or not at all. A file that cannot be written raises EKelvoError with the system's reason.
+// A text file a model or the user reads: single-byte (Latin-1) lines with CRLF ends. A file that cannot
+// be written completely raises EKelvoError with the system's reason.
 void WriteModelFile(const QString& fileName, const QStringList& lines);
 
 // A number in fixed notation with the given decimals and always a decimal point; a value with more

@@ -10,6 +10,8 @@
 // the end of the file.
 class TProfileFile {
 public:
+    // An empty one kept in memory only.
+    TProfileFile() = default;
     // Reads the file; a missing file reads as empty.
     explicit TProfileFile(const QString& fileName);
 

@@ -1,3 +1,4 @@
+#include "domain/ExportLookups.h"
 #include "domain/ModelFile.h"
 #include "domain/ProfileFile.h"
 #include "domain/Project.h"
@@ -33,27 +34,19 @@ int StoredCam(const QString& value) {
     return digit.isDigit() ? digit.digitValue() : -1;
 }
 
-} // namespace
-
-QString TProject::PRZMSettingsFileName(const TRun& run) const {
-    return Path + u"/PRZM/"_s + run.PRZMFolderName() + u"/przm.ini"_s;
-}
-
-void TProject::PreparePRZMRunFolder(const TRun& run) const {
-    const QString folder = Path + u"/PRZM/"_s + run.PRZMFolderName();
+void MakeFolder(const QString& folder) {
     if (!QDir(folder).exists()) QDir().mkdir(folder);
-    const QString settings = PRZMSettingsFileName(run);
-    if (!QFile::exists(settings)) WriteModelFile(settings, {});
 }
 
-void TProject::WritePRZMRunSettings(const TRun& run) const {
-    PreparePRZMRunFolder(run);
-    TProfileFile settings(PRZMSettingsFileName(run));
+// Adds one run to the settings of its folder: the first run gives the folder its general settings and
+// application pattern, later ones are checked against that pattern; each run gives its scenario.
+void AddRunSettings(TProfileFile& settings, const TRun& run, const QString& projectName, TExportLookups& lookups) {
     const QString runNumber = run.RunNumberPart();
     if (!settings.HasSection(General)) {
-        settings.SetValue(General, u"ProjectName"_s, Name);
+        settings.SetValue(General, u"ProjectName"_s, projectName);
         settings.SetValue(General, u"SubstanceCode"_s, run.SubstanceCode);
-        settings.SetValue(General, u"Relationship"_s, QString::number(dmKelvoADO->SubstancePRZMInteger(run.SubstanceCode, u"icombo3"_s)));
+        settings.SetValue(General, u"Relationship"_s,
+                          QString::number(dmKelvoADO->SubstancePRZMInteger(run.SubstanceCode, u"icombo3"_s)));
         settings.SetValue(General, u"CropCode"_s, run.PRZMCropCode());
         for (const QString& scenario : RunoffScenarios)
             settings.SetValue(General, scenario, QString());
@@ -61,7 +54,6 @@ void TProject::WritePRZMRunSettings(const TRun& run) const {
 
     const QList<TRunApplication*> applications = run.Applications->Items<TRunApplication>();
     if (settings.HasSection(Applications)) {
-        // The folder's pattern is the first run's: later runs are only checked against it.
         if (settings.Value(Applications, u"AppMethod"_s) != run.AppMethod)
             ShowWarning(u"Different application method for RunID: "_s + runNumber);
         if (settings.Value(Applications, u"NumberOfApp"_s, u"0"_s).toInt() != run.NumberOfApps)
@@ -69,14 +61,14 @@ void TProject::WritePRZMRunSettings(const TRun& run) const {
         const int referenceCam =
             settings.HasKey(Applications, u"1"_s) ? StoredCam(settings.Value(Applications, u"1"_s)) : -1;
         for (const TRunApplication* application : applications)
-            if (dmKelvoADO->CAMNumber(application->CAM) != referenceCam)
+            if (lookups.CAMNumber(application->CAM) != referenceCam)
                 ShowWarning(u"Different CAM for RunID: "_s + runNumber);
     } else {
         settings.SetValue(Applications, u"AppMethod"_s, run.AppMethod);
         settings.SetValue(Applications, u"NumberOfApp"_s, QString::number(run.NumberOfApps));
         int referenceCam = 0;
         for (const TRunApplication* application : applications) {
-            const int cam = dmKelvoADO->CAMNumber(application->CAM);
+            const int cam = lookups.CAMNumber(application->CAM);
             if (referenceCam == 0)
                 referenceCam = cam;
             else if (cam != referenceCam)
@@ -91,12 +83,10 @@ void TProject::WritePRZMRunSettings(const TRun& run) const {
     settings.SetValue(run.LocationCode, u"FirstDayYrApp"_s, QString::number(run.FirstDayYrApp));
     settings.SetValue(run.LocationCode, u"LastDayYrApp"_s, QString::number(run.LastDayYrApp));
     settings.SetValue(run.LocationCode, u"MinIntervalApps"_s, QString::number(run.MinIntervalApps));
-    settings.Save();
 }
 
-void TProject::ConvertPRZMSettings(const QString& settingsFile) const {
-    if (!QFile::exists(settingsFile)) return;
-    const TProfileFile settings(settingsFile);
+// The run description file: the general settings, the applications and the scenarios that have a run.
+void WriteRunDescription(const TProfileFile& settings, const QString& fileName) {
     QStringList lines{u"[GeneralSettings]"_s};
     lines << settings.SectionLines(u"GeneralSettings"_s);
     lines << u"[Applications]"_s;
@@ -107,24 +97,54 @@ void TProject::ConvertPRZMSettings(const QString& settingsFile) const {
         lines << u'[' + scenario + u']';
         lines << scenarioLines;
     }
-    const QFileInfo info(settingsFile);
-    WriteModelFile(info.path() + u'/' + info.completeBaseName() + u".pzm"_s, lines);
+    WriteModelFile(fileName, lines);
 }
 
+} // namespace
+
+QString TProject::PRZMSettingsFileName(const TRun& run) const {
+    return Path + u"/PRZM/"_s + run.PRZMFolderName() + u"/przm.ini"_s;
+}
+
+void TProject::PreparePRZMRunFolder(const TRun& run) const {
+    MakeFolder(Path + u"/PRZM/"_s + run.PRZMFolderName());
+    const QString settings = PRZMSettingsFileName(run);
+    if (!QFile::exists(settings)) WriteModelFile(settings, {});
+}
+
+void TProject::WritePRZMRunSettings(const TRun& run) const {
+    PreparePRZMRunFolder(run);
+    TProfileFile settings(PRZMSettingsFileName(run));
+    TExportLookups lookups;
+    AddRunSettings(settings, run, Name, lookups);
+    settings.Save();
+}
+
+void TProject::ConvertPRZMSettings(const QString& settingsFile) const {
+    if (!QFile::exists(settingsFile)) return;
+    const QFileInfo info(settingsFile);
+    WriteRunDescription(TProfileFile(settingsFile), info.path() + u'/' + info.completeBaseName() + u".pzm"_s);
+}
+
+// The run settings of each folder are built in memory rather than in a przm.ini beside its przm.pzm;
+// the folders are written in the order of their first run.
 void TProject::ExportPRZMRuns() const {
     const TPointDecimals pointDecimals;
     TProjectProgress progress(u"Updating PRZM files"_s, Runs->Count());
     progress.Start();
-    const QList<TRun*> runs = Runs->Items<TRun>();
-    for (const TRun* run : runs) {
+    TExportLookups lookups;
+    QStringList folders;
+    QHash<QString, TProfileFile> settings;
+    for (const TRun* run : Runs->Items<TRun>()) {
         progress.Step();
-        if (TakesPart(*run)) WritePRZMRunSettings(*run);
-    }
-    // The first run of a folder converts its settings; the later ones find them gone.
-    for (const TRun* run : runs) {
         if (!TakesPart(*run)) continue;
-        const QString settings = PRZMSettingsFileName(*run);
-        ConvertPRZMSettings(settings);
-        QFile::remove(settings);
+        const QString folder = Path + u"/PRZM/"_s + lookups.PRZMFolderName(*run);
+        if (!settings.contains(folder)) {
+            MakeFolder(folder);
+            folders << folder;
+        }
+        AddRunSettings(settings[folder], *run, Name, lookups);
     }
+    for (const QString& folder : folders)
+        WriteRunDescription(settings[folder], folder + u"/przm.pzm"_s);
 }

@@ -1,3 +1,4 @@
+#include "domain/ExportLookups.h"
 #include "domain/ModelFile.h"
 #include "domain/Project.h"
 #include "domain/ProjectProgress.h"
@@ -16,18 +17,18 @@ const QString Prefix(6, u' ');
 // Drift deposition and mass loading of streams count the upstream catchment too.
 constexpr double StreamFactor = 1.2;
 
-QString CropColumn(const TRun& run) {
-    const QString name = run.GetCropName();
+QString CropColumn(const TRun& run, TExportLookups& lookups) {
+    const QString name = lookups.CropName(run);
     const QString season = u"("_s + run.CropNr + u") "_s;
     // A long crop name is cut to 20 characters and pushes the rest of its line one column on.
     if (name.size() < 20) return PadRight(name + season, 25);
     return name.left(20) + season;
 }
 
-QString ApplicationLine(const TRun& run, const TRunApplication& application) {
+QString ApplicationLine(const TRun& run, const TRunApplication& application, TExportLookups& lookups) {
     QString line = Prefix;
     if (application.ApplicationNr == 1) {
-        line += u"* "_s + PadRight(run.RunID, 10) + PadRight(run.RunNumberPart(), 7) + CropColumn(run) +
+        line += u"* "_s + PadRight(run.RunID, 10) + PadRight(run.RunNumberPart(), 7) + CropColumn(run, lookups) +
                 PadRight(run.LocationCode, 10) + PadRight(run.WaterbodyCode, 13) + PadRight(run.AppMethod, 15) +
                 PadRight(DayNumberToText(run.FirstDayYrApp), 6) +
                 PadRight(u"/"_s + DayNumberToText(run.LastDayYrApp), 7) +
@@ -37,8 +38,7 @@ QString ApplicationLine(const TRun& run, const TRunApplication& application) {
     }
     double deposition = 0;
     double massLoading = 0;
-    double concentration = 0;
-    if (run.DriftLoading(application.ApplicationNr, deposition, massLoading, concentration)) {
+    if (lookups.DriftLoading(run, application.ApplicationNr, deposition, massLoading)) {
         if (run.WaterbodyCode == u"focus_stream"_s) {
             deposition *= StreamFactor;
             massLoading *= StreamFactor;
@@ -111,11 +111,12 @@ QString TProject::WriteReport() const {
     for (const QString& line : header)
         lines << Prefix + line;
 
+    TExportLookups lookups;
     for (const TRun* run : Runs->Items<TRun>()) {
         progress.Step();
         if (!run->Selected) continue;
         for (const TRunApplication* application : run->Applications->Items<TRunApplication>())
-            lines << ApplicationLine(*run, *application);
+            lines << ApplicationLine(*run, *application, lookups);
         lines << Prefix + u"*"_s;
     }
     progress.Close();

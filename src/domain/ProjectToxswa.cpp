@@ -1,3 +1,4 @@
+#include "domain/ExportLookups.h"
 #include "domain/ExportTransaction.h"
 #include "domain/Project.h"
 #include "domain/ProjectProgress.h"
@@ -26,38 +27,30 @@ void WriteSimulationParameters(TConnection& db, const TRun& run) {
     QDate end;
     run.SimulationPeriod(start, end);
     const QString latEntryFile = run.IsRunoff() ? run.PRZMOutputFileName() : run.MacroOutputFileName();
-    const QVariantList values{DateText(start), DateText(end), 2, 1, latEntryFile, 0.05, run.RunID};
-    if (db.Execute(u"UPDATE SimulationParameters SET StartDate = ?, EndDate = ?, opLatEntryModel = ?, "
-                   u"nrOfHydrologyCurves = ?, LatEntryFile = ?, ThicknessSedimentOutput = ? WHERE RunID = ?"_s,
-                   values) == 0)
-        db.Execute(u"INSERT INTO SimulationParameters (StartDate, EndDate, opLatEntryModel, nrOfHydrologyCurves, "
-                   u"LatEntryFile, ThicknessSedimentOutput, RunID) VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-                   values);
+    // The run's row is edited when it exists, else added.
+    db.Execute(u"INSERT INTO SimulationParameters (RunID, StartDate, EndDate, opLatEntryModel, nrOfHydrologyCurves, "
+               u"LatEntryFile, ThicknessSedimentOutput) VALUES (?, ?, ?, 2, 1, ?, 0.05) ON CONFLICT (RunID) DO "
+               u"UPDATE SET StartDate = excluded.StartDate, EndDate = excluded.EndDate, opLatEntryModel = 2, "
+               u"nrOfHydrologyCurves = 1, LatEntryFile = excluded.LatEntryFile, ThicknessSedimentOutput = 0.05"_s,
+               {run.RunID, DateText(start), DateText(end), latEntryFile});
 }
 
-} // namespace
-
-void TProject::PrepareToxswa() {
-    RegisterToxswaMap();
-    PrepareToxswaRuns();
-}
-
-void TProject::PrepareToxswaRuns() {
-    TProjectProgress progress(u"Preparing database for TOXSWA"_s, Runs->Count());
-    TExportTransaction transaction(dmKelvoADO->dbKelvoADO);
-    progress.Start();
-    for (const TRun* run : Runs->Items<TRun>()) {
-        progress.Step();
-        WriteSimulationParameters(dmKelvoADO->dbKelvoADO, *run);
-        // The run points to no scheme while its scheme is written anew.
-        SetApplicationSchemeID(run->RunID, 0);
-        WriteApplicationScheme(*run);
-        SetApplicationSchemeID(run->RunID, run->ApplicationSchemeNumber());
+// The applications of a scheme, all in one statement.
+void WriteToxswaApplications(TConnection& db, const QVector<QVariantList>& rows) {
+    if (rows.isEmpty()) return;
+    QVariantList values;
+    QStringList placeholders;
+    for (const QVariantList& row : rows) {
+        values << row;
+        placeholders << u"(?, ?, ?, ?, ?, ?, 1, ?, ?)"_s;
     }
-    transaction.Commit();
+    db.Execute(u"INSERT INTO ToxswaApplications (SchemeID, ApplicationNr, Rate, CAM, Depi, Perc, SprayDrift, "
+               u"PercOfRate, DriftDeposition) VALUES "_s +
+                   placeholders.join(u", "_s),
+               values);
 }
 
-void TProject::WriteApplicationScheme(const TRun& run) {
+void WriteScheme(const TRun& run, TExportLookups& lookups) {
     TConnection& db = dmKelvoADO->dbKelvoADO;
     const int scheme = run.ApplicationSchemeNumber();
     // Deleting the scheme deletes its applications with it.
@@ -74,6 +67,7 @@ void TProject::WriteApplicationScheme(const TRun& run) {
                 stream ? QVariant(0.2) : QVariant(), stream ? QVariant(1) : QVariant(),
                 infiltration ? QVariant(0.03) : QVariant(), 0.01});
 
+    QVector<QVariantList> applications;
     for (int i = 1; i <= run.NumberOfApps; ++i) {
         const TRunApplication* application = run.GetApplication(i);
         if (!application) break;
@@ -81,13 +75,49 @@ void TProject::WriteApplicationScheme(const TRun& run) {
         double percOfRate = 0;
         if (!run.IsMetabolite()) {
             double massLoading = 0;
-            double concentration = 0;
-            run.DriftLoading(i, percOfRate, massLoading, concentration);
+            lookups.DriftLoading(run, i, percOfRate, massLoading);
             if (stream) percOfRate *= 1.2;
         }
-        db.Execute(u"INSERT INTO ToxswaApplications (SchemeID, ApplicationNr, Rate, CAM, Depi, Perc, SprayDrift, "
-                   u"PercOfRate, DriftDeposition) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
-                   {scheme, i, application->Rate, application->CAM, application->Depi,
-                    application->Perc, 1, percOfRate, percOfRate * application->Rate});
+        applications.append({scheme, i, application->Rate, application->CAM, application->Depi, application->Perc,
+                             percOfRate, percOfRate * application->Rate});
     }
+    WriteToxswaApplications(db, applications);
 }
+
+} // namespace
+
+void TProject::PrepareToxswa() {
+    RegisterToxswaMap();
+    PrepareToxswaRuns();
+}
+
+void TProject::PrepareToxswaRuns() {
+    TProjectProgress progress(u"Preparing database for TOXSWA"_s, Runs->Count());
+    TExportTransaction transaction(dmKelvoADO->dbKelvoADO);
+    progress.Start();
+    TExportLookups lookups;
+    for (const TRun* run : Runs->Items<TRun>()) {
+        progress.Step();
+        WriteSimulationParameters(dmKelvoADO->dbKelvoADO, *run);
+        // Inside the transaction nobody sees the run while its scheme is rewritten; when the rewriting
+        // fails, the run keeps pointing to no scheme.
+        try {
+            WriteScheme(*run, lookups);
+        } catch (...) {
+            try {
+                SetApplicationSchemeID(run->RunID, 0);
+            } catch (...) {
+                // the first error is the one the user sees
+            }
+            throw;
+        }
+        SetApplicationSchemeID(run->RunID, run->ApplicationSchemeNumber());
+    }
+    transaction.Commit();
+}
+
+void TProject::WriteApplicationScheme(const TRun& run) {
+    TExportLookups lookups;
+    WriteScheme(run, lookups);
+}
+

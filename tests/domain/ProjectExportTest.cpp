@@ -107,7 +107,7 @@ TEST_F(ProjectExportTest, AFailedWriteIsShownAndNothingReportsSuccess) {
     const QVector<TScriptedUserInterface::TEntry> shown = ui.Take();
     ASSERT_FALSE(shown.isEmpty());
     EXPECT_EQ(shown.last().kind, TScriptedUserInterface::TKind::Error);
-    EXPECT_TRUE(shown.last().text.startsWith(u"Cannot write "_s + project->Path + u"/PRZM/MZ/przm.ini"_s))
+    EXPECT_TRUE(shown.last().text.startsWith(u"Cannot write "_s + project->Path + u"/PRZM/MZ/przm.pzm"_s))
         << shown.last().text.toStdString();
     for (const auto& entry : shown)
         EXPECT_FALSE(entry.text.startsWith(u"Saved all files"_s));

@@ -88,6 +88,25 @@ TEST_F(ProjectPRZMTest, ConsistencyWarningsKeepTheFirstRunsPattern) {
     EXPECT_TRUE(pzm.contains(u"R1=00012\r\nR2=00013\r\n"_s));
 }
 
+TEST_F(ProjectPRZMTest, ARunSettingsFileConvertsToTheSameDescription) {
+    const TRun& first = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s,
+                                .water = u"focus_ditch"_s, .rates = {1, 2}});
+    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R4"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
+            .rates = {1, 2}, .first = 120, .last = 180});
+    project->ExportPRZMRuns();
+    const QByteArray exported = ReadAll(Folder(u"MZ/przm.pzm"_s));
+    ASSERT_TRUE(QFile::remove(Folder(u"MZ/przm.pzm"_s)));
+
+    const QString settings = project->PRZMSettingsFileName(first);
+    EXPECT_EQ(settings, Folder(u"MZ/przm.ini"_s));
+    project->ConvertPRZMSettings(settings);
+    EXPECT_EQ(PRZMFiles(), QStringList()) << "nothing to convert without a settings file";
+    for (const TRun* run : project->Runs->Items<TRun>())
+        project->WritePRZMRunSettings(*run);
+    project->ConvertPRZMSettings(settings);
+    EXPECT_EQ(ReadAll(Folder(u"MZ/przm.pzm"_s)), exported);
+}
+
 TEST_F(ProjectPRZMTest, NothingForDrainageOrUnselectedRuns) {
     AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
     AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,

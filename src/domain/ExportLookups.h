@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+class TRun;
+
+// The lookups of one export walk, each answered from the database once per distinct question: the
+// run's crop names and folders, CAM numbers and drift loadings (which depend only on the application
+// method, number of applications, crop, water body type and rate).
+class TExportLookups {
+public:
+    // As TRun::DriftLoading, without the concentration.
+    bool DriftLoading(const TRun& run, int position, double& deposition, double& massLoading);
+    QString CropName(const TRun& run);
+    QString MacroCropName(const TRun& run);
+    QString CropFolderName(const TRun& run);
+    QString PRZMFolderName(const TRun& run);
+    int CAMNumber(const QString& cam);
+
+private:
+    struct TDrift {
+        bool drift;
+        double deposition;
+        double massLoading;
+    };
+    QHash<QString, TDrift> m_drift;
+    QHash<QString, QString> m_texts;
+    QHash<QString, int> m_cams;
+};
