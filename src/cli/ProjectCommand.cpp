@@ -2,11 +2,13 @@
 
 #include "cli/ProjectCommand.h"
 
+#include "cli/ScenarioArguments.h"
 #include "domain/Project.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 
 #include <QDir>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -72,6 +74,24 @@ QString TakeArgument(QStringList& arguments, const QString& name) {
 void TakeProjectRoot(QStringList& arguments) {
     if (const auto root = TakeOption(arguments, u"--root"_s))
         SetDefaultProjectRoot(QDir::cleanPath(QDir(*root).absolutePath()));
+}
+
+QStringList SplitListed(const QStringList& valid, const QString& list, const QString& what) {
+    const QStringList parts = list.split(u',');
+    const auto known = [&valid](const QString& text) {
+        return std::any_of(valid.begin(), valid.end(), [&text](const QString& entry) {
+            return entry.compare(text, Qt::CaseInsensitive) == 0;
+        });
+    };
+    QStringList entries;
+    for (qsizetype i = 0; i < parts.size();) {
+        qsizetype end = parts.size();
+        while (end > i + 1 && !known(parts.mid(i, end - i).join(u',').trimmed()))
+            --end;
+        entries << FindListed(valid, parts.mid(i, end - i).join(u',').trimmed(), what);
+        i = end;
+    }
+    return entries;
 }
 
 void CheckLength(const QString& text, int maxLength, const QString& what) {

@@ -37,5 +37,9 @@ public:
 QString TakeArgument(QStringList& arguments, const QString& name);
 // --root DIR: the default project root for the rest of the command, as an absolute path.
 void TakeProjectRoot(QStringList& arguments);
+// The entries of a comma-separated list whose entries may hold commas themselves ("Cereals, winter"):
+// each time the longest run of parts naming an entry of valid (in any letter case) is taken, as valid
+// spells it; an unknown entry is refused, naming it.
+QStringList SplitListed(const QStringList& valid, const QString& list, const QString& what);
 // Raises a usage error when the text is longer than the field that takes it.
 void CheckLength(const QString& text, int maxLength, const QString& what);

@@ -45,25 +45,14 @@ QString RequiredOption(QStringList& arguments, const QString& option) {
 
 // --- create ----------------------------------------------------------------------------------------
 
-// Crop names hold commas ("Cereals, winter"): the longest run of comma-separated parts naming a crop
-// is taken each time.
+// The crops named by name or code; crop names hold commas ("Cereals, winter").
 QStringList CropNames(const TAggregationList& crops, const QString& list) {
-    const QStringList parts = list.split(u',');
+    QStringList valid;
+    for (const TCrop* crop : crops.Items<TCrop>())
+        valid << crop->Name << crop->CropCode;
     QStringList names;
-    for (qsizetype i = 0; i < parts.size();) {
-        qsizetype end = parts.size();
-        for (; end > i + 1; --end) {
-            const QString candidate = parts.mid(i, end - i).join(u',').trimmed();
-            const bool known = std::any_of(crops.begin(), crops.end(), [&](const TRootObject* object) {
-                const auto* crop = static_cast<const TCrop*>(object);
-                return crop->Name.compare(candidate, Qt::CaseInsensitive) == 0 ||
-                       crop->CropCode.compare(candidate, Qt::CaseInsensitive) == 0;
-            });
-            if (known) break;
-        }
-        names << FindCrop(crops, parts.mid(i, end - i).join(u',').trimmed())->Name;
-        i = end;
-    }
+    for (const QString& entry : SplitListed(valid, list, u"crop"_s))
+        names << FindCrop(crops, entry)->Name;
     return names;
 }
 

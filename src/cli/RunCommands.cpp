@@ -87,7 +87,7 @@ struct TRunEdit {
     std::optional<QString> last;
     std::optional<int> interval;
     QStringList rates;
-    QStringList cams;
+    QString cams; // comma-separated; the methods' names hold commas themselves
     QStringList depths;
 };
 
@@ -122,21 +122,23 @@ void EditApplications(TdmKelvoADO& dm, const TRunEdit& e) {
     TTable& runs = dm.tblRuns;
     TTable& apps = dm.tblApplications;
     const int count = runs.fieldByName(u"NumberOfApps"_s).asInteger();
-    for (const QStringList* values : {&e.rates, &e.cams, &e.depths})
-        if (values->size() > count)
-            throw TUsageError(
-                u"The run has %1 applications; %2 values given"_s.arg(count).arg(values->size()));
     const bool runoff = runs.fieldByName(u"LocationCode"_s).asString().startsWith(u'R');
     if (!runoff && !(e.cams.isEmpty() && e.depths.isEmpty()))
         throw EKelvoError(u"Chemical application methods and depths are PRZM input: runoff runs only"_s);
-    const QStringList cams = dm.CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString());
+    const QStringList cams = e.cams.isEmpty()
+                                 ? QStringList()
+                                 : SplitListed(dm.CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()),
+                                               e.cams, u"chemical application method"_s);
+    for (const QStringList* values : {&e.rates, &cams, &e.depths})
+        if (values->size() > count)
+            throw TUsageError(
+                u"The run has %1 applications; %2 values given"_s.arg(count).arg(values->size()));
     for (int nr = 1; nr <= count; ++nr) {
         if (!LocateByIntegerKeys(apps, {nr})) throw EKelvoError(u"Application %1 not found"_s.arg(nr));
         apps.edit();
         if (const QString rate = e.rates.value(nr - 1).trimmed(); !rate.isEmpty())
             apps.fieldByName(u"Rate"_s).setAsFloat(Number(rate, u"--rates"_s));
-        if (const QString cam = e.cams.value(nr - 1).trimmed(); !cam.isEmpty())
-            apps.fieldByName(u"CAM"_s).setAsString(FindListed(cams, cam, u"chemical application method"_s));
+        if (nr <= cams.size()) apps.fieldByName(u"CAM"_s).setAsString(cams[nr - 1]);
         if (const QString depth = e.depths.value(nr - 1).trimmed(); !depth.isEmpty())
             apps.fieldByName(u"Depi"_s).setAsFloat(Number(depth, u"--depths"_s));
         apps.post();
@@ -153,7 +155,7 @@ int SetRun(QStringList arguments) {
     if (const auto interval = TakeOption(arguments, u"--interval"_s))
         e.interval = Integer(*interval, u"--interval"_s);
     e.rates = Values(TakeOption(arguments, u"--rates"_s));
-    e.cams = Values(TakeOption(arguments, u"--cams"_s));
+    e.cams = TakeOption(arguments, u"--cams"_s).value_or(QString());
     e.depths = Values(TakeOption(arguments, u"--depths"_s));
     const QString projectName = TakeArgument(arguments, u"PROJECT"_s);
     const QString runId = TakeArgument(arguments, u"RUNID"_s);
