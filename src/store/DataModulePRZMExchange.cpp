@@ -39,10 +39,6 @@ double AirDiffusionFromFile(double value) {
     return value / 10000;
 }
 
-const QStringList RecordWideReals = {u"prtrn12"_s, u"prtrn13"_s, u"prtrn23"_s, u"dtr121a"_s, u"dtr121b"_s,
-                                     u"dtr121c"_s, u"dtr122a"_s, u"dtr131a"_s, u"dtr131b"_s, u"dtr131c"_s,
-                                     u"dtr132a"_s, u"dtr231a"_s, u"dtr231b"_s, u"dtr231c"_s, u"dtr232a"_s};
-
 // The record-wide fields of a record with their Substance_PRZM columns: integers, then reals.
 template <class TRecord> auto RecordWide(TRecord& r) {
     using TInt = std::conditional_t<std::is_const_v<TRecord>, const qint32, qint32>;
@@ -51,13 +47,13 @@ template <class TRecord> auto RecordWide(TRecord& r) {
         {u"icheck1"_s, &r.icheck1}, {u"icheck2"_s, &r.icheck2}, {u"icheck3"_s, &r.icheck3},
         {u"icombo3"_s, &r.icombo3}, {u"icheck5"_s, &r.icheck5}, {u"iqfac"_s, &r.iqfac},
         {u"iset1"_s, &r.iset1},     {u"iset2"_s, &r.iset2},     {u"iset3"_s, &r.iset3}};
-    TReal* const reals[] = {&r.prtrn12, &r.prtrn13, &r.prtrn23, &r.dtr121a, &r.dtr121b,
-                            &r.dtr121c, &r.dtr122a, &r.dtr131a, &r.dtr131b, &r.dtr131c,
-                            &r.dtr132a, &r.dtr231a, &r.dtr231b, &r.dtr231c, &r.dtr232a};
-    QList<std::pair<QString, TReal*>> realFields;
-    for (qsizetype i = 0; i < RecordWideReals.size(); ++i)
-        realFields.append({RecordWideReals[i], reals[i]});
-    return std::make_pair(integers, realFields);
+    const QList<std::pair<QString, TReal*>> reals = {
+        {u"prtrn12"_s, &r.prtrn12}, {u"prtrn13"_s, &r.prtrn13}, {u"prtrn23"_s, &r.prtrn23},
+        {u"dtr121a"_s, &r.dtr121a}, {u"dtr121b"_s, &r.dtr121b}, {u"dtr121c"_s, &r.dtr121c},
+        {u"dtr122a"_s, &r.dtr122a}, {u"dtr131a"_s, &r.dtr131a}, {u"dtr131b"_s, &r.dtr131b},
+        {u"dtr131c"_s, &r.dtr131c}, {u"dtr132a"_s, &r.dtr132a}, {u"dtr231a"_s, &r.dtr231a},
+        {u"dtr231b"_s, &r.dtr231b}, {u"dtr231c"_s, &r.dtr231c}, {u"dtr232a"_s, &r.dtr232a}};
+    return std::make_pair(integers, reals);
 }
 
 // The per-chemical fields that Substance_PRZM holds under the same names.
