@@ -86,8 +86,9 @@ bool TPRZMSubstanceFile::WriteAll(const TAggregationList& records) {
     return true;
 }
 
+// A write not closed yet is abandoned.
 void TPRZMSubstanceFile::OpenForReading() {
-    CloseWriting();
+    if (m_mode == TMode::Writing) DiscardNewFiles();
     CloseReading();
     m_reader.setFileName(m_dataFile);
     if (!m_reader.open(QIODevice::ReadOnly))
@@ -106,7 +107,7 @@ void TPRZMSubstanceFile::OpenForReading() {
 
 void TPRZMSubstanceFile::OpenForWriting() {
     CloseReading();
-    CloseWriting();
+    if (m_mode == TMode::Writing) DiscardNewFiles();
     m_writer.setFileName(m_newDataFile);
     if (!m_writer.open(QIODevice::WriteOnly | QIODevice::Truncate)) CannotWrite(m_writer);
     m_written = 0;
