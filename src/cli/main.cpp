@@ -73,16 +73,8 @@ int main(int argc, char** argv) {
     if (rest.isEmpty()) return BadUsage(u"No command given"_s);
     const QString name = rest.takeFirst();
     const QVector<TCliCommand> commands = CliCommands();
-    const auto find = [&commands](const QString& commandName) {
-        return std::find_if(commands.begin(), commands.end(),
-                            [&commandName](const TCliCommand& c) { return c.name == commandName; });
-    };
-    // A command of two words ("project export") goes before the command of its first word.
-    auto command = rest.isEmpty() ? commands.end() : find(name + u' ' + rest.first());
-    if (command != commands.end())
-        rest.removeFirst();
-    else
-        command = find(name);
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&name](const TCliCommand& c) { return c.name == name; });
     if (command == commands.end()) return BadUsage(u"Unknown command: %1"_s.arg(name));
 
     if (!installDir.isEmpty()) SetInstallationDir(installDir);
