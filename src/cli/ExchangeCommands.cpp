@@ -99,23 +99,23 @@ int Exchange(QStringList arguments, TCliContext& context,
     return report.ok ? 0 : 1;
 }
 
-int RunImport(QStringList arguments, TCliContext& context) {
-    return Exchange(arguments, context,
-                    [](TdmKelvoADO& dm, TExchangeReport& report) { ImportPrzm(dm, report); });
+int RunExchange(QStringList arguments, TCliContext& context) {
+    if (arguments.isEmpty()) throw TUsageError(u"ACTION is missing"_s);
+    const QString action = arguments.takeFirst();
+    if (action == u"import"_s)
+        return Exchange(arguments, context,
+                        [](TdmKelvoADO& dm, TExchangeReport& report) { ImportPrzm(dm, report); });
+    if (action == u"write"_s)
+        return Exchange(arguments, context,
+                        [](TdmKelvoADO& dm, TExchangeReport& report) { WritePrzm(dm, report); });
+    throw TUsageError(u"Unknown exchange action: %1"_s.arg(action));
 }
 
-int RunWrite(QStringList arguments, TCliContext& context) {
-    return Exchange(arguments, context,
-                    [](TdmKelvoADO& dm, TExchangeReport& report) { WritePrzm(dm, report); });
-}
-
-const TCliCommandRegistrar importRegistrar(
-    {u"exchange import"_s, u"[--json]"_s,
-     u"reads the substances of the PRZM chemical data file into the substance library, as at start-up"_s,
-     RunImport});
-const TCliCommandRegistrar writeRegistrar(
-    {u"exchange write"_s, u"[--json]"_s,
-     u"writes the substance library into the PRZM chemical data file (\"Write Substance Data\")"_s,
-     RunWrite});
+const TCliCommandRegistrar registrar(
+    {u"exchange"_s, u"ACTION [--json]"_s,
+     u"import: reads the substances of the PRZM chemical data file into the substance library, as at "
+     u"start-up | "
+     "write: writes the substance library into the PRZM chemical data file (\"Write Substance Data\")"_s,
+     RunExchange});
 
 } // namespace

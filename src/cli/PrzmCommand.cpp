@@ -136,8 +136,15 @@ int ListRecords(QStringList arguments, TCliContext& context) {
     return 0;
 }
 
-const TCliCommandRegistrar registrar({u"przm records"_s, u"[--json]"_s,
+int RunPrzm(QStringList arguments, TCliContext& context) {
+    if (arguments.isEmpty()) throw TUsageError(u"ACTION is missing"_s);
+    const QString action = arguments.takeFirst();
+    if (action == u"records"_s) return ListRecords(arguments, context);
+    throw TUsageError(u"Unknown przm action: %1"_s.arg(action));
+}
+
+const TCliCommandRegistrar registrar({u"przm"_s, u"records [--json]"_s,
                                       u"the records of the PRZM chemical data file as Kelvo reads them"_s,
-                                      ListRecords});
+                                      RunPrzm});
 
 } // namespace
