@@ -163,6 +163,9 @@ void TdmKelvoADO::LinkRecordSets() {
     tblDefaultsInsert.setIndexFieldNames(u"SubstanceCode"_s);
     tblDefaultsInsert.setMasterLink(&tblSubstances, u"SubstanceCode"_s, u"SubstanceCode"_s);
     tblCrops.setIndexFieldNames(u"CropCode"_s);
+    // Runs and their applications are only appended through these: opening them reads nothing.
+    tblRunInsert.setAppendOnly(true);
+    tblApplicationInsert.setAppendOnly(true);
 }
 
 void TdmKelvoADO::BindRules() {

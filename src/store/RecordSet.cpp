@@ -672,7 +672,9 @@ QString TTable::selectStatement(QVariantList* params) const {
         columns << u"*"_s;
     }
     QString sql = u"SELECT rowid, %1 FROM %2"_s.arg(columns.join(u", "_s), Quoted(m_table));
-    if (!detailLinkFields().isEmpty()) {
+    if (m_appendOnly) {
+        sql += u" WHERE 0"_s;
+    } else if (!detailLinkFields().isEmpty()) {
         const QVariantList values = masterLinkValues();
         if (values.isEmpty()) {
             sql += u" WHERE 0"_s;

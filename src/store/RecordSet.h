@@ -179,6 +179,8 @@ public:
     TTable(TConnection* connection, const QString& name, const QString& tableName);
     const QString& tableName() const { return m_table; }
     void setTableName(const QString& tableName);
+    // An append-only table loads no rows when it opens: it only takes new ones, however large the table.
+    void setAppendOnly(bool appendOnly) { m_appendOnly = appendOnly; }
 
 protected:
     QString updateTable() const override { return m_table; }
@@ -186,6 +188,7 @@ protected:
 
 private:
     QString m_table;
+    bool m_appendOnly = false;
 };
 
 // A query: SQL lines with parameters set by position, opened for rows or executed as a statement.

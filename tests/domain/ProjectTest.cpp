@@ -247,6 +247,10 @@ TEST_F(ProjectTest, SaveStoresTheProjectAndCurrentProjectReadsItBack) {
     EXPECT_EQ(project->GetPath(), root + u"/Stored"_s);
     EXPECT_TRUE(QFileInfo(project->GetPath()).isDir());
     EXPECT_FALSE(dm->dbKelvoADO.InTransaction());
+    // The insert views take new rows without reading the stored ones.
+    ASSERT_TRUE(dm->OpenRunInsert());
+    EXPECT_EQ(dm->tblRunInsert.recordCount(), 0);
+    dm->CloseRunInsert();
     EXPECT_EQ(Value(u"SELECT Path FROM Projects WHERE ProjectID = 5"_s).toString(), root + u"/Stored"_s);
     EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Applications WHERE RunID LIKE '0004%'"_s).toInt(), 8);
     EXPECT_EQ(Value(u"SELECT m.MapID FROM ToxswaMap m JOIN MapxProject x ON x.MapID = m.MapID "
