@@ -212,6 +212,8 @@ void BM_PostRunEdit(benchmark::State& state) {
     const double perPost = seconds / static_cast<double>(state.iterations());
     if (projects == 1) postSecondsWithOneProject = perPost;
     state.counters["projects"] = projects;
+    state.counters["stored_runs"] =
+        dm.dbKelvoADO.Select(u"SELECT count(*) FROM Runs"_s).rows[0][0].toDouble();
     if (postSecondsWithOneProject > 0) state.counters["ratio"] = perPost / postSecondsWithOneProject;
 }
 

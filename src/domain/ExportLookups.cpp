@@ -54,3 +54,10 @@ int TExportLookups::CAMNumber(const QString& cam) {
     if (found == m_cams.constEnd()) found = m_cams.insert(cam, dmKelvoADO->CAMNumber(cam));
     return *found;
 }
+
+int TExportLookups::Relationship(const QString& substanceCode) {
+    auto found = m_relationships.constFind(substanceCode);
+    if (found == m_relationships.constEnd())
+        found = m_relationships.insert(substanceCode, dmKelvoADO->SubstancePRZMInteger(substanceCode, u"icombo3"_s));
+    return *found;
+}

@@ -17,6 +17,8 @@ public:
     QString CropFolderName(const TRun& run);
     QString PRZMFolderName(const TRun& run);
     int CAMNumber(const QString& cam);
+    // The metabolite scheme (icombo3) of the substance's PRZM record; 0 without one.
+    int Relationship(const QString& substanceCode);
 
 private:
     struct TDrift {
@@ -27,4 +29,5 @@ private:
     QHash<QString, TDrift> m_drift;
     QHash<QString, QString> m_texts;
     QHash<QString, int> m_cams;
+    QHash<QString, int> m_relationships;
 };

@@ -7,7 +7,6 @@
 #include "domain/RunApplication.h"
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
-#include "store/DataModuleKelvoADO.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,7 +45,7 @@ void AddRunSettings(TProfileFile& settings, const TRun& run, const QString& proj
         settings.SetValue(General, u"ProjectName"_s, projectName);
         settings.SetValue(General, u"SubstanceCode"_s, run.SubstanceCode);
         settings.SetValue(General, u"Relationship"_s,
-                          QString::number(dmKelvoADO->SubstancePRZMInteger(run.SubstanceCode, u"icombo3"_s)));
+                          QString::number(lookups.Relationship(run.SubstanceCode)));
         settings.SetValue(General, u"CropCode"_s, run.PRZMCropCode());
         for (const QString& scenario : RunoffScenarios)
             settings.SetValue(General, scenario, QString());

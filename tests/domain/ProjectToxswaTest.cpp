@@ -158,4 +158,22 @@ TEST_F(ProjectToxswaTest, ASecondPreparationLeavesOneSetOfRows) {
         2.0);
 }
 
+TEST_F(ProjectToxswaTest, ManyRunsAreWrittenInParts) {
+    for (int number = 20; number < 270; ++number) {
+        const TRun& run = AddRun({.number = number, .suffix = u"_pa"_s, .location = u"D2"_s, .crop = u"Maize"_s,
+                                  .water = u"focus_pond"_s, .rates = {0.5, 0.5}});
+        ASSERT_TRUE(run.InsertRecord(project->ProjectID));
+    }
+    dm->CloseRunInsert();
+    project->PrepareToxswa();
+    EXPECT_EQ(Count(u"SimulationParameters"_s), 258);
+    EXPECT_EQ(Count(u"ApplicationSchemes"_s), 258);
+    EXPECT_EQ(Count(u"ToxswaApplications"_s), 10 + 500);
+    EXPECT_EQ(db().Select(u"SELECT count(*) FROM Runs WHERE ApplicationSchemeID = "
+                          u"(CAST(substr(RunID, 1, 5) AS INTEGER) * 10 + 2) * 10"_s)
+                  .rows[0][0]
+                  .toInt(),
+              251);
+}
+
 } // namespace
