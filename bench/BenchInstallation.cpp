@@ -52,9 +52,12 @@ TBenchInstallation::TBenchInstallation() {
         {u"Substance_Macro", u"BENCH_P", u"EXAMPLE_P", nullptr},
         {u"Substance_PRZM", u"BENCH_P", u"EXAMPLE_P", u"icombo3 = 3"},
     };
-    const auto copy = [&db](const QString& table, const QString& code, const QString& source, const QString& set) {
-        db.Execute(u"CREATE TEMP TABLE copied AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table), {source});
-        db.Execute(u"UPDATE copied SET SubstanceCode = ?"_s + (set.isEmpty() ? QString() : u", "_s + set), {code});
+    const auto copy = [&db](const QString& table, const QString& code, const QString& source,
+                            const QString& set) {
+        db.Execute(u"CREATE TEMP TABLE copied AS SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(table),
+                   {source});
+        db.Execute(u"UPDATE copied SET SubstanceCode = ?"_s + (set.isEmpty() ? QString() : u", "_s + set),
+                   {code});
         db.Execute(u"INSERT INTO %1 SELECT * FROM copied"_s.arg(table));
         db.Execute(u"DROP TABLE copied"_s);
     };
@@ -73,7 +76,9 @@ TBenchInstallation::~TBenchInstallation() {
     InstallUserInterface(nullptr);
 }
 
-QString TBenchInstallation::Dir() const { return QDir(m_dir.path()).absolutePath() + u'/'; }
+QString TBenchInstallation::Dir() const {
+    return QDir(m_dir.path()).absolutePath() + u'/';
+}
 
 int TBenchInstallation::CreateLargestProject(const QString& name) {
     const std::unique_ptr<TAggregationList> crops = dm->LoadCrops(false);
@@ -96,7 +101,8 @@ void TBenchInstallation::CopyFirstProjectUntil(int projects) {
     TConnection& db = dm->dbKelvoADO;
     const TSqlResult first = db.Select(u"SELECT ProjectID, Name FROM Projects ORDER BY ProjectID LIMIT 1"_s);
     const int firstId = first.rows[0][0].toInt();
-    const int stride = db.Select(u"SELECT max(CAST(substr(RunID, 1, 5) AS INTEGER)) FROM Runs"_s).rows[0][0].toInt();
+    const int stride =
+        db.Select(u"SELECT max(CAST(substr(RunID, 1, 5) AS INTEGER)) FROM Runs"_s).rows[0][0].toInt();
     db.BeginTrans();
     for (int k = 1; k < projects; ++k) {
         const int id = firstId + k;
@@ -107,16 +113,20 @@ void TBenchInstallation::CopyFirstProjectUntil(int projects) {
                    {id, name, path, firstId});
         db.Execute(u"INSERT INTO ToxswaMap VALUES (?, ?, '', '2024-01-01T00:00:00', 1)"_s, {id + 1000, name});
         db.Execute(u"INSERT INTO MapxProject VALUES (?, ?)"_s, {id + 1000, id});
-        const QString runId = u"printf('%05d', CAST(substr(RunID, 1, 5) AS INTEGER) + ?) || substr(RunID, 6)"_s;
-        db.Execute(u"INSERT INTO Runs SELECT %1, ?, LocationCode, CropCode, WaterbodyCode, Name, CreationDate, "
-                   u"ModificationDate, AppMethod, NumberOfApps, FirstDayYrApp, LastDayYrApp, MinIntervalApps, "
-                   u"ApplicationSchemeID, Selected, ModelStatus, CropNr, "
-                   u"printf('%05d', CAST(substr(VolgNr, 1, 5) AS INTEGER) + ?) || substr(VolgNr, 6), "
-                   u"FirstDayYrAppJulian, LastDayYrAppJulian, Remark, Locked FROM Runs WHERE ProjectID = ?"_s.arg(runId),
-                   {k * stride, id, k * stride, firstId});
-        db.Execute(u"INSERT INTO Applications SELECT ApplicationNr, %1, Rate, CAM, Depi, Perc FROM Applications "
-                   u"WHERE RunID IN (SELECT RunID FROM Runs WHERE ProjectID = ?)"_s.arg(runId),
-                   {k * stride, firstId});
+        const QString runId =
+            u"printf('%05d', CAST(substr(RunID, 1, 5) AS INTEGER) + ?) || substr(RunID, 6)"_s;
+        db.Execute(
+            u"INSERT INTO Runs SELECT %1, ?, LocationCode, CropCode, WaterbodyCode, Name, CreationDate, "
+            u"ModificationDate, AppMethod, NumberOfApps, FirstDayYrApp, LastDayYrApp, MinIntervalApps, "
+            u"ApplicationSchemeID, Selected, ModelStatus, CropNr, "
+            u"printf('%05d', CAST(substr(VolgNr, 1, 5) AS INTEGER) + ?) || substr(VolgNr, 6), "
+            u"FirstDayYrAppJulian, LastDayYrAppJulian, Remark, Locked FROM Runs WHERE ProjectID = ?"_s.arg(
+                runId),
+            {k * stride, id, k * stride, firstId});
+        db.Execute(
+            u"INSERT INTO Applications SELECT ApplicationNr, %1, Rate, CAM, Depi, Perc FROM Applications "
+            u"WHERE RunID IN (SELECT RunID FROM Runs WHERE ProjectID = ?)"_s.arg(runId),
+            {k * stride, firstId});
     }
     db.CommitTrans();
 }

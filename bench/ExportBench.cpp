@@ -50,7 +50,8 @@ double Baseline(const TOutput& output, const QString& scratch) {
         db.setDatabaseName(file);
         db.open();
         QSqlQuery(db).exec(u"PRAGMA journal_mode = WAL"_s);
-        QSqlQuery(db).exec(u"CREATE TABLE IF NOT EXISTS Baseline (a INTEGER, b TEXT, c REAL, d REAL, e TEXT)"_s);
+        QSqlQuery(db).exec(
+            u"CREATE TABLE IF NOT EXISTS Baseline (a INTEGER, b TEXT, c REAL, d REAL, e TEXT)"_s);
         db.transaction();
         {
             QSqlQuery insert(db);
@@ -116,9 +117,10 @@ struct TExportWorld {
         if (step == u"report"_s || step == u"export"_s)
             output.files << FileSizes(project->Path, {u"*_report.txt"_s});
         if (step == u"toxswa"_s || step == u"export"_s)
-            output.rows.append({scenarioFile, 2 + Count(scenario, u"SELECT count(*) FROM SimulationParameters"_s) +
-                                                  Count(scenario, u"SELECT count(*) FROM ApplicationSchemes"_s) +
-                                                  Count(scenario, u"SELECT count(*) FROM ToxswaApplications"_s)});
+            output.rows.append(
+                {scenarioFile, 2 + Count(scenario, u"SELECT count(*) FROM SimulationParameters"_s) +
+                                   Count(scenario, u"SELECT count(*) FROM ApplicationSchemes"_s) +
+                                   Count(scenario, u"SELECT count(*) FROM ToxswaApplications"_s)});
         if (step == u"macro"_s || step == u"export"_s) {
             installation.macro->OpenMacroDatabase();
             TConnection& macro = installation.macro->dbMacroADO;
@@ -202,7 +204,8 @@ void BM_PostRunEdit(benchmark::State& state) {
         runs.first();
         const auto start = TClock::now();
         runs.edit();
-        runs.fieldByName(u"LastDayYrApp"_s).setAsInteger(runs.fieldByName(u"LastDayYrApp"_s).asInteger() + delta);
+        runs.fieldByName(u"LastDayYrApp"_s)
+            .setAsInteger(runs.fieldByName(u"LastDayYrApp"_s).asInteger() + delta);
         runs.post();
         const double s = Seconds(start);
         state.SetIterationTime(s);

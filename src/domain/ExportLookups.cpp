@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-template <typename TCompute> QString Remembered(QHash<QString, QString>& texts, const QString& key, TCompute compute) {
+template <typename TCompute>
+QString Remembered(QHash<QString, QString>& texts, const QString& key, TCompute compute) {
     auto found = texts.constFind(key);
     if (found == texts.constEnd()) found = texts.insert(key, compute());
     return *found;
@@ -58,6 +59,7 @@ int TExportLookups::CAMNumber(const QString& cam) {
 int TExportLookups::Relationship(const QString& substanceCode) {
     auto found = m_relationships.constFind(substanceCode);
     if (found == m_relationships.constEnd())
-        found = m_relationships.insert(substanceCode, dmKelvoADO->SubstancePRZMInteger(substanceCode, u"icombo3"_s));
+        found = m_relationships.insert(substanceCode,
+                                       dmKelvoADO->SubstancePRZMInteger(substanceCode, u"icombo3"_s));
     return *found;
 }

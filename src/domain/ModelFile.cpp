@@ -13,8 +13,8 @@ void WriteModelFile(const QString& fileName, const QStringList& lines) {
         bytes += line.toLatin1() + "\r\n";
     // Every step is checked, so a file that is not complete is never taken for written.
     QFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
-                         file.flush();
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(bytes) == bytes.size() && file.flush();
     const QString reason = file.errorString();
     file.close();
     if (!written || file.error() != QFileDevice::NoError)

@@ -9,7 +9,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -31,7 +33,9 @@ const TProfileFile::TSection* TProfileFile::Find(const QString& section) const {
     return nullptr;
 }
 
-bool TProfileFile::HasSection(const QString& section) const { return Find(section) != nullptr; }
+bool TProfileFile::HasSection(const QString& section) const {
+    return Find(section) != nullptr;
+}
 
 bool TProfileFile::HasKey(const QString& section, const QString& key) const {
     if (const TSection* s = Find(section))
@@ -48,8 +52,9 @@ QString TProfileFile::Value(const QString& section, const QString& key, const QS
 }
 
 void TProfileFile::SetValue(const QString& section, const QString& key, const QString& value) {
-    auto s = std::find_if(m_sections.begin(), m_sections.end(),
-                          [&section](const TSection& candidate) { return SameName(candidate.name, section); });
+    auto s = std::find_if(m_sections.begin(), m_sections.end(), [&section](const TSection& candidate) {
+        return SameName(candidate.name, section);
+    });
     if (s == m_sections.end()) s = m_sections.insert(m_sections.end(), TSection{section, {}});
     for (auto& entry : s->entries)
         if (SameName(entry.first, key)) {

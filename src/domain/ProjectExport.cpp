@@ -10,9 +10,10 @@ using namespace Qt::Literals::StringLiterals;
 bool ExportProject(TProject& project, const TProjectExportOptions& options) {
     const QString directory = project.GetPath();
     if (project.HasToxswaDirectory() &&
-        !AskConfirmation(u"Are you sure you want to overwrite existing input files and delete existing output "
-                         u"files at "_s +
-                         directory + u" directories?"_s))
+        !AskConfirmation(
+            u"Are you sure you want to overwrite existing input files and delete existing output "
+            u"files at "_s +
+            directory + u" directories?"_s))
         return false;
 
     const TBusyCursor busy;

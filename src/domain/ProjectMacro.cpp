@@ -47,12 +47,14 @@ void WriteMacroApplications(const TRun& run) {
     }
 }
 
-void WriteMacroRun(const TProject& project, const TRun& run, int applicationMethodIndex, TExportLookups& lookups) {
+void WriteMacroRun(const TProject& project, const TRun& run, int applicationMethodIndex,
+                   TExportLookups& lookups) {
     const QString folder = project.Path + u"/MACRO/"_s + lookups.CropFolderName(run);
     if (!QDir(folder).exists()) QDir().mkdir(folder);
     dmMacroADO->dbMacroADO.Execute(
         u"INSERT INTO run (runid, first_day, last_day, num_apps, min_int, app_method, compound, cropname, "
-        u"text_info, location, pathinout, projectname, projectID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+        u"text_info, location, pathinout, projectname, projectID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        u"?, ?) "
         u"ON CONFLICT (runid) DO UPDATE SET first_day = excluded.first_day, last_day = excluded.last_day, "
         u"num_apps = excluded.num_apps, min_int = excluded.min_int, app_method = excluded.app_method, "
         u"compound = excluded.compound, cropname = excluded.cropname, text_info = excluded.text_info, "
@@ -60,8 +62,8 @@ void WriteMacroRun(const TProject& project, const TRun& run, int applicationMeth
         u"projectID = excluded.projectID"_s,
         {run.RunNumber(), run.FirstDayYrApp, run.LastDayYrApp, run.NumberOfApps, run.MinIntervalApps,
          applicationMethodIndex, run.SubstanceCode, lookups.MacroCropName(run),
-         project.Description.isEmpty() ? project.Name : project.Description, run.LocationCode, folder, project.Name,
-         project.ProjectID});
+         project.Description.isEmpty() ? project.Name : project.Description, run.LocationCode, folder,
+         project.Name, project.ProjectID});
     WriteMacroApplications(run);
 }
 

@@ -20,7 +20,9 @@ const QString General = u"generalsettings"_s;
 const QString Applications = u"Applications"_s;
 const QStringList RunoffScenarios{u"R1"_s, u"R2"_s, u"R3"_s, u"R4"_s};
 
-bool TakesPart(const TRun& run) { return run.IsRunoff() && run.Selected; }
+bool TakesPart(const TRun& run) {
+    return run.IsRunoff() && run.Selected;
+}
 
 // Rate left-justified in 8 columns, the CAM number from column 10, the depth right-justified in 6.
 QString ApplicationValue(const TRunApplication& application, int camNumber) {
@@ -39,7 +41,8 @@ void MakeFolder(const QString& folder) {
 
 // Adds one run to the settings of its folder: the first run gives the folder its general settings and
 // application pattern, later ones are checked against that pattern; each run gives its scenario.
-void AddRunSettings(TProfileFile& settings, const TRun& run, const QString& projectName, TExportLookups& lookups) {
+void AddRunSettings(TProfileFile& settings, const TRun& run, const QString& projectName,
+                    TExportLookups& lookups) {
     const QString runNumber = run.RunNumberPart();
     if (!settings.HasSection(General)) {
         settings.SetValue(General, u"ProjectName"_s, projectName);

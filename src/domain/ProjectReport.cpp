@@ -28,9 +28,9 @@ QString CropColumn(const TRun& run, TExportLookups& lookups) {
 QString ApplicationLine(const TRun& run, const TRunApplication& application, TExportLookups& lookups) {
     QString line = Prefix;
     if (application.ApplicationNr == 1) {
-        line += u"* "_s + PadRight(run.RunID, 10) + PadRight(run.RunNumberPart(), 7) + CropColumn(run, lookups) +
-                PadRight(run.LocationCode, 10) + PadRight(run.WaterbodyCode, 13) + PadRight(run.AppMethod, 15) +
-                PadRight(DayNumberToText(run.FirstDayYrApp), 6) +
+        line += u"* "_s + PadRight(run.RunID, 10) + PadRight(run.RunNumberPart(), 7) +
+                CropColumn(run, lookups) + PadRight(run.LocationCode, 10) + PadRight(run.WaterbodyCode, 13) +
+                PadRight(run.AppMethod, 15) + PadRight(DayNumberToText(run.FirstDayYrApp), 6) +
                 PadRight(u"/"_s + DayNumberToText(run.LastDayYrApp), 7) +
                 PadRight(u"/"_s + QString::number(run.MinIntervalApps), 7);
     } else {
@@ -102,7 +102,8 @@ QString TProject::WriteReport() const {
         u"*  CREATED RUNS"_s,
         stars,
         u"*"_s,
-        u"*"_s + QString(64, u' ') + u"|--------------- APPLICATION ----------------|----- on Water Surface -----|"_s,
+        u"*"_s + QString(64, u' ') +
+            u"|--------------- APPLICATION ----------------|----- on Water Surface -----|"_s,
         u"* --ID--MACRO\\PRZM-Crop(1st/2nd)----------Scenario-WaterbodyType-|-Method---------First/Last/"
         u"Interval-#--Rate-|-Mean Deposition-Mass Loading"_s,
         QString(95, u' ') + u"(d)"_s + QString(5, u' ') + u"(kg/ha) (% of Appl. Rate)   (mg/m2)"_s,

@@ -15,7 +15,9 @@ const QString Stream = u"focus_stream"_s;
 constexpr int RunsPerStatement = 20;
 
 // TOXSWA reads dates in the form the record sets store them.
-QString DateText(const QDate& date) { return date.toString(u"yyyy-MM-ddT00:00:00"_s); }
+QString DateText(const QDate& date) {
+    return date.toString(u"yyyy-MM-ddT00:00:00"_s);
+}
 
 // "(?, ?, ...), (?, ?, ...)": the values of rows many rows of width columns.
 QString Placeholders(qsizetype rows, int width) {
@@ -67,23 +69,25 @@ struct TBatch {
     void Write(TConnection& db) const {
         if (schemeIds.isEmpty()) return;
         // A run's parameters are edited when they exist, else added.
-        db.Execute(u"INSERT INTO SimulationParameters (RunID, StartDate, EndDate, LatEntryFile, opLatEntryModel, "
-                   u"nrOfHydrologyCurves, ThicknessSedimentOutput) SELECT column1, column2, column3, column4, 2, 1, "
-                   u"0.05 FROM (VALUES %1) WHERE true ON CONFLICT (RunID) DO UPDATE SET StartDate = "
-                   u"excluded.StartDate, EndDate = excluded.EndDate, opLatEntryModel = 2, nrOfHydrologyCurves = 1, "
-                   u"LatEntryFile = excluded.LatEntryFile, ThicknessSedimentOutput = 0.05"_s.arg(
-                       Placeholders(schemeIds.size(), 4)),
-                   parameters);
+        db.Execute(
+            u"INSERT INTO SimulationParameters (RunID, StartDate, EndDate, LatEntryFile, opLatEntryModel, "
+            u"nrOfHydrologyCurves, ThicknessSedimentOutput) SELECT column1, column2, column3, column4, 2, 1, "
+            u"0.05 FROM (VALUES %1) WHERE true ON CONFLICT (RunID) DO UPDATE SET StartDate = "
+            u"excluded.StartDate, EndDate = excluded.EndDate, opLatEntryModel = 2, nrOfHydrologyCurves = 1, "
+            u"LatEntryFile = excluded.LatEntryFile, ThicknessSedimentOutput = 0.05"_s.arg(
+                Placeholders(schemeIds.size(), 4)),
+            parameters);
         const qsizetype runs = schemeIds.size();
         try {
             // Deleting a scheme deletes its applications with it.
             db.Execute(u"DELETE FROM ApplicationSchemes WHERE ApplicationSchemeID IN (%1)"_s.arg(
                            QStringList(runs, u"?"_s).join(u", "_s)),
                        schemeIds);
-            db.Execute(u"INSERT INTO ApplicationSchemes (ApplicationSchemeID, Name, EndDistanceDrift, "
-                       u"EndDistanceLatEntry, RatioUpstreamBound, opInputUpstreamBound, RatioInfiltration, Locked, "
-                       u"ThicknessSedEroAdded) SELECT *, 1, 0.01 FROM (VALUES %1)"_s.arg(Placeholders(runs, 7)),
-                       schemes);
+            db.Execute(
+                u"INSERT INTO ApplicationSchemes (ApplicationSchemeID, Name, EndDistanceDrift, "
+                u"EndDistanceLatEntry, RatioUpstreamBound, opInputUpstreamBound, RatioInfiltration, Locked, "
+                u"ThicknessSedEroAdded) SELECT *, 1, 0.01 FROM (VALUES %1)"_s.arg(Placeholders(runs, 7)),
+                schemes);
             if (!applications.isEmpty())
                 db.Execute(u"INSERT INTO ToxswaApplications (SchemeID, ApplicationNr, Rate, CAM, Depi, Perc, "
                            u"PercOfRate, DriftDeposition, SprayDrift) SELECT *, 1 FROM (VALUES %1)"_s.arg(
@@ -101,9 +105,10 @@ struct TBatch {
     }
 
     void SetSchemes(TConnection& db, bool none) const {
-        db.Execute(u"UPDATE Runs SET ApplicationSchemeID = %1 FROM (VALUES %2) AS v WHERE Runs.RunID = v.column1"_s
-                       .arg(none ? u"0"_s : u"v.column2"_s, Placeholders(runSchemes.size() / 2, 2)),
-                   runSchemes);
+        db.Execute(
+            u"UPDATE Runs SET ApplicationSchemeID = %1 FROM (VALUES %2) AS v WHERE Runs.RunID = v.column1"_s
+                .arg(none ? u"0"_s : u"v.column2"_s, Placeholders(runSchemes.size() / 2, 2)),
+            runSchemes);
     }
 };
 

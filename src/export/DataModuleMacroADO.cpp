@@ -8,8 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 TdmMacroADO* dmMacroADO = nullptr;
 
 TdmMacroADO::TdmMacroADO()
-    : tblCompound(&dbMacroADO, u"tblCompound"_s, u"compound"_s), tblMetab(&dbMacroADO, u"tblMetab"_s, u"metab"_s),
-      tblRun(&dbMacroADO, u"tblRun"_s, u"run"_s),
+    : tblCompound(&dbMacroADO, u"tblCompound"_s, u"compound"_s),
+      tblMetab(&dbMacroADO, u"tblMetab"_s, u"metab"_s), tblRun(&dbMacroADO, u"tblRun"_s, u"run"_s),
       tblApplications(&dbMacroADO, u"tblApplications"_s, u"applications"_s),
       qryRemoveProjectRuns(&dbMacroADO, u"qryRemoveProjectRuns"_s,
                            {u"delete from run"_s, u"where (projectName= :pProjectName)"_s}),
@@ -31,7 +31,9 @@ bool TdmMacroADO::OpenMacroDatabase() {
     return dbMacroADO.IsOpen();
 }
 
-void TdmMacroADO::CloseMacroDatabase() { dbMacroADO.Close(); }
+void TdmMacroADO::CloseMacroDatabase() {
+    dbMacroADO.Close();
+}
 
 namespace {
 
@@ -42,9 +44,13 @@ TTable* OpenTable(TTable& table) {
 
 } // namespace
 
-TTable* TdmMacroADO::OpenCompoundTable() { return OpenTable(tblCompound); }
+TTable* TdmMacroADO::OpenCompoundTable() {
+    return OpenTable(tblCompound);
+}
 
-TTable* TdmMacroADO::OpenMetabTable() { return OpenTable(tblMetab); }
+TTable* TdmMacroADO::OpenMetabTable() {
+    return OpenTable(tblMetab);
+}
 
 TTable* TdmMacroADO::ClearCompoundTable() {
     DeleteAllRows(tblCompound);

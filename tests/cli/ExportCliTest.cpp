@@ -27,7 +27,8 @@ protected:
 
     TCliRun Cli(const QStringList& arguments) const {
         QProcess process;
-        process.start(QString::fromUtf8(KELVO_CLI), QStringList{u"--install-dir"_s, InstallDir()} + arguments);
+        process.start(QString::fromUtf8(KELVO_CLI),
+                      QStringList{u"--install-dir"_s, InstallDir()} + arguments);
         EXPECT_TRUE(process.waitForFinished(120000)) << "kelvo-cli did not end";
         TCliRun run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -57,11 +58,12 @@ protected:
 
 TEST_F(ExportCliTest, CreateEditExportAndReadTheModelInput) {
     ASSERT_TRUE(QDir().mkpath(Root()));
-    EXPECT_EQ(Ok({u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--crop"_s, u"Maize"_s, u"--name"_s,
-                  u"F1"_s, u"--description"_s, u"first"_s, u"--root"_s, Root()}),
+    EXPECT_EQ(Ok({u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--crop"_s, u"Maize"_s,
+                  u"--name"_s, u"F1"_s, u"--description"_s, u"first"_s, u"--root"_s, Root()}),
               QStringList{u"Created runs: 22"_s});
     QJsonArray runs =
-        QJsonDocument::fromJson(Cli({u"--json"_s, u"project"_s, u"runs"_s, u"F1"_s}).out.toUtf8())[u"runs"_s].toArray();
+        QJsonDocument::fromJson(Cli({u"--json"_s, u"project"_s, u"runs"_s, u"F1"_s}).out.toUtf8())[u"runs"_s]
+            .toArray();
     ASSERT_EQ(runs.size(), 22);
     // The first parent runs at a runoff and at a drainage scenario, in the project's order.
     QString runoff;
@@ -79,8 +81,9 @@ TEST_F(ExportCliTest, CreateEditExportAndReadTheModelInput) {
     Ok({u"run"_s, u"set"_s, u"F1"_s, runoff, u"--rates"_s, u"0.5"_s});
     Ok({u"run"_s, u"set"_s, u"F1"_s, drainage, u"--apps"_s, u"2"_s, u"--interval"_s, u"10"_s, u"--last"_s,
         u"200"_s, u"--rates"_s, u"0.75,0.25"_s});
-    runs = QJsonDocument::fromJson(Cli({u"--json"_s, u"project"_s, u"runs"_s, u"F1"_s}).out.toUtf8())[u"runs"_s]
-               .toArray();
+    runs =
+        QJsonDocument::fromJson(Cli({u"--json"_s, u"project"_s, u"runs"_s, u"F1"_s}).out.toUtf8())[u"runs"_s]
+            .toArray();
 
     const QString saved = u"Saved all files at subdirectory "_s + Directory();
     EXPECT_EQ(Ok({u"project"_s, u"export"_s, u"F1"_s}), QStringList{saved});
@@ -128,7 +131,8 @@ TEST_F(ExportCliTest, CreateEditExportAndReadTheModelInput) {
         EXPECT_EQ(row[2].toString(), u"first"_s);
         EXPECT_EQ(row[3].toString(), u"F1"_s);
     }
-    EXPECT_EQ(Rows(macro, u"SELECT Dose FROM applications WHERE RunID = "_s + QString::number(drainage.left(5).toInt()))
+    EXPECT_EQ(Rows(macro, u"SELECT Dose FROM applications WHERE RunID = "_s +
+                              QString::number(drainage.left(5).toInt()))
                   .value(0)
                   .value(0)
                   .toDouble(),
@@ -139,17 +143,20 @@ TEST_F(ExportCliTest, CreateEditExportAndReadTheModelInput) {
     EXPECT_EQ(Rows(scenario, u"SELECT count(*) FROM SimulationParameters"_s)[0][0].toInt(), 22);
     EXPECT_EQ(Rows(scenario, u"SELECT count(*) FROM ApplicationSchemes"_s)[0][0].toInt(), 22);
     EXPECT_EQ(Rows(scenario, u"SELECT count(*) FROM ToxswaApplications"_s)[0][0].toInt(), applications);
-    EXPECT_EQ(Rows(scenario, u"SELECT count(*) FROM Runs r JOIN ApplicationSchemes s ON "
-                             u"s.ApplicationSchemeID = r.ApplicationSchemeID AND s.Name = 'AppScheme_' || r.RunID"_s)[0][0]
-                  .toInt(),
-              22);
+    EXPECT_EQ(
+        Rows(scenario,
+             u"SELECT count(*) FROM Runs r JOIN ApplicationSchemes s ON "
+             u"s.ApplicationSchemeID = r.ApplicationSchemeID AND s.Name = 'AppScheme_' || r.RunID"_s)[0][0]
+            .toInt(),
+        22);
 
     // Again: the earlier export is overwritten only when confirmed.
     const TCliRun refused = Cli({u"project"_s, u"export"_s, u"F1"_s, u"--no-przm"_s, u"--no-report"_s});
     EXPECT_EQ(refused.exitCode, 1);
-    const QString question = u"Are you sure you want to overwrite existing input files and delete existing output "
-                             u"files at "_s +
-                             Directory() + u" directories?"_s;
+    const QString question =
+        u"Are you sure you want to overwrite existing input files and delete existing output "
+        u"files at "_s +
+        Directory() + u" directories?"_s;
     EXPECT_EQ(refused.messages, QStringList{u"Refused: \""_s + question + u"\" (answer with --yes)"_s});
     EXPECT_TRUE(QFileInfo::exists(Directory() + u"/F1_report.txt"_s));
     EXPECT_EQ(Ok({u"--yes"_s, u"project"_s, u"export"_s, u"F1"_s, u"--no-przm"_s, u"--no-report"_s}),

@@ -78,8 +78,9 @@ protected:
     void Store() {
         TConnection& db = dm->dbKelvoADO;
         db.Execute(QStringLiteral("INSERT INTO Projects VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                   {project->ProjectID, project->Name, project->Description, project->Path, project->SubstanceCode,
-                    QStringLiteral("2024-05-06T07:08:00"), QStringLiteral("2024-05-06T07:08:00")});
+                   {project->ProjectID, project->Name, project->Description, project->Path,
+                    project->SubstanceCode, QStringLiteral("2024-05-06T07:08:00"),
+                    QStringLiteral("2024-05-06T07:08:00")});
         project->RegisterToxswaMap();
         for (const TRun* run : project->Runs->Items<TRun>()) {
             ASSERT_TRUE(run->InsertRecord(project->ProjectID));
@@ -107,7 +108,8 @@ protected:
         if (actual == expected) return;
         QFile kept(QDir::tempPath() + QStringLiteral("/kelvo-golden-") + QString(name).replace(u'/', u'_'));
         if (kept.open(QIODevice::WriteOnly)) kept.write(actual);
-        ADD_FAILURE() << "differs from " << name.toStdString() << ", produced: " << kept.fileName().toStdString();
+        ADD_FAILURE() << "differs from " << name.toStdString()
+                      << ", produced: " << kept.fileName().toStdString();
     }
 
     std::unique_ptr<TdmKelvoADO> dm;

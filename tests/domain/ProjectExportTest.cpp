@@ -1,5 +1,5 @@
-#include "ExportTestBase.h"
 #include "domain/ProjectExport.h"
+#include "ExportTestBase.h"
 #include "foundation/Installation.h"
 
 #include <QFileInfo>
@@ -14,8 +14,16 @@ protected:
         TExportTest::SetUp();
         SetModelAvailable(TModelKind::Macro, true);
         SetModelAvailable(TModelKind::Przm, true);
-        AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
-        AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+        AddRun({.number = 12,
+                .suffix = u"_pa"_s,
+                .location = u"D1"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_ditch"_s});
+        AddRun({.number = 13,
+                .suffix = u"_pa"_s,
+                .location = u"R1"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_ditch"_s});
         Store();
         ASSERT_TRUE(QDir(project->Path).removeRecursively());
     }
@@ -72,7 +80,8 @@ TEST_F(ProjectExportTest, OptionsAndAvailability) {
         EXPECT_TRUE(ExportProject(*project, c.options));
         EXPECT_EQ(ui.TakeTexts(), QStringList{Saved()});
         for (const char* directory : {"TOXSWA", "PRZM", "MACRO"})
-            EXPECT_TRUE(QFileInfo(project->Path + u'/' + QString::fromLatin1(directory)).isDir()) << directory;
+            EXPECT_TRUE(QFileInfo(project->Path + u'/' + QString::fromLatin1(directory)).isDir())
+                << directory;
         EXPECT_EQ(Exists(u"P1_report.txt"_s), c.report);
         EXPECT_EQ(Exists(u"PRZM/MZ/przm.pzm"_s), c.przm);
         EXPECT_EQ(MacroRuns(), c.macroRuns);

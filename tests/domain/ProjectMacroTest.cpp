@@ -13,13 +13,17 @@ protected:
     void OpenMacro() { ASSERT_TRUE(macro->OpenMacroDatabase()); }
 
     QVector<TSqlRow> RunRows() {
-        return db().Select(u"SELECT runid, first_day, last_day, num_apps, min_int, app_method, compound, cropname, "
-                           u"text_info, location, pathinout, projectname, projectID FROM run WHERE projectname = 'P1' "
-                           u"ORDER BY runid"_s)
+        return db()
+            .Select(
+                u"SELECT runid, first_day, last_day, num_apps, min_int, app_method, compound, cropname, "
+                u"text_info, location, pathinout, projectname, projectID FROM run WHERE projectname = 'P1' "
+                u"ORDER BY runid"_s)
             .rows;
     }
     QVector<TSqlRow> ApplicationRows() {
-        return db().Select(u"SELECT RunID, ApplicationNr, Dose FROM applications ORDER BY RunID, ApplicationNr"_s).rows;
+        return db()
+            .Select(u"SELECT RunID, ApplicationNr, Dose FROM applications ORDER BY RunID, ApplicationNr"_s)
+            .rows;
     }
 };
 
@@ -28,22 +32,59 @@ TEST_F(ProjectMacroTest, OneRowPerRunNumber) {
     db().Execute(u"INSERT INTO run (runid, projectname) VALUES (999, 'P1'), (998, 'P2')"_s);
     project->Description.clear();
     // Number 12: three water bodies and a metabolite; the ditch run speaks for all.
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Pome/stone fruit, early applns"_s,
-            .water = u"focus_ditch"_s, .method = u"air blast"_s, .rates = {0.75, 1.5}, .first = 90, .last = 150,
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Pome/stone fruit, early applns"_s,
+            .water = u"focus_ditch"_s,
+            .method = u"air blast"_s,
+            .rates = {0.75, 1.5},
+            .first = 90,
+            .last = 150,
             .interval = 10});
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Pome/stone fruit, early applns"_s,
-            .water = u"focus_pond"_s, .rates = {3}});
-    AddRun({.number = 12, .suffix = u"_m1"_s, .location = u"D1"_s, .crop = u"Pome/stone fruit, early applns"_s,
-            .water = u"focus_ditch"_s, .rates = {4}});
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Pome/stone fruit, early applns"_s,
+            .water = u"focus_pond"_s,
+            .rates = {3}});
+    AddRun({.number = 12,
+            .suffix = u"_m1"_s,
+            .location = u"D1"_s,
+            .crop = u"Pome/stone fruit, early applns"_s,
+            .water = u"focus_ditch"_s,
+            .rates = {4}});
     // Number 13: the first run is not selected, the second is written.
-    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"D2"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
-            .rates = {5}, .selected = false});
-    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"D2"_s, .crop = u"Maize"_s, .water = u"focus_stream"_s,
-            .method = u"spraying by hand"_s, .rates = {0.001}, .first = 1, .last = 365, .interval = 1});
+    AddRun({.number = 13,
+            .suffix = u"_pa"_s,
+            .location = u"D2"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s,
+            .rates = {5},
+            .selected = false});
+    AddRun({.number = 13,
+            .suffix = u"_pa"_s,
+            .location = u"D2"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_stream"_s,
+            .method = u"spraying by hand"_s,
+            .rates = {0.001},
+            .first = 1,
+            .last = 365,
+            .interval = 1});
     // Runoff runs go to PRZM.
-    AddRun({.number = 14, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
-    AddRun({.number = 15, .suffix = u"_pa"_s, .location = u"D3"_s, .crop = u"Vegetables, root"_s,
-            .water = u"focus_ditch"_s, .method = u"soil incorporation"_s, .cropNr = u"2nd"_s});
+    AddRun({.number = 14,
+            .suffix = u"_pa"_s,
+            .location = u"R1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
+    AddRun({.number = 15,
+            .suffix = u"_pa"_s,
+            .location = u"D3"_s,
+            .crop = u"Vegetables, root"_s,
+            .water = u"focus_ditch"_s,
+            .method = u"soil incorporation"_s,
+            .cropNr = u"2nd"_s});
 
     project->ExportMACRORuns();
     EXPECT_EQ(ui.ProgressSteps(), 7);
@@ -56,15 +97,21 @@ TEST_F(ProjectMacroTest, OneRowPerRunNumber) {
          u"P1"_s, 1},
     };
     EXPECT_EQ(RunRows(), expected);
-    EXPECT_EQ(db().Select(u"SELECT runid FROM run WHERE projectname <> 'P1'"_s).rows, QVector<TSqlRow>{{998}});
-    EXPECT_EQ(ApplicationRows(), (QVector<TSqlRow>{{12, 1, 750.0}, {12, 2, 1500.0}, {13, 1, 1.0}, {15, 1, 1000.0}}));
+    EXPECT_EQ(db().Select(u"SELECT runid FROM run WHERE projectname <> 'P1'"_s).rows,
+              QVector<TSqlRow>{{998}});
+    EXPECT_EQ(ApplicationRows(),
+              (QVector<TSqlRow>{{12, 1, 750.0}, {12, 2, 1500.0}, {13, 1, 1.0}, {15, 1, 1000.0}}));
     for (const QString& folder : {u"PFE"_s, u"MZ"_s, u"VR"_s})
         EXPECT_TRUE(QFileInfo(macroDir + folder).isDir()) << folder.toStdString();
 }
 
 TEST_F(ProjectMacroTest, ReExportKeepsApplicationsAboveTheNewNumber) {
-    TRun& run = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D4"_s, .crop = u"Maize"_s,
-                        .water = u"focus_ditch"_s, .rates = {1, 2, 3}});
+    TRun& run = AddRun({.number = 12,
+                        .suffix = u"_pa"_s,
+                        .location = u"D4"_s,
+                        .crop = u"Maize"_s,
+                        .water = u"focus_ditch"_s,
+                        .rates = {1, 2, 3}});
     project->ExportMACRORuns();
     EXPECT_FALSE(macro->dbMacroADO.IsOpen()) << "the export closes what it opened";
     run.NumberOfApps = 2;
@@ -80,7 +127,11 @@ TEST_F(ProjectMacroTest, ReExportKeepsApplicationsAboveTheNewNumber) {
 TEST_F(ProjectMacroTest, OnlyRunoffRunsStillRemoveTheProjectsRows) {
     OpenMacro();
     db().Execute(u"INSERT INTO run (runid, projectname) VALUES (7, 'P1')"_s);
-    AddRun({.number = 14, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+    AddRun({.number = 14,
+            .suffix = u"_pa"_s,
+            .location = u"R1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
     project->ExportMACRORuns();
     EXPECT_EQ(RunRows(), QVector<TSqlRow>());
 }

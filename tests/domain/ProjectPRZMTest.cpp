@@ -28,29 +28,68 @@ protected:
 
 TEST_F(ProjectPRZMTest, SharedFoldersAndVegetableSeasons) {
     // Cereals share one folder over scenarios and water bodies; the later run of a scenario wins it.
-    TRun& first = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Cereals, winter"_s,
-                          .water = u"focus_pond"_s, .rates = {0.5, 1.25}, .first = 100, .last = 170});
+    TRun& first = AddRun({.number = 12,
+                          .suffix = u"_pa"_s,
+                          .location = u"R1"_s,
+                          .crop = u"Cereals, winter"_s,
+                          .water = u"focus_pond"_s,
+                          .rates = {0.5, 1.25},
+                          .first = 100,
+                          .last = 170});
     SetCams(first, {u"Foliar, linear"_s, u"Foliar, linear"_s});
     first.GetApplication(2)->Depi = 12.5;
-    TRun& later = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Cereals, winter"_s,
-                          .water = u"focus_stream"_s, .rates = {0.5, 1.25}, .first = 101, .last = 171});
+    TRun& later = AddRun({.number = 12,
+                          .suffix = u"_pa"_s,
+                          .location = u"R1"_s,
+                          .crop = u"Cereals, winter"_s,
+                          .water = u"focus_stream"_s,
+                          .rates = {0.5, 1.25},
+                          .first = 101,
+                          .last = 171});
     SetCams(later, {u"Foliar, linear"_s, u"Foliar, linear"_s});
-    TRun& r3 = AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R3"_s, .crop = u"Cereals, winter"_s,
-                       .water = u"focus_ditch"_s, .rates = {0.5, 1.25}, .first = 90, .last = 200, .interval = 21});
+    TRun& r3 = AddRun({.number = 13,
+                       .suffix = u"_pa"_s,
+                       .location = u"R3"_s,
+                       .crop = u"Cereals, winter"_s,
+                       .water = u"focus_ditch"_s,
+                       .rates = {0.5, 1.25},
+                       .first = 90,
+                       .last = 200,
+                       .interval = 21});
     SetCams(r3, {u"Foliar, linear"_s, u"Foliar, linear"_s});
-    AddRun({.number = 14, .suffix = u"_pa"_s, .location = u"R4"_s, .crop = u"Cereals, winter"_s,
-            .water = u"focus_ditch"_s, .selected = false});
-    AddRun({.number = 15, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
+    AddRun({.number = 14,
+            .suffix = u"_pa"_s,
+            .location = u"R4"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_ditch"_s,
+            .selected = false});
+    AddRun({.number = 15,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
             .water = u"focus_ditch"_s});
     // The two seasons of root vegetables go to folders of their own; an unknown CAM is number 0.
-    TRun& root1 = AddRun({.number = 16, .suffix = u"_pa"_s, .location = u"R2"_s, .crop = u"Vegetables, root"_s,
-                          .water = u"focus_ditch"_s, .rates = {999}});
+    TRun& root1 = AddRun({.number = 16,
+                          .suffix = u"_pa"_s,
+                          .location = u"R2"_s,
+                          .crop = u"Vegetables, root"_s,
+                          .water = u"focus_ditch"_s,
+                          .rates = {999}});
     SetCams(root1, {u"no such CAM"_s});
-    TRun& root2 = AddRun({.number = 17, .suffix = u"_pa"_s, .location = u"R2"_s, .crop = u"Vegetables, root"_s,
-                          .water = u"focus_ditch"_s, .rates = {0.001}, .cropNr = u"2nd"_s});
+    TRun& root2 = AddRun({.number = 17,
+                          .suffix = u"_pa"_s,
+                          .location = u"R2"_s,
+                          .crop = u"Vegetables, root"_s,
+                          .water = u"focus_ditch"_s,
+                          .rates = {0.001},
+                          .cropNr = u"2nd"_s});
     SetCams(root2, {u"Injected at depth"_s});
     // Only D runs: no folder.
-    AddRun({.number = 18, .suffix = u"_pa"_s, .location = u"D3"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+    AddRun({.number = 18,
+            .suffix = u"_pa"_s,
+            .location = u"D3"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
 
     project->ExportPRZMRuns();
     EXPECT_EQ(ui.ProgressSteps(), 8);
@@ -60,27 +99,40 @@ TEST_F(ProjectPRZMTest, SharedFoldersAndVegetableSeasons) {
 }
 
 TEST_F(ProjectPRZMTest, ConsistencyWarningsKeepTheFirstRunsPattern) {
-    TRun& first = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s,
-                          .water = u"focus_ditch"_s, .rates = {1, 1}});
+    TRun& first = AddRun({.number = 12,
+                          .suffix = u"_pa"_s,
+                          .location = u"R1"_s,
+                          .crop = u"Maize"_s,
+                          .water = u"focus_ditch"_s,
+                          .rates = {1, 1}});
     SetCams(first, {u"Soil surface (4 cm, linear)"_s, u"Foliar, linear"_s});
-    TRun& apps = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s,
-                         .water = u"focus_pond"_s, .rates = {2, 2, 2}});
+    TRun& apps = AddRun({.number = 12,
+                         .suffix = u"_pa"_s,
+                         .location = u"R1"_s,
+                         .crop = u"Maize"_s,
+                         .water = u"focus_pond"_s,
+                         .rates = {2, 2, 2}});
     SetCams(apps, {u"Soil surface (4 cm, linear)"_s, u"Soil surface (4 cm, linear)"_s,
                    u"Soil surface (4 cm, linear)"_s});
-    TRun& method = AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R2"_s, .crop = u"Maize"_s,
-                           .water = u"focus_ditch"_s, .method = u"air blast"_s, .rates = {1, 1}});
+    TRun& method = AddRun({.number = 13,
+                           .suffix = u"_pa"_s,
+                           .location = u"R2"_s,
+                           .crop = u"Maize"_s,
+                           .water = u"focus_ditch"_s,
+                           .method = u"air blast"_s,
+                           .rates = {1, 1}});
     SetCams(method, {u"Soil surface (4 cm, linear)"_s, u"Foliar, exponential"_s});
 
     project->ExportPRZMRuns();
-    EXPECT_EQ(ui.Take(), (QVector<TScriptedUserInterface::TEntry>{
-                             // within the first run: its second CAM differs from its first
-                             {TScriptedUserInterface::TKind::Warning, u"Different CAM for RunID: 00012"_s},
-                             {TScriptedUserInterface::TKind::Warning,
-                              u"Different number of applications for RunID: 00012"_s},
-                             {TScriptedUserInterface::TKind::Warning,
-                              u"Different application method for RunID: 00013"_s},
-                             {TScriptedUserInterface::TKind::Warning, u"Different CAM for RunID: 00013"_s},
-                         }));
+    EXPECT_EQ(
+        ui.Take(),
+        (QVector<TScriptedUserInterface::TEntry>{
+            // within the first run: its second CAM differs from its first
+            {TScriptedUserInterface::TKind::Warning, u"Different CAM for RunID: 00012"_s},
+            {TScriptedUserInterface::TKind::Warning, u"Different number of applications for RunID: 00012"_s},
+            {TScriptedUserInterface::TKind::Warning, u"Different application method for RunID: 00013"_s},
+            {TScriptedUserInterface::TKind::Warning, u"Different CAM for RunID: 00013"_s},
+        }));
     const QString pzm = QString::fromLatin1(ReadAll(Folder(u"MZ/przm.pzm"_s)));
     EXPECT_TRUE(pzm.contains(u"[Applications]\r\nAppMethod=ground spray\r\nNumberOfApp=2\r\n"
                              u"1=1.0000   1     4.0\r\n2=1.0000   2     4.0\r\n[R1]"_s))
@@ -89,10 +141,20 @@ TEST_F(ProjectPRZMTest, ConsistencyWarningsKeepTheFirstRunsPattern) {
 }
 
 TEST_F(ProjectPRZMTest, ARunSettingsFileConvertsToTheSameDescription) {
-    const TRun& first = AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s,
-                                .water = u"focus_ditch"_s, .rates = {1, 2}});
-    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R4"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
-            .rates = {1, 2}, .first = 120, .last = 180});
+    const TRun& first = AddRun({.number = 12,
+                                .suffix = u"_pa"_s,
+                                .location = u"R1"_s,
+                                .crop = u"Maize"_s,
+                                .water = u"focus_ditch"_s,
+                                .rates = {1, 2}});
+    AddRun({.number = 13,
+            .suffix = u"_pa"_s,
+            .location = u"R4"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s,
+            .rates = {1, 2},
+            .first = 120,
+            .last = 180});
     project->ExportPRZMRuns();
     const QByteArray exported = ReadAll(Folder(u"MZ/przm.pzm"_s));
     ASSERT_TRUE(QFile::remove(Folder(u"MZ/przm.pzm"_s)));
@@ -108,16 +170,29 @@ TEST_F(ProjectPRZMTest, ARunSettingsFileConvertsToTheSameDescription) {
 }
 
 TEST_F(ProjectPRZMTest, NothingForDrainageOrUnselectedRuns) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
-    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
+    AddRun({.number = 13,
+            .suffix = u"_pa"_s,
+            .location = u"R1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s,
             .selected = false});
     project->ExportPRZMRuns();
     EXPECT_EQ(PRZMFiles(), QStringList());
-    EXPECT_EQ(QDir(project->Path + u"/PRZM"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(project->Path + u"/PRZM"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 TEST_F(ProjectPRZMTest, ADirectoryThatCannotBeWrittenStopsTheExport) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"R1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
     ASSERT_TRUE(QDir(project->Path + u"/PRZM"_s).removeRecursively());
     EXPECT_THROW(project->ExportPRZMRuns(), EKelvoError);
 }

@@ -31,22 +31,53 @@ protected:
         const double factor = run.WaterbodyCode == u"focus_stream"_s ? 1.2 : 1.0;
         run.DriftLoading(position, deposition, loading, concentration);
         return PadRight(QString::number(run.RateOf(position), 'f', 4), 13) +
-               PadRight(QString::number(deposition * factor, 'f', 3), 15) + QString::number(loading * factor, 'f', 3);
+               PadRight(QString::number(deposition * factor, 'f', 3), 15) +
+               QString::number(loading * factor, 'f', 3);
     }
 };
 
 TEST_F(ProjectReportTest, RunBlocksInFixedColumns) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-            .water = u"focus_ditch"_s, .rates = {0.5, 1.25, 2.0}, .first = 105, .last = 165});
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-            .water = u"focus_stream"_s, .rates = {0.5, 1.25, 2.0}, .first = 105, .last = 165});
-    AddRun({.number = 13, .suffix = u"_m1"_s, .location = u"R1"_s, .crop = u"Vegetables, leafy"_s,
-            .water = u"focus_pond"_s, .method = u"air blast"_s, .cropNr = u"2nd"_s});
-    AddRun({.number = 14, .suffix = u"_pa"_s, .location = u"R2"_s, .crop = u"Vegetables, fruiting"_s,
-            .water = u"focus_stream"_s, .rates = {123.456}});
-    AddRun({.number = 15, .suffix = u"_pa"_s, .location = u"D3"_s, .crop = u"Pome/stone fruit, early applns"_s,
-            .water = u"focus_ditch"_s, .method = u"granular"_s, .rates = {0.75, 0.75}});
-    AddRun({.number = 16, .suffix = u"_pa"_s, .location = u"D4"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_ditch"_s,
+            .rates = {0.5, 1.25, 2.0},
+            .first = 105,
+            .last = 165});
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_stream"_s,
+            .rates = {0.5, 1.25, 2.0},
+            .first = 105,
+            .last = 165});
+    AddRun({.number = 13,
+            .suffix = u"_m1"_s,
+            .location = u"R1"_s,
+            .crop = u"Vegetables, leafy"_s,
+            .water = u"focus_pond"_s,
+            .method = u"air blast"_s,
+            .cropNr = u"2nd"_s});
+    AddRun({.number = 14,
+            .suffix = u"_pa"_s,
+            .location = u"R2"_s,
+            .crop = u"Vegetables, fruiting"_s,
+            .water = u"focus_stream"_s,
+            .rates = {123.456}});
+    AddRun({.number = 15,
+            .suffix = u"_pa"_s,
+            .location = u"D3"_s,
+            .crop = u"Pome/stone fruit, early applns"_s,
+            .water = u"focus_ditch"_s,
+            .method = u"granular"_s,
+            .rates = {0.75, 0.75}});
+    AddRun({.number = 16,
+            .suffix = u"_pa"_s,
+            .location = u"D4"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s,
             .selected = false});
     const QByteArray report = Report();
     ExpectGolden(report, u"report_runs/P1_report.txt"_s);
@@ -71,30 +102,43 @@ TEST_F(ProjectReportTest, RunBlocksInFixedColumns) {
         if (c.application == 1)
             EXPECT_EQ(lines[c.line].mid(8, 10), PadRight(run.RunID, 10));
         else
-            EXPECT_EQ(lines[c.line].left(110), QString(6, u' ') + PadRight(u"*"_s, 102) +
-                                                   PadRight(QString::number(c.application), 2));
+            EXPECT_EQ(lines[c.line].left(110),
+                      QString(6, u' ') + PadRight(u"*"_s, 102) + PadRight(QString::number(c.application), 2));
     }
 }
 
 TEST_F(ProjectReportTest, WithoutSelectedRunsOnlyTheFrame) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s,
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s,
             .selected = false});
     ExpectGolden(Report(), u"report_empty/P1_report.txt"_s);
 }
 
 TEST_F(ProjectReportTest, NumbersWithAPointUnderADecimalComma) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-            .water = u"focus_stream"_s, .rates = {0.5}});
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_stream"_s,
+            .rates = {0.5}});
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString line = QString::fromLatin1(Report()).split(u"\r\n"_s).value(37);
     QLocale::setDefault(saved);
     EXPECT_EQ(line.mid(110, 13), u"0.5000       "_s);
-    EXPECT_TRUE(QRegularExpression(u"^\\d+\\.\\d{3} +\\d+\\.\\d{3}$"_s).match(line.mid(123)).hasMatch()) << line.toStdString();
+    EXPECT_TRUE(QRegularExpression(u"^\\d+\\.\\d{3} +\\d+\\.\\d{3}$"_s).match(line.mid(123)).hasMatch())
+        << line.toStdString();
 }
 
 TEST_F(ProjectReportTest, AnUnwritableDirectoryIsAnError) {
-    AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Maize"_s,
+            .water = u"focus_ditch"_s});
     project->Path = InstallDir() + u"missing/P1"_s;
     try {
         project->WriteReport();

@@ -8,22 +8,55 @@ class ProjectToxswaTest : public TExportTest {
 protected:
     void SetUp() override {
         TExportTest::SetUp();
-        AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-                .water = u"focus_ditch"_s, .rates = {0.5, 0.25}});
-        AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
+        AddRun({.number = 12,
+                .suffix = u"_pa"_s,
+                .location = u"D1"_s,
+                .crop = u"Cereals, winter"_s,
+                .water = u"focus_ditch"_s,
+                .rates = {0.5, 0.25}});
+        AddRun({.number = 12,
+                .suffix = u"_pa"_s,
+                .location = u"D1"_s,
+                .crop = u"Cereals, winter"_s,
                 .water = u"focus_pond"_s});
-        AddRun({.number = 12, .suffix = u"_pa"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-                .water = u"focus_stream"_s, .rates = {0.5}});
-        AddRun({.number = 12, .suffix = u"_m1"_s, .location = u"D1"_s, .crop = u"Cereals, winter"_s,
-                .water = u"focus_ditch"_s, .rates = {0.5, 0.25}});
-        AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"R2"_s, .crop = u"Maize"_s,
-                .water = u"focus_stream"_s, .first = 200, .last = 260});
-        AddRun({.number = 14, .suffix = u"_m1"_s, .location = u"R1"_s, .crop = u"Maize"_s, .water = u"focus_pond"_s,
+        AddRun({.number = 12,
+                .suffix = u"_pa"_s,
+                .location = u"D1"_s,
+                .crop = u"Cereals, winter"_s,
+                .water = u"focus_stream"_s,
+                .rates = {0.5}});
+        AddRun({.number = 12,
+                .suffix = u"_m1"_s,
+                .location = u"D1"_s,
+                .crop = u"Cereals, winter"_s,
+                .water = u"focus_ditch"_s,
+                .rates = {0.5, 0.25}});
+        AddRun({.number = 13,
+                .suffix = u"_pa"_s,
+                .location = u"R2"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_stream"_s,
+                .first = 200,
+                .last = 260});
+        AddRun({.number = 14,
+                .suffix = u"_m1"_s,
+                .location = u"R1"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_pond"_s,
                 .selected = false});
-        AddRun({.number = 15, .suffix = u"_m2"_s, .location = u"R3"_s, .crop = u"Maize"_s,
-                .water = u"focus_ditch"_s, .first = 300, .last = 360});
-        AddRun({.number = 16, .suffix = u"_pa"_s, .location = u"R4"_s, .crop = u"Maize"_s,
-                .water = u"focus_ditch"_s, .method = u"granular"_s});
+        AddRun({.number = 15,
+                .suffix = u"_m2"_s,
+                .location = u"R3"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_ditch"_s,
+                .first = 300,
+                .last = 360});
+        AddRun({.number = 16,
+                .suffix = u"_pa"_s,
+                .location = u"R4"_s,
+                .crop = u"Maize"_s,
+                .water = u"focus_ditch"_s,
+                .method = u"granular"_s});
         Store();
     }
 
@@ -34,11 +67,14 @@ protected:
         double deposition = 0;
         double loading = 0;
         double concentration = 0;
-        static_cast<TRun*>(project->Runs->GetItem(run))->DriftLoading(position, deposition, loading, concentration);
+        static_cast<TRun*>(project->Runs->GetItem(run))
+            ->DriftLoading(position, deposition, loading, concentration);
         return deposition;
     }
 
-    int Count(const QString& table) { return db().Select(u"SELECT count(*) FROM "_s + table).rows[0][0].toInt(); }
+    int Count(const QString& table) {
+        return db().Select(u"SELECT count(*) FROM "_s + table).rows[0][0].toInt();
+    }
 };
 
 TEST_F(ProjectToxswaTest, SchemesAndSimulationParametersOfEveryRun) {
@@ -68,7 +104,8 @@ TEST_F(ProjectToxswaTest, SchemesAndSimulationParametersOfEveryRun) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.runId.toStdString());
         const TSqlResult scheme = db().Select(
-            u"SELECT Name, Locked, EndDistanceDrift, EndDistanceLatEntry, RatioUpstreamBound, opInputUpstreamBound, "
+            u"SELECT Name, Locked, EndDistanceDrift, EndDistanceLatEntry, RatioUpstreamBound, "
+            u"opInputUpstreamBound, "
             u"RatioInfiltration, ThicknessSedEroAdded FROM ApplicationSchemes WHERE ApplicationSchemeID = ?"_s,
             {c.scheme});
         ASSERT_EQ(scheme.rows.size(), 1);
@@ -85,10 +122,11 @@ TEST_F(ProjectToxswaTest, SchemesAndSimulationParametersOfEveryRun) {
         EXPECT_DOUBLE_EQ(s[6].toDouble(), c.infiltration ? 0.03 : 0.0);
         EXPECT_DOUBLE_EQ(s[7].toDouble(), 0.01);
 
-        const TSqlResult parameters = db().Select(
-            u"SELECT StartDate, EndDate, opLatEntryModel, nrOfHydrologyCurves, LatEntryFile, ThicknessSedimentOutput "
-            u"FROM SimulationParameters WHERE RunID = ?"_s,
-            {c.runId});
+        const TSqlResult parameters =
+            db().Select(u"SELECT StartDate, EndDate, opLatEntryModel, nrOfHydrologyCurves, LatEntryFile, "
+                        u"ThicknessSedimentOutput "
+                        u"FROM SimulationParameters WHERE RunID = ?"_s,
+                        {c.runId});
         ASSERT_EQ(parameters.rows.size(), 1);
         const TSqlRow& p = parameters.rows[0];
         EXPECT_EQ(p[0].toString(), c.start + u"T00:00:00"_s);
@@ -98,7 +136,9 @@ TEST_F(ProjectToxswaTest, SchemesAndSimulationParametersOfEveryRun) {
         EXPECT_EQ(p[4].toString(), c.latEntryFile);
         EXPECT_DOUBLE_EQ(p[5].toDouble(), 0.05);
 
-        EXPECT_EQ(db().Select(u"SELECT ApplicationSchemeID FROM Runs WHERE RunID = ?"_s, {c.runId}).rows[0][0].toInt(),
+        EXPECT_EQ(db().Select(u"SELECT ApplicationSchemeID FROM Runs WHERE RunID = ?"_s, {c.runId})
+                      .rows[0][0]
+                      .toInt(),
                   c.scheme);
     }
 }
@@ -113,9 +153,9 @@ TEST_F(ProjectToxswaTest, ApplicationsWithTheirDrift) {
         double factor; // of the model's mean deposition; 0 for runs without drift
     };
     const TCase cases[] = {
-        {1, 1210, 1, 0.5, 1.0}, {1, 1210, 2, 0.25, 1.0}, {2, 1220, 1, 1.0, 1.0}, {3, 1230, 1, 0.5, 1.2},
-        {4, 1211, 1, 0.5, 0.0}, {4, 1211, 2, 0.25, 0.0}, {5, 1330, 1, 1.0, 1.2}, {7, 1512, 1, 1.0, 0.0},
-        {8, 1610, 1, 1.0, 0.0},
+        {1, 1210, 1, 0.5, 1.0}, {1, 1210, 2, 0.25, 1.0}, {2, 1220, 1, 1.0, 1.0},
+        {3, 1230, 1, 0.5, 1.2}, {4, 1211, 1, 0.5, 0.0},  {4, 1211, 2, 0.25, 0.0},
+        {5, 1330, 1, 1.0, 1.2}, {7, 1512, 1, 1.0, 0.0},  {8, 1610, 1, 1.0, 0.0},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.scheme * 10 + c.application);
@@ -153,15 +193,20 @@ TEST_F(ProjectToxswaTest, ASecondPreparationLeavesOneSetOfRows) {
     EXPECT_EQ(Count(u"ApplicationSchemes"_s), 8);
     EXPECT_EQ(Count(u"ToxswaApplications"_s), 10);
     EXPECT_DOUBLE_EQ(
-        db().Select(u"SELECT Rate FROM ToxswaApplications WHERE SchemeID = 1210 AND ApplicationNr = 1"_s).rows[0][0]
+        db().Select(u"SELECT Rate FROM ToxswaApplications WHERE SchemeID = 1210 AND ApplicationNr = 1"_s)
+            .rows[0][0]
             .toDouble(),
         2.0);
 }
 
 TEST_F(ProjectToxswaTest, ManyRunsAreWrittenInParts) {
     for (int number = 20; number < 270; ++number) {
-        const TRun& run = AddRun({.number = number, .suffix = u"_pa"_s, .location = u"D2"_s, .crop = u"Maize"_s,
-                                  .water = u"focus_pond"_s, .rates = {0.5, 0.5}});
+        const TRun& run = AddRun({.number = number,
+                                  .suffix = u"_pa"_s,
+                                  .location = u"D2"_s,
+                                  .crop = u"Maize"_s,
+                                  .water = u"focus_pond"_s,
+                                  .rates = {0.5, 0.5}});
         ASSERT_TRUE(run.InsertRecord(project->ProjectID));
     }
     dm->CloseRunInsert();
