@@ -1,8 +1,9 @@
 // kelvo-cli exchange import and exchange write: the substance exchange with the models, as the launcher
-// runs it at start-up and on "Write Substance Data".
+// runs it at start-up (PRZM, then MACRO) and on "Write Substance Data" (MACRO, then PRZM).
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
+#include "export/DataModuleMacroADO.h"
 #include "export/PRZMSubstanceFile.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
@@ -33,8 +34,13 @@ struct TExchangeReport {
     QJsonObject json;
     bool ok = true;
 
+    // Call inside a catch block: the error is shown.
     void Failed(const QString& model, const QString& line) {
         ShowCurrentException();
+        NotDone(model, line);
+    }
+
+    void NotDone(const QString& model, const QString& line) {
         lines << model + u": "_s + line;
         json.insert(model, QJsonObject{{u"done"_s, false}});
         ok = false;
@@ -50,6 +56,15 @@ QStringList SubstanceCodes(TdmKelvoADO& dm) {
     return codes;
 }
 
+// The codes that were not there before.
+QStringList NewCodes(TdmKelvoADO& dm, const QStringList& before) {
+    const QSet<QString> known(before.begin(), before.end());
+    QStringList added;
+    for (const QString& code : SubstanceCodes(dm))
+        if (!known.contains(code)) added << code;
+    return added;
+}
+
 void ImportPrzm(TdmKelvoADO& dm, TExchangeReport& report) {
     const QStringList before = SubstanceCodes(dm);
     try {
@@ -58,10 +73,7 @@ void ImportPrzm(TdmKelvoADO& dm, TExchangeReport& report) {
         report.Failed(u"PRZM"_s, u"not available"_s);
         return;
     }
-    const QSet<QString> known(before.begin(), before.end());
-    QStringList added;
-    for (const QString& code : SubstanceCodes(dm))
-        if (!known.contains(code)) added << code;
+    const QStringList added = NewCodes(dm, before);
     const TPRZMSubstanceFile file;
     report.lines << u"PRZM: read %1 records from %2; new substances: %3"_s.arg(file.RecordCount())
                         .arg(file.DataFileName(), added.isEmpty() ? u"none"_s : added.join(u", "_s));
@@ -85,6 +97,61 @@ void WritePrzm(TdmKelvoADO& dm, TExchangeReport& report) {
         QJsonObject{{u"done"_s, true}, {u"file"_s, file.DataFileName()}, {u"records"_s, file.RecordCount()}});
 }
 
+// The numbers of compound and metab rows in the MACRO database.
+std::pair<int, int> MacroRowCounts(const TdmMacroADO& macro) {
+    TConnection db;
+    db.Open(macro.DatabasePath());
+    const int compounds = db.Select(u"SELECT COUNT(*) FROM compound"_s).rows[0][0].toInt();
+    const int metabs = db.Select(u"SELECT COUNT(*) FROM metab"_s).rows[0][0].toInt();
+    db.Close();
+    return {compounds, metabs};
+}
+
+// A MACRO database that cannot be opened has shown its message: MACRO is not available.
+void ImportMacro(TdmKelvoADO& dm, TExchangeReport& report) {
+    TdmMacroADO macro;
+    const QStringList before = SubstanceCodes(dm);
+    try {
+        if (!dm.ImportMacroSubstances(macro)) {
+            report.NotDone(u"MACRO"_s, u"not available"_s);
+            return;
+        }
+    } catch (...) {
+        report.Failed(u"MACRO"_s, u"import stopped"_s);
+        return;
+    }
+    const QStringList added = NewCodes(dm, before);
+    const auto [compounds, metabs] = MacroRowCounts(macro);
+    report.lines << u"MACRO: read %1 compound and %2 metab rows from %3; new substances: %4"_s.arg(compounds)
+                        .arg(metabs)
+                        .arg(macro.DatabasePath(), added.isEmpty() ? u"none"_s : added.join(u", "_s));
+    report.json.insert(u"MACRO"_s, QJsonObject{{u"done"_s, true},
+                                               {u"database"_s, macro.DatabasePath()},
+                                               {u"compounds"_s, compounds},
+                                               {u"metabs"_s, metabs},
+                                               {u"newSubstances"_s, QJsonArray::fromStringList(added)}});
+}
+
+void WriteMacro(TdmKelvoADO& dm, TExchangeReport& report) {
+    TdmMacroADO macro;
+    try {
+        if (!dm.WriteMacroSubstances(macro)) {
+            report.NotDone(u"MACRO"_s, u"not available"_s);
+            return;
+        }
+    } catch (...) {
+        report.Failed(u"MACRO"_s, u"not written"_s);
+        return;
+    }
+    const auto [compounds, metabs] = MacroRowCounts(macro);
+    report.lines << u"MACRO: wrote %1 compound and %2 metab rows to %3"_s.arg(compounds).arg(metabs).arg(
+        macro.DatabasePath());
+    report.json.insert(u"MACRO"_s, QJsonObject{{u"done"_s, true},
+                                               {u"database"_s, macro.DatabasePath()},
+                                               {u"compounds"_s, compounds},
+                                               {u"metabs"_s, metabs}});
+}
+
 // Runs one half after the other and reports what each did; exit code 1 when a half failed.
 int Exchange(QStringList arguments, TCliContext& context,
              const std::function<void(TdmKelvoADO&, TExchangeReport&)>& halves) {
@@ -103,19 +170,24 @@ int RunExchange(QStringList arguments, TCliContext& context) {
     if (arguments.isEmpty()) throw TUsageError(u"ACTION is missing"_s);
     const QString action = arguments.takeFirst();
     if (action == u"import"_s)
-        return Exchange(arguments, context,
-                        [](TdmKelvoADO& dm, TExchangeReport& report) { ImportPrzm(dm, report); });
+        return Exchange(arguments, context, [](TdmKelvoADO& dm, TExchangeReport& report) {
+            ImportPrzm(dm, report);
+            ImportMacro(dm, report);
+        });
     if (action == u"write"_s)
-        return Exchange(arguments, context,
-                        [](TdmKelvoADO& dm, TExchangeReport& report) { WritePrzm(dm, report); });
+        return Exchange(arguments, context, [](TdmKelvoADO& dm, TExchangeReport& report) {
+            WriteMacro(dm, report);
+            WritePrzm(dm, report);
+        });
     throw TUsageError(u"Unknown exchange action: %1"_s.arg(action));
 }
 
 const TCliCommandRegistrar registrar(
     {u"exchange"_s, u"ACTION [--json]"_s,
-     u"import: reads the substances of the PRZM chemical data file into the substance library, as at "
-     u"start-up | "
-     "write: writes the substance library into the PRZM chemical data file (\"Write Substance Data\")"_s,
+     u"import: reads the substances of the PRZM chemical data file and of the MACRO database into the "
+     u"substance library, as at start-up | "
+     "write: writes the substance library into the MACRO database and the PRZM chemical data file (\"Write "
+     "Substance Data\")"_s,
      RunExchange});
 
 } // namespace

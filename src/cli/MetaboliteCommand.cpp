@@ -1,7 +1,8 @@
 // kelvo-cli substance metabolites: the metabolite scheme of a parent, chosen and confirmed as in the
 // metabolite scheme dialog and saved as the substance editor saves it.
 
-#include "cli/CliCommand.h"
+#include "cli/MetaboliteCommand.h"
+
 #include "cli/JsonOutput.h"
 #include "domain/MetaboliteScheme.h"
 #include "foundation/Errors.h"
@@ -69,7 +70,9 @@ void Print(const QString& parent, const TMetaboliteScheme& s, const TCliContext&
             << Qt::endl;
 }
 
-int RunMetabolites(QStringList arguments, TCliContext& context) {
+} // namespace
+
+int RunSubstanceMetabolites(QStringList arguments, TCliContext& context) {
     if (arguments.isEmpty()) throw TUsageError(u"PARENT is missing"_s);
     const QString parent = arguments.takeFirst();
     const std::optional<QString> schemeText = TakeOption(arguments, u"--scheme"_s);
@@ -119,12 +122,3 @@ int RunMetabolites(QStringList arguments, TCliContext& context) {
     dm.CloseSubstanceTables();
     return 0;
 }
-
-const TCliCommandRegistrar registrar(
-    {u"substance metabolites"_s,
-     u"PARENT --scheme N [--m1 CODE] [--m2 CODE] [--przm1 F] [--przm2 F] [--macro1 F] [--macro2 F] [--json]"_s,
-     u"the metabolite scheme of a parent: 1 no metabolite, 2 one, 3 two from the parent, 4 a chain (PRZM); "
-     "a fraction given on one basis is converted to the other"_s,
-     RunMetabolites});
-
-} // namespace

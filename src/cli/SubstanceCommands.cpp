@@ -4,6 +4,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
+#include "cli/MetaboliteCommand.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
@@ -291,6 +292,7 @@ int RunSubstance(QStringList arguments, TCliContext& context) {
     if (action == u"set"_s) return SetSubstance(arguments);
     if (action == u"copy"_s) return CopySubstance(arguments);
     if (action == u"delete"_s) return DeleteSubstance(arguments);
+    if (action == u"metabolites"_s) return RunSubstanceMetabolites(arguments, context);
     throw TUsageError(u"Unknown substance action: %1"_s.arg(action));
 }
 
@@ -417,7 +419,8 @@ const TCliCommandRegistrar substancesRegistrar(
 const TCliCommandRegistrar substanceRegistrar(
     {u"substance"_s, u"ACTION ..."_s,
      u"show CODE [--json] | new CODE NAME | set CODE FIELD=VALUE... (FIELD or Table.FIELD) | "
-     "copy SOURCE NEWCODE NEWNAME | delete CODE"_s,
+     "copy SOURCE NEWCODE NEWNAME | delete CODE | metabolites PARENT --scheme N [--m1 CODE] [--m2 CODE] "
+     "[--przm1 F] [--przm2 F] [--macro1 F] [--macro2 F] [--json]"_s,
      RunSubstance});
 const TCliCommandRegistrar defaultsRegistrar(
     {u"defaults"_s, u"ACTION ..."_s,

@@ -1,5 +1,6 @@
 #include "export/StandinInstaller.h"
 
+#include "export/DataModuleMacroADO.h"
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "store/Connection.h"
@@ -35,23 +36,30 @@ QByteArray ReadFile(const QString& fileName) {
     return file.readAll();
 }
 
-// The PRZM chemical data file written from the installation's scenario database by the data module,
-// as on leaving the system.
-void WritePRZMStandinSubstances(const QString& installDir) {
+// The PRZM chemical data file and the MACRO substance tables written from the installation's scenario
+// database by the data module, as on leaving the system.
+void WriteModelSubstances(const QString& installDir) {
     const QString previousDir = InstallationDir();
     TdmKelvoADO* const previousModule = dmKelvoADO;
+    TdmMacroADO* const previousMacroModule = dmMacroADO;
     SetInstallationDir(installDir);
+    const auto restore = [&] {
+        SetInstallationDir(previousDir);
+        dmKelvoADO = previousModule;
+        dmMacroADO = previousMacroModule;
+    };
     try {
         TdmKelvoADO dm;
         if (!dm.OpenDatabase()) throw EKelvoError(u"Cannot open %1"_s.arg(TdmKelvoADO::DatabaseFile()));
         dm.WritePRZMSubstances();
+        TdmMacroADO macro;
+        if (!dm.WriteMacroSubstances(macro))
+            throw EKelvoError(u"Cannot write the substances into %1"_s.arg(macro.DatabasePath()));
     } catch (...) {
-        SetInstallationDir(previousDir);
-        dmKelvoADO = previousModule;
+        restore();
         throw;
     }
-    SetInstallationDir(previousDir);
-    dmKelvoADO = previousModule;
+    restore();
 }
 
 } // namespace
@@ -80,5 +88,5 @@ void WriteStandinSubstances(const QString& installDir) {
     const QDir target(installDir);
     WriteFile(target.filePath(u"PRZM/wpic/chmdat.dat"_s), {});
     WriteFile(target.filePath(u"PRZM/wpic/chmnum.dat"_s), "0\r\n");
-    WritePRZMStandinSubstances(installDir);
+    WriteModelSubstances(installDir);
 }

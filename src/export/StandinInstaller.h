@@ -10,6 +10,6 @@ void InstallStandins(const QString& standinsSourceDir, const QString& installDir
 
 // Fills the substance stores of the stand-in MACRO and PRZM installations: the compound and metab tables
 // of MACRO/pest_focus.sqlite and the PRZM chemical data file PRZM/wpic/chmdat.dat with its record count
-// file chmnum.dat. The chemical data file holds the substances of the scenario database that PRZM
-// takes, written by the data module as on leaving the system (which also writes PRZM/przm.prj).
+// file chmnum.dat. Both hold the substances of the scenario database that the model takes, written by
+// the data module as on leaving the system (which also writes PRZM/przm.prj).
 void WriteStandinSubstances(const QString& installDir);

@@ -482,4 +482,19 @@ TEST_F(MacroExchangeTest, GermanLocaleChangesNothing) {
     EXPECT_EQ(344.8, Stored(u"Substance_Macro"_s, u"NEWP"_s, u"Koc"_s).toDouble());
 }
 
+// The stand-in installation's MACRO database holds the example substances, written by the exchange.
+using StandinMacroTest = TInstallationTest;
+
+TEST_F(StandinMacroTest, HoldsTheExampleSubstances) {
+    TConnection db;
+    db.Open(InstallDir() + u"MACRO/pest_focus.sqlite"_s);
+    const TSqlResult compounds = db.Select(u"SELECT name, inform, koc, FOCUStest FROM compound"_s);
+    ASSERT_EQ(1, compounds.rows.size());
+    EXPECT_EQ((TSqlRow{u"EXAMPLE_P"_s, u"Example parent"_s, 172.4, 1}), compounds.rows[0]);
+    const TSqlResult metabs = db.Select(u"SELECT name, inform, koc, fconvert FROM metab"_s);
+    ASSERT_EQ(1, metabs.rows.size());
+    EXPECT_EQ((TSqlRow{u"EXAMPLE_M1"_s, u"EXAMPLE_P"_s, 86.2, 0.333}), metabs.rows[0]);
+    db.Close();
+}
+
 } // namespace
