@@ -137,6 +137,8 @@ CREATE TABLE SubstancexCropxLocation (
     Locked BOOLEAN
 );
 
+CREATE INDEX SubstancexCropxLocationBySubstance ON SubstancexCropxLocation (SubstanceCode);
+
 -- Projects, their runs and the applications of each run.
 
 CREATE TABLE Projects (
@@ -280,6 +282,10 @@ CREATE TABLE MapxProject (
     ProjectID INTEGER
 );
 
+-- Links are found from either side, and removed with their map without a table scan.
+CREATE INDEX MapxProjectByMap ON MapxProject (MapID);
+CREATE INDEX MapxProjectByProject ON MapxProject (ProjectID);
+
 CREATE TABLE ApplicationSchemes (
     ApplicationSchemeID INTEGER NOT NULL PRIMARY KEY,
     Name TEXT,
@@ -303,6 +309,9 @@ CREATE TABLE ToxswaApplications (
     PercOfRate REAL,
     DriftDeposition REAL
 );
+
+-- A scheme's applications are removed with it without a table scan.
+CREATE INDEX ToxswaApplicationsByScheme ON ToxswaApplications (SchemeID);
 
 CREATE TABLE SimulationParameters (
     RunID VARCHAR(15) NOT NULL PRIMARY KEY,

@@ -16,18 +16,8 @@ namespace {
 
 std::atomic<int> connectionCount{0};
 
-QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& params, QString* error) {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        *error = query.lastError().text();
-        return query;
-    }
-    for (const QVariant& p : params)
-        query.addBindValue(p);
-    if (!query.exec()) *error = query.lastError().text();
-    return query;
-}
+// Prepared statements kept for reuse, per connection; more than this and the cache starts again.
+constexpr int MaxPreparedStatements = 256;
 
 } // namespace
 
@@ -74,6 +64,7 @@ void TConnection::Close() {
     };
     for (TRecordSet* rs : QVector<TRecordSet*>(m_recordSets))
         closeWithDetails(rs);
+    m_statements.clear();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         if (db.isOpen()) db.close();
@@ -107,27 +98,44 @@ void TConnection::RollbackTrans() {
     Execute(u"ROLLBACK"_s);
 }
 
-int TConnection::Execute(const QString& sql, const QVariantList& params) {
+// Runs a statement, prepared once per text and connection and reused with new parameters.
+QSqlQuery& TConnection::Run(const QString& sql, const QVariantList& params) {
     if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
-    QString error;
-    QSqlQuery query = Run(Database(), sql, params, &error);
-    if (!error.isEmpty()) Fail(sql, error);
-    return query.numRowsAffected();
+    auto cached = m_statements.find(sql);
+    if (cached == m_statements.end()) {
+        if (m_statements.size() >= MaxPreparedStatements) m_statements.clear();
+        QSqlQuery query(Database());
+        query.setForwardOnly(true);
+        if (!query.prepare(sql)) Fail(sql, query.lastError().text());
+        cached = m_statements.insert(sql, query);
+    }
+    QSqlQuery& query = cached.value();
+    for (qsizetype i = 0; i < params.size(); ++i)
+        query.bindValue(static_cast<int>(i), params[i]);
+    if (!query.exec()) {
+        const QString error = query.lastError().text();
+        query.finish();
+        Fail(sql, error);
+    }
+    return query;
+}
+
+int TConnection::Execute(const QString& sql, const QVariantList& params) {
+    QSqlQuery& query = Run(sql, params);
+    const int changed = query.numRowsAffected();
+    query.finish();
+    return changed;
 }
 
 qint64 TConnection::Insert(const QString& sql, const QVariantList& params) {
-    if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
-    QString error;
-    QSqlQuery query = Run(Database(), sql, params, &error);
-    if (!error.isEmpty()) Fail(sql, error);
-    return query.lastInsertId().toLongLong();
+    QSqlQuery& query = Run(sql, params);
+    const qint64 id = query.lastInsertId().toLongLong();
+    query.finish();
+    return id;
 }
 
 TSqlResult TConnection::Select(const QString& sql, const QVariantList& params) {
-    if (!IsOpen()) throw EKelvoError(u"Connection is closed"_s);
-    QString error;
-    QSqlQuery query = Run(Database(), sql, params, &error);
-    if (!error.isEmpty()) Fail(sql, error);
+    QSqlQuery& query = Run(sql, params);
     TSqlResult result;
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
@@ -138,7 +146,9 @@ TSqlResult TConnection::Select(const QString& sql, const QVariantList& params) {
             row[i] = query.value(i);
         result.rows << row;
     }
-    if (query.lastError().isValid()) Fail(sql, query.lastError().text());
+    const QString error = query.lastError().isValid() ? query.lastError().text() : QString();
+    query.finish();
+    if (!error.isEmpty()) Fail(sql, error);
     return result;
 }
 

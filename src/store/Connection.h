@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -66,6 +67,7 @@ private:
     void Register(TRecordSet* recordSet);
     void Unregister(TRecordSet* recordSet);
     void OpenWith(const QString& file, bool create);
+    QSqlQuery& Run(const QString& sql, const QVariantList& params);
     [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
 
     QString m_name;
@@ -73,4 +75,5 @@ private:
     bool m_inTransaction = false;
     QVector<TRecordSet*> m_recordSets;
     QHash<QString, QVector<TColumn>> m_columnCache;
+    QHash<QString, QSqlQuery> m_statements;
 };
