@@ -6,7 +6,7 @@
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,12 +14,11 @@
 
 // A fresh installation with both data modules and a project P1 below <install>/projects, whose runs
 // the test adds. Store writes the Projects row, the map and the runs, so the exports find them.
-class TExportTest : public TInstallationTest {
+class TExportTest : public TDataModuleTest {
 protected:
     void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
+        TDataModuleTest::SetUp();
+        if (HasFatalFailure()) return;
         macro = std::make_unique<TdmMacroADO>();
         SetDefaultProjectRoot(InstallDir() + QStringLiteral("projects"));
         project = std::make_unique<TProject>(QStringLiteral("P1"), QStringLiteral("First project"));
@@ -32,8 +31,7 @@ protected:
     void TearDown() override {
         project.reset();
         macro.reset();
-        dm.reset();
-        TInstallationTest::TearDown();
+        TDataModuleTest::TearDown();
     }
 
     struct TRunSpec {
@@ -111,8 +109,6 @@ protected:
         ADD_FAILURE() << "differs from " << name.toStdString()
                       << ", produced: " << kept.fileName().toStdString();
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
     std::unique_ptr<TdmMacroADO> macro;
     std::unique_ptr<TProject> project;
 };

@@ -1,7 +1,7 @@
 #include "domain/MetaboliteScheme.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <array>
 #include <functional>
@@ -87,13 +87,11 @@ TEST(FractionTexts, EnteringAFractionConvertsItsPartner) {
 
 // A parent PAR of 300 g/mol with two metabolites in scheme 3, free metabolites of 100, 150, 300 and
 // 301 g/mol, a metabolite TAKEN of another parent, the locked example parent and a parent in a project.
-class MetaboliteSchemeTest : public TInstallationTest {
+class MetaboliteSchemeTest : public TDataModuleTest {
 protected:
     void SetUp() override {
-        TInstallationTest::SetUp();
+        TDataModuleTest::SetUp();
         if (HasFatalFailure()) return;
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
         Clone(u"EXAMPLE_P"_s, u"PAR"_s, true, u"M100"_s, u"M150"_s);
         Clone(u"EXAMPLE_P"_s, u"OTHERP"_s, true, u"TAKEN"_s);
         Clone(u"EXAMPLE_P"_s, u"USED"_s, true);
@@ -112,11 +110,6 @@ protected:
             Store(u"Substance_PRZM"_s, u"PAR"_s, column, value);
         dm->dbKelvoADO.Execute(
             u"INSERT INTO Projects (ProjectID, Name, SubstanceCode) VALUES (7, 'P7', 'USED')"_s);
-    }
-
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
     }
 
     void Clone(const QString& source, const QString& code, bool parent, const QString& metabolite1 = {},
@@ -165,8 +158,6 @@ protected:
         ASSERT_TRUE(dm->SaveSubstance());
         EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 struct TSchemeCase {

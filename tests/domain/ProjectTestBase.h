@@ -7,7 +7,7 @@
 #include "domain/RunApplication.h"
 #include "foundation/ConcreteCollections.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,28 +16,25 @@
 // A fresh installation with the scenario data module open, the default project root below the
 // temporary folder, and the crop and scenario lists a wizard works with. Test substances are clones of
 // the example parent EXAMPLE_P (complete, with default patterns for winter cereals).
-class TProjectTest : public TInstallationTest {
+class TProjectTest : public TDataModuleTest {
 protected:
     using TKind = TScriptedUserInterface::TKind;
 
     void SetUp() override {
-        TInstallationTest::SetUp();
+        TDataModuleTest::SetUp();
         if (HasFatalFailure()) return;
         savedRoot = DefaultProjectRoot();
         root = InstallDir() + QStringLiteral("projects");
         ASSERT_TRUE(QDir().mkpath(root));
         SetDefaultProjectRoot(root);
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
         crops = dm->LoadCrops(true);
         locations = dm->LoadLocations();
     }
     void TearDown() override {
         locations.reset();
         crops.reset();
-        dm.reset();
         SetDefaultProjectRoot(savedRoot);
-        TInstallationTest::TearDown();
+        TDataModuleTest::TearDown();
     }
 
     TConnection& db() { return dm->dbKelvoADO; }
@@ -114,7 +111,6 @@ protected:
 
     QString savedRoot;
     QString root;
-    std::unique_ptr<TdmKelvoADO> dm;
     std::unique_ptr<TAggregationList> crops;
     std::unique_ptr<TAggregationList> locations;
 };

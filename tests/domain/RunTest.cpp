@@ -4,23 +4,14 @@
 #include "domain/WaterBodyType.h"
 #include "drift/Drift.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class RunTest : public TInstallationTest {
+class RunTest : public TDataModuleTest {
 protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
 
     static std::unique_ptr<TRun> Run(const QString& runId, const QString& water = u"focus_ditch"_s) {
         auto run = std::make_unique<TRun>();
@@ -28,8 +19,6 @@ protected:
         run->WaterbodyCode = water;
         return run;
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 TEST(TRunTest, ValuesDerivedFromTheRunID) {

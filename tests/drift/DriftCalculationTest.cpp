@@ -6,27 +6,25 @@
 #include "foundation/ConcreteCollections.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 // The calculator as the window drives it when it opens: the crop, one application, the water body.
-class DriftCalculationTest : public TInstallationTest {
+class DriftCalculationTest : public TDataModuleTest {
 protected:
     void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
+        TDataModuleTest::SetUp();
+        if (HasFatalFailure()) return;
         crops = dm->LoadCrops(true);
         calculation = std::make_unique<TDriftCalculation>(*dm);
     }
     void TearDown() override {
         calculation.reset();
         crops.reset();
-        dm.reset();
-        TInstallationTest::TearDown();
+        TDataModuleTest::TearDown();
     }
 
     const TCrop* Crop(const QString& code) const {
@@ -40,8 +38,6 @@ protected:
         calculation->SetWaterBodyType(water);
     }
     const TDriftCalculation::TTexts& Texts() const { return calculation->Texts(); }
-
-    std::unique_ptr<TdmKelvoADO> dm;
     std::unique_ptr<TAggregationList> crops;
     std::unique_ptr<TDriftCalculation> calculation;
 };

@@ -4,7 +4,7 @@
 #include "drift/DriftTestSupport.h"
 #include "store/CsvReader.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,20 +27,7 @@ TRegressionParameters ReferenceRegression(int code, int applications) {
     return {row[2].toDouble(), row[3].toDouble(), row[4].toDouble(), row[5].toDouble(), row[6].toFloat()};
 }
 
-class DriftLoadingTest : public TInstallationTest {
-protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
-
-    std::unique_ptr<TdmKelvoADO> dm;
-};
+using DriftLoadingTest = TDataModuleTest;
 
 TEST_F(DriftLoadingTest, RegressionPercentileAndMitigationLookups) {
     struct TCase {

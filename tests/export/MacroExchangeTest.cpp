@@ -2,7 +2,7 @@
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QFile>
 #include <QLocale>
@@ -36,13 +36,11 @@ TRow Metab(const QString& code, const QString& parent) {
 
 // A fresh installation with the scenario data module open, the MACRO data module, and the MACRO
 // substance tables emptied; a second connection to the MACRO database fills and reads them.
-class MacroExchangeTest : public TInstallationTest {
+class MacroExchangeTest : public TDataModuleTest {
 protected:
     void SetUp() override {
-        TInstallationTest::SetUp();
+        TDataModuleTest::SetUp();
         if (HasFatalFailure()) return;
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
         macro = std::make_unique<TdmMacroADO>();
         macroDb.Open(macro->DatabasePath());
         macroDb.Execute(u"DELETE FROM compound"_s);
@@ -52,8 +50,7 @@ protected:
     void TearDown() override {
         macroDb.Close();
         macro.reset();
-        dm.reset();
-        TInstallationTest::TearDown();
+        TDataModuleTest::TearDown();
     }
 
     void Add(const QString& table, const TRow& row) {
@@ -133,8 +130,6 @@ protected:
 
     bool Import() { return dm->ImportMacroSubstances(*macro); }
     bool Write() { return dm->WriteMacroSubstances(*macro); }
-
-    std::unique_ptr<TdmKelvoADO> dm;
     std::unique_ptr<TdmMacroADO> macro;
     TConnection macroDb;
 };

@@ -3,7 +3,7 @@
 #include "foundation/ConcreteCollections.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,18 +79,8 @@ private:
 
 // A fresh installation with the scenario data module open on it; the stand-in chemical data file holds
 // EXAMPLE_P (locked, created in the system) with its metabolite EXAMPLE_M1.
-class PRZMExchangeTest : public TInstallationTest {
+class PRZMExchangeTest : public TDataModuleTest {
 protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        if (HasFatalFailure()) return;
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
 
     QString WpicPath(const QString& name) const { return InstallDir() + u"PRZM/wpic/"_s + name; }
     QByteArray Contents(const QString& path) const {
@@ -173,8 +163,6 @@ protected:
                    {parent ? 1 : 0, metabolite1.isEmpty() ? QVariant() : metabolite1,
                     metabolite2.isEmpty() ? QVariant() : metabolite2, origin, code});
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 TEST_F(PRZMExchangeTest, TheStandinFileHoldsTheExampleSubstancesAsTheSystemWritesThem) {

@@ -1,21 +1,12 @@
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class ApplicationMethodsTest : public TInstallationTest {
+class ApplicationMethodsTest : public TDataModuleTest {
 protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
 
     void Execute(const QString& sql, const QVariantList& params = {}) { dm->dbKelvoADO.Execute(sql, params); }
 
@@ -56,8 +47,6 @@ protected:
             rows.append({r[0].toString(), r[1].toDouble(), r[2].toDouble(), r[3].toDouble()});
         return rows;
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 const QString Foliar = u"Foliar, linear"_s;

@@ -1,7 +1,7 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,17 +10,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class DataModuleTest : public TInstallationTest {
+class DataModuleTest : public TDataModuleTest {
 protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
 
     // A project linked to a map whose Focus flag is given (no map at all when focus is empty).
     void AddProject(int id, std::optional<bool> focus) {
@@ -47,8 +38,6 @@ protected:
             values << rs.fieldByName(field).asString();
         return values;
     }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 TEST_F(DataModuleTest, OpeningAMissingDatabaseShowsTheErrorAndCreatesNothing) {

@@ -3,7 +3,7 @@
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/Locate.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,12 +24,11 @@ struct TRunSpec {
 
 // A project of maize runs at a drainage scenario (D4: pond and stream), two runoff scenarios (R1, R2)
 // and a potato run at R1, stored through the run operations, with the project browser's record sets open.
-class RunRulesTest : public TInstallationTest {
+class RunRulesTest : public TDataModuleTest {
 protected:
     void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
+        TDataModuleTest::SetUp();
+        if (HasFatalFailure()) return;
         TConnection& db = dm->dbKelvoADO;
         db.Execute(u"INSERT INTO Projects (ProjectID, Name, SubstanceCode) VALUES (4, 'P', 'EXAMPLE_P')"_s);
         db.Execute(u"INSERT INTO ToxswaMap (MapID, Name, Focus) VALUES (1, 'P', 1)"_s);
@@ -60,10 +59,6 @@ protected:
         ASSERT_TRUE(dm->OpenProjects());
         ASSERT_TRUE(dm->OpenRuns());
     }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
 
     TTable& runs() { return dm->tblRuns; }
     TTable& apps() { return dm->tblApplications; }
@@ -90,8 +85,6 @@ protected:
     }
 
     QString Untouched() { return u"ground spray|1|100|130|1|10-Apr|10-May rates 1"_s; }
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
 
 TEST_F(RunRulesTest, ApplicationWindowArithmetic) {

@@ -4,7 +4,7 @@
 #include "foundation/ConcreteCollections.h"
 #include "store/CsvReader.h"
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <QSet>
 
@@ -32,20 +32,7 @@ QStringList Codes(const TAggregationList& list) {
     return codes;
 }
 
-class ScenarioLoadersTest : public TInstallationTest {
-protected:
-    void SetUp() override {
-        TInstallationTest::SetUp();
-        dm = std::make_unique<TdmKelvoADO>();
-        ASSERT_TRUE(dm->OpenDatabase());
-    }
-    void TearDown() override {
-        dm.reset();
-        TInstallationTest::TearDown();
-    }
-
-    std::unique_ptr<TdmKelvoADO> dm;
-};
+using ScenarioLoadersTest = TDataModuleTest;
 
 TEST_F(ScenarioLoadersTest, CropListsFollowCropNrAndKeepTheDriftOnlyCropsForIncludeAll) {
     // Crops.csv is in CropNr order; CropNr is its third column.

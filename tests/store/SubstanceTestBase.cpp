@@ -1,4 +1,5 @@
 #include "store/SubstanceTestBase.h"
+#include "support/DataModuleTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,10 +11,8 @@ const QStringList SubstanceTables = {u"Substances"_s, u"Substance_Macro"_s, u"Su
 } // namespace
 
 void TSubstanceTest::SetUp() {
-    TInstallationTest::SetUp();
+    TDataModuleTest::SetUp();
     if (HasFatalFailure()) return;
-    dm = std::make_unique<TdmKelvoADO>();
-    ASSERT_TRUE(dm->OpenDatabase());
     Clone(u"EXAMPLE_P"_s, u"PAR"_s, true, u"MET1"_s, u"MET2"_s);
     Clone(u"EXAMPLE_M1"_s, u"MET1"_s, false);
     Clone(u"EXAMPLE_M1"_s, u"MET2"_s, false);
@@ -26,8 +25,7 @@ void TSubstanceTest::SetUp() {
 }
 
 void TSubstanceTest::TearDown() {
-    dm.reset();
-    TInstallationTest::TearDown();
+    TDataModuleTest::TearDown();
 }
 
 void TSubstanceTest::Clone(const QString& source, const QString& code, bool parent,

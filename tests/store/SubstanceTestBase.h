@@ -1,14 +1,14 @@
 #pragma once
 
 #include "store/DataModuleKelvoADO.h"
-#include "support/KelvoTest.h"
+#include "support/DataModuleTest.h"
 
 #include <memory>
 
 // A fresh installation with the scenario data module open on it, and a few unlocked substances made
 // from the example ones: the parent PAR with the metabolites MET1 and MET2, and LONE, a metabolite of
 // nobody. The example substances EXAMPLE_P (parent of EXAMPLE_M1) and EXAMPLE_M1 are locked.
-class TSubstanceTest : public TInstallationTest {
+class TSubstanceTest : public TDataModuleTest {
 protected:
     using TKind = TScriptedUserInterface::TKind;
     using TEntries = QVector<TScriptedUserInterface::TEntry>;
@@ -23,6 +23,4 @@ protected:
     QVariant Stored(const QString& table, const QString& code, const QString& column);
     void Store(const QString& table, const QString& code, const QString& column, const QVariant& value);
     int Count(const QString& table, const QString& code);
-
-    std::unique_ptr<TdmKelvoADO> dm;
 };
