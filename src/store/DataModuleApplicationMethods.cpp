@@ -1,3 +1,4 @@
+#include "foundation/FlagGuard.h"
 #include "store/DataModuleKelvoADO.h"
 
 #include <cmath>
@@ -9,18 +10,6 @@ namespace {
 // The depth of incorporation and percentage when no default row applies.
 constexpr double FallbackDepi = 4.0;
 constexpr double FallbackPerc = 0.0;
-
-// Sets a flag for its lifetime.
-class TGuard {
-public:
-    explicit TGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~TGuard() { m_flag = false; }
-    TGuard(const TGuard&) = delete;
-    TGuard& operator=(const TGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 } // namespace
 
@@ -120,6 +109,6 @@ void TdmKelvoADO::tblRunsAppMethodChange(TField& sender) {
 // Keeps a rate to four decimals (halves to the even neighbour), as its display shows it.
 void TdmKelvoADO::tblApplicationsRateChange(TField& sender) {
     if (m_rateGuard) return;
-    TGuard guard(m_rateGuard);
+    TFlagGuard guard(m_rateGuard);
     sender.setAsFloat(std::nearbyint(sender.asFloat() * 10000.0) / 10000.0);
 }

@@ -64,19 +64,11 @@ void TdmKelvoADO::tblDefaultsBeforePost(TRecordSet& dataSet) {
         dataSet.cancel();
         throw EKelvoError(u"Combination already exists."_s);
     }
-    const int first = dataSet.fieldByName(u"DefFirstDayYrApp"_s).asInteger();
-    const int last = dataSet.fieldByName(u"DefLastDayYrApp"_s).asInteger();
-    const int count = dataSet.fieldByName(u"DefNumberOfApps"_s).asInteger();
-    const int interval = dataSet.fieldByName(u"DefMinIntervalApps"_s).asInteger();
-    int wrap = 0;
-    if (first >= last) {
-        ShowWarning(
-            u"Last day should always be later than First day, so Last day is assigned to next year."_s);
-        wrap = 365;
-    }
-    if (last + wrap - first < 30 + (count - 1) * interval)
-        throw EKelvoError(
-            u"application window too small: it must be > 30 d + ((no_of_appl -1) * min. interval)"_s);
+    // Unlike the run rules, the next-year warning comes at every post of such a row.
+    CheckWindow(dataSet.fieldByName(u"DefNumberOfApps"_s).asInteger(),
+                dataSet.fieldByName(u"DefMinIntervalApps"_s).asInteger(),
+                dataSet.fieldByName(u"DefFirstDayYrApp"_s).asInteger(),
+                dataSet.fieldByName(u"DefLastDayYrApp"_s).asInteger(), true);
 }
 
 void TdmKelvoADO::tblDefaultsBeforeDelete(TRecordSet& dataSet) {

@@ -327,6 +327,9 @@ private:
     bool m_rateGuard = false;
     // The application scheme of the run whose deletion is under way; 0 when none.
     int m_deletedScheme = 0;
+    // The application window rule on explicit values: refuses a window shorter than 30 days plus the
+    // intervals; with warn, says so when the last day falls in the next year.
+    void CheckWindow(int numberOfApps, int interval, int firstDay, int lastDay, bool warn);
     void DayNumberValidate(TField& field, const QString& textField);
     void DayTextValidate(TField& field, const QString& numberField);
 };

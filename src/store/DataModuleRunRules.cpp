@@ -1,4 +1,5 @@
 #include "foundation/Errors.h"
+#include "foundation/FlagGuard.h"
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
@@ -13,23 +14,17 @@ const QString nextYear =
     u"Last day should always be later than First day, so Last day is assigned to next year."_s;
 
 // The application window in days: the last day lies in the next year unless it is after the first.
-int ApplicationWindow(int firstDay, int lastDay) { return lastDay > firstDay ? lastDay - firstDay : lastDay + 365 - firstDay; }
+int ApplicationWindow(int firstDay, int lastDay) {
+    return lastDay > firstDay ? lastDay - firstDay : lastDay + 365 - firstDay;
+}
 
-int RequiredWindow(int numberOfApps, int interval) { return 30 + (numberOfApps - 1) * interval; }
+int RequiredWindow(int numberOfApps, int interval) {
+    return 30 + (numberOfApps - 1) * interval;
+}
 
-bool IsRunoffCode(const QString& locationCode) { return locationCode.startsWith(u'R'); }
-
-// Sets a flag for the lifetime of the guard and clears it afterwards, also on failure.
-class TGuard {
-public:
-    explicit TGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~TGuard() { m_flag = false; }
-    TGuard(const TGuard&) = delete;
-    TGuard& operator=(const TGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
+bool IsRunoffCode(const QString& locationCode) {
+    return locationCode.startsWith(u'R');
+}
 
 // The runs of one project, crop and season, in table order, as an editable view of their own.
 std::unique_ptr<TQuery> RelatedRuns(TConnection& db, const QVariant& projectId, const QString& cropCode,
@@ -55,7 +50,9 @@ void TdmKelvoADO::BindRunRules() {
     tblRuns.fieldByName(u"NumberOfApps"_s).onChange = [this](TField& f) { tblRunsNumberOfAppsChange(f); };
     tblRuns.fieldByName(u"FirstDayYrApp"_s).onChange = [this](TField& f) { tblRunsFirstDayYrAppChange(f); };
     tblRuns.fieldByName(u"LastDayYrApp"_s).onChange = [this](TField& f) { tblRunsFirstDayYrAppChange(f); };
-    tblRuns.fieldByName(u"FirstDayYrApp"_s).onValidate = [this](TField& f) { tblRunsFirstDayYrAppValidate(f); };
+    tblRuns.fieldByName(u"FirstDayYrApp"_s).onValidate = [this](TField& f) {
+        tblRunsFirstDayYrAppValidate(f);
+    };
     tblRuns.fieldByName(u"LastDayYrApp"_s).onValidate = [this](TField& f) { tblRunsLastDayYrAppValidate(f); };
     tblRuns.fieldByName(u"FirstDayYrAppJulian"_s).onValidate = [this](TField& f) {
         tblRunsFirstDayYrAppJulianValidate(f);
@@ -63,22 +60,28 @@ void TdmKelvoADO::BindRunRules() {
     tblRuns.fieldByName(u"LastDayYrAppJulian"_s).onValidate = [this](TField& f) {
         tblRunsLastDayYrAppJulianValidate(f);
     };
-    tblRuns.fieldByName(u"MinIntervalApps"_s).onValidate = [this](TField& f) { tblRunsMinIntervalAppsValidate(f); };
+    tblRuns.fieldByName(u"MinIntervalApps"_s).onValidate = [this](TField& f) {
+        tblRunsMinIntervalAppsValidate(f);
+    };
     tblApplications.afterInsert = [this](TRecordSet& rs) { tblApplicationsAfterInsert(rs); };
 }
 
-void TdmKelvoADO::CheckApplicationWindow(TRecordSet& recordSet, bool warn) {
-    const int numberOfApps = recordSet.fieldByName(u"NumberOfApps"_s).asInteger();
-    const int interval = recordSet.fieldByName(u"MinIntervalApps"_s).asInteger();
-    const int firstDay = recordSet.fieldByName(u"FirstDayYrApp"_s).asInteger();
-    const int lastDay = recordSet.fieldByName(u"LastDayYrApp"_s).asInteger();
+void TdmKelvoADO::CheckWindow(int numberOfApps, int interval, int firstDay, int lastDay, bool warn) {
     if (lastDay <= firstDay && warn) ShowWarning(nextYear);
     if (ApplicationWindow(firstDay, lastDay) < RequiredWindow(numberOfApps, interval))
         throw EKelvoError(windowTooSmall);
 }
 
-void TdmKelvoADO::CheckRunoffWindows(int numberOfApps, int projectId, int runNumber, int interval, int lastDay,
-                                     int firstDay, const QString& cropNr, const QString& cropCode) {
+void TdmKelvoADO::CheckApplicationWindow(TRecordSet& recordSet, bool warn) {
+    CheckWindow(recordSet.fieldByName(u"NumberOfApps"_s).asInteger(),
+                recordSet.fieldByName(u"MinIntervalApps"_s).asInteger(),
+                recordSet.fieldByName(u"FirstDayYrApp"_s).asInteger(),
+                recordSet.fieldByName(u"LastDayYrApp"_s).asInteger(), warn);
+}
+
+void TdmKelvoADO::CheckRunoffWindows(int numberOfApps, int projectId, int runNumber, int interval,
+                                     int lastDay, int firstDay, const QString& cropNr,
+                                     const QString& cropCode) {
     auto runs = RelatedRuns(dbKelvoADO, projectId, cropCode, cropNr);
     for (runs->first(); !runs->eof(); runs->next()) {
         if (!IsRunoffCode(runs->fieldByName(u"LocationCode"_s).asString())) continue;
@@ -99,11 +102,11 @@ void TdmKelvoADO::CheckRunoffWindows(int numberOfApps, int projectId, int runNum
 void TdmKelvoADO::tblRunsBeforePost(TRecordSet& rs) {
     CheckApplicationWindow(rs, false);
     if (!IsRunoffCode(rs.fieldByName(u"LocationCode"_s).asString())) return;
-    CheckRunoffWindows(rs.fieldByName(u"NumberOfApps"_s).asInteger(), rs.fieldByName(u"ProjectID"_s).asInteger(),
-                       RunNumberOf(rs.fieldByName(u"RunID"_s).asString()),
-                       rs.fieldByName(u"MinIntervalApps"_s).asInteger(), rs.fieldByName(u"LastDayYrApp"_s).asInteger(),
-                       rs.fieldByName(u"FirstDayYrApp"_s).asInteger(), rs.fieldByName(u"CropNr"_s).asString(),
-                       rs.fieldByName(u"CropCode"_s).asString());
+    CheckRunoffWindows(
+        rs.fieldByName(u"NumberOfApps"_s).asInteger(), rs.fieldByName(u"ProjectID"_s).asInteger(),
+        RunNumberOf(rs.fieldByName(u"RunID"_s).asString()), rs.fieldByName(u"MinIntervalApps"_s).asInteger(),
+        rs.fieldByName(u"LastDayYrApp"_s).asInteger(), rs.fieldByName(u"FirstDayYrApp"_s).asInteger(),
+        rs.fieldByName(u"CropNr"_s).asString(), rs.fieldByName(u"CropCode"_s).asString());
 }
 
 // Spreads the posted pattern: siblings (same run number) take all of it; the other runoff runs of the
@@ -199,9 +202,9 @@ void TdmKelvoADO::CopyApplicationsTo(const QString& runId) {
     target.open();
     TTable& apps = tblApplications;
     for (apps.first(); !apps.eof(); apps.next())
-        target.appendRecord({apps.fieldByName(u"ApplicationNr"_s).value(), runId, apps.fieldByName(u"Rate"_s).value(),
-                             apps.fieldByName(u"CAM"_s).value(), apps.fieldByName(u"Depi"_s).value(),
-                             apps.fieldByName(u"Perc"_s).value()});
+        target.appendRecord({apps.fieldByName(u"ApplicationNr"_s).value(), runId,
+                             apps.fieldByName(u"Rate"_s).value(), apps.fieldByName(u"CAM"_s).value(),
+                             apps.fieldByName(u"Depi"_s).value(), apps.fieldByName(u"Perc"_s).value()});
     apps.close();
     apps.open();
     target.close();
@@ -218,7 +221,7 @@ void TdmKelvoADO::tblRunsFirstDayYrAppChange(TField& field) {
 
 void TdmKelvoADO::DayNumberValidate(TField& field, const QString& textField) {
     if (m_validating) return;
-    TGuard guard(m_validating);
+    TFlagGuard guard(m_validating);
     TField& text = field.dataSet().fieldByName(textField);
     if (field.isNull())
         text.clear();
@@ -230,7 +233,7 @@ void TdmKelvoADO::DayNumberValidate(TField& field, const QString& textField) {
 // runs the number's range check and its window check; the text is stored as typed.
 void TdmKelvoADO::DayTextValidate(TField& field, const QString& numberField) {
     if (m_validating) return;
-    TGuard guard(m_validating);
+    TFlagGuard guard(m_validating);
     TRecordSet& rs = field.dataSet();
     CheckApplicationWindow(rs, true); // the row as it stands: the day numbers before this text
     rs.fieldByName(numberField).setAsInteger(TextToDayNumber(field.asString()));
@@ -240,16 +243,26 @@ void TdmKelvoADO::tblRunsFirstDayYrAppValidate(TField& field) {
     DayNumberValidate(field, u"FirstDayYrAppJulian"_s);
 }
 
-void TdmKelvoADO::tblRunsLastDayYrAppValidate(TField& field) { DayNumberValidate(field, u"LastDayYrAppJulian"_s); }
+void TdmKelvoADO::tblRunsLastDayYrAppValidate(TField& field) {
+    DayNumberValidate(field, u"LastDayYrAppJulian"_s);
+}
 
-void TdmKelvoADO::tblRunsFirstDayYrAppJulianValidate(TField& field) { DayTextValidate(field, u"FirstDayYrApp"_s); }
+void TdmKelvoADO::tblRunsFirstDayYrAppJulianValidate(TField& field) {
+    DayTextValidate(field, u"FirstDayYrApp"_s);
+}
 
-void TdmKelvoADO::tblRunsLastDayYrAppJulianValidate(TField& field) { DayTextValidate(field, u"LastDayYrApp"_s); }
+void TdmKelvoADO::tblRunsLastDayYrAppJulianValidate(TField& field) {
+    DayTextValidate(field, u"LastDayYrApp"_s);
+}
 
-void TdmKelvoADO::tblRunsMinIntervalAppsValidate(TField& field) { CheckApplicationWindow(field.dataSet(), false); }
+void TdmKelvoADO::tblRunsMinIntervalAppsValidate(TField& field) {
+    CheckApplicationWindow(field.dataSet(), false);
+}
 
 // Runs are created only with their project.
-void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) { rs.cancel(); }
+void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) {
+    rs.cancel();
+}
 
 void TdmKelvoADO::tblRunsBeforeDelete(TRecordSet& rs) {
     if (!AskConfirmation(u"Are you sure?"_s)) Abort();
@@ -274,7 +287,8 @@ QStringList TdmKelvoADO::CopyPatternToCropRuns() {
     const int interval = tblRuns.fieldByName(u"MinIntervalApps"_s).asInteger();
     const QVariant method = tblRuns.fieldByName(u"AppMethod"_s).value();
     auto runs = RelatedRuns(dbKelvoADO, tblRuns.fieldByName(u"ProjectID"_s).value(),
-                            tblRuns.fieldByName(u"CropCode"_s).asString(), tblRuns.fieldByName(u"CropNr"_s).asString());
+                            tblRuns.fieldByName(u"CropCode"_s).asString(),
+                            tblRuns.fieldByName(u"CropNr"_s).asString());
     for (runs->first(); !runs->eof(); runs->next()) {
         const QString otherId = runs->fieldByName(u"RunID"_s).asString();
         if (otherId == runId) continue;
