@@ -273,7 +273,7 @@ std::unique_ptr<TProject> TProject::CopyProject(const QString& newName, const QS
     int n = dmKelvoADO->HighestRunNumber();
     int previous = -1;
     for (const TRun* run : Runs->Items<TRun>()) {
-        const int number = TdmKelvoADO::RunNumberInRunID(run->RunID);
+        const int number = RunNumberOf(run->RunID);
         if (number != previous) ++n;
         if (std::unique_ptr<TRun> runCopy = run->Copy(n)) copy->Runs->Add(runCopy.release());
         previous = number;

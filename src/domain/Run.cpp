@@ -179,13 +179,11 @@ bool TRun::IsRunoff() const {
 }
 
 QString TRun::RunNumberPart() const {
-    return RunID.left(5);
+    return ::RunNumberPart(RunID);
 }
 
 int TRun::RunNumber() const {
-    bool ok = false;
-    const int number = RunNumberPart().toInt(&ok);
-    return ok ? number : 0;
+    return std::max(RunNumberOf(RunID), 0);
 }
 
 bool TRun::IsMetabolite() const {
@@ -211,7 +209,8 @@ int TRun::ApplicationSchemeNumber() const {
 }
 
 QString TRun::MacroOutputFileName() const {
-    return u"macro"_s + RunID.left(5) + RunID.mid(6, 2) + u".m2t"_s;
+    const QString number = RunNumberPart();
+    return u"macro"_s + number + RunID.mid(number.size() + 1, 2) + u".m2t"_s;
 }
 
 QString TRun::PRZMOutputFileName() const {
@@ -220,7 +219,7 @@ QString TRun::PRZMOutputFileName() const {
                           : ending == u"m1"_s ? u"2"_s
                           : ending == u"m2"_s ? u"3"_s
                                               : QString();
-    return RunID.left(5) + u"-C"_s + digit + u".p2t"_s;
+    return RunNumberPart() + u"-C"_s + digit + u".p2t"_s;
 }
 
 QString TRun::GetCropName() const {

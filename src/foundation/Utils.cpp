@@ -97,10 +97,19 @@ QString PadRight(const QString& text, int n) {
     return text.leftJustified(n, u' ', true);
 }
 
+// Run numbers have five digits until they outgrow them: a run ID then begins with all its digits.
+QString RunNumberPart(const QString& runId) {
+    qsizetype digits = 0;
+    while (digits < runId.size() && runId.at(digits) >= u'0' && runId.at(digits) <= u'9')
+        ++digits;
+    return runId.left(std::max<qsizetype>(digits, 5));
+}
+
 int RunNumberOf(const QString& runId) {
-    const QStringView digits = QStringView(runId).left(5);
-    if (!IsDigits(digits)) return -1;
-    return digits.toInt();
+    const QString digits = RunNumberPart(runId);
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    return IsDigits(digits) && ok ? number : -1;
 }
 
 QString RunNumberText(int number, const QString& code) {
@@ -113,8 +122,9 @@ QString RunNumberText(int number, const QString& code) {
 }
 
 QString ShortRunCode(const QString& runId) {
-    const QString code = runId.left(7);
-    const QStringView suffix = QStringView(runId).mid(7, 2);
+    const qsizetype number = RunNumberPart(runId).size();
+    const QString code = runId.left(number + 2);
+    const QStringView suffix = QStringView(runId).mid(number + 2, 2);
     if (suffix == u"pa") return code + u'0';
     if (suffix == u"m1") return code + u'1';
     if (suffix == u"m2") return code + u'2';

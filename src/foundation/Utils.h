@@ -19,12 +19,16 @@ QString MonthNumberOf(const QString& abbreviation);
 
 // The text cut, or filled with blanks on the right, to exactly n characters.
 QString PadRight(const QString& text, int n);
-// The value of the first five characters of a run ID; -1 when they are not a decimal integer.
+// The run number part of a run ID: its first five characters, or all its leading digits when it has
+// more than five.
+QString RunNumberPart(const QString& runId);
+// The value of the run number part; -1 when it is not a decimal integer.
 int RunNumberOf(const QString& runId);
 // The number with leading zeros to at least five digits, followed by the lower-case seventh character
 // of the water body type code when one is given; "xxxxx" when the code is too short.
 QString RunNumberText(int number, const QString& code);
-// The sort key of a run ID: its first seven characters and 0, 1 or 2 for "pa", "m1" or "m2".
+// The sort key of a run ID: its run number, water body letter and "_" (seven characters for a
+// five-digit number), then 0, 1 or 2 for "pa", "m1" or "m2".
 QString ShortRunCode(const QString& runId);
 // True when the text is empty or its first four characters are NUL.
 bool IsBlankCode(const QString& text);

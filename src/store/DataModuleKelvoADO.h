@@ -230,8 +230,6 @@ public:
                       QDateTime& emergence, QDateTime& harvest);
     // qryCropLocation open on the crop's seasons at the scenario; the caller closes it.
     TQuery& OpenCropLocationRows(const QString& cropCode, const QString& locationCode);
-    // The run number of a run ID: all its leading digits, however many; -1 when it has none.
-    static int RunNumberInRunID(const QString& runId);
     // The largest run number of the listed projects (the example project 3 left out); 0 when none.
     int HighestRunNumber();
     int HighestProjectID();

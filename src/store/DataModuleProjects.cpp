@@ -91,16 +91,6 @@ TQuery& TdmKelvoADO::OpenCropLocationRows(const QString& cropCode, const QString
     return qryCropLocation;
 }
 
-int TdmKelvoADO::RunNumberInRunID(const QString& runId) {
-    qsizetype digits = 0;
-    while (digits < runId.size() && runId.at(digits).isDigit() && runId.at(digits).unicode() < 128)
-        ++digits;
-    if (digits == 0) return -1;
-    bool ok = false;
-    const int number = QStringView(runId).left(digits).toInt(&ok);
-    return ok ? number : -1;
-}
-
 // Compared as numbers, not as texts: a run number of six digits sorts below "99999" as text.
 int TdmKelvoADO::HighestRunNumber() {
     const TSqlResult runIds = dbKelvoADO.Select(
@@ -113,7 +103,7 @@ int TdmKelvoADO::HighestRunNumber() {
         "ORDER BY Runs.RunID"_s);
     int highest = 0;
     for (const TSqlRow& row : runIds.rows)
-        highest = std::max(highest, RunNumberInRunID(row.value(0).toString()));
+        highest = std::max(highest, RunNumberOf(row.value(0).toString()));
     return highest;
 }
 

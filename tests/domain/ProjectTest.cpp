@@ -229,13 +229,6 @@ TEST_F(ProjectTest, HighestRunNumber) {
     db().Execute(u"INSERT INTO Projects (ProjectID, Name) VALUES (7, 'Unmapped')"_s); // no map at all
     db().Execute(u"INSERT INTO Runs (RunID, ProjectID) VALUES ('400000d_pa', 7)"_s);
     EXPECT_EQ(dm->HighestRunNumber(), 100001);
-
-    struct TCase {
-        QString runId;
-        int number;
-    } cases[] = {{u"00012d_pa"_s, 12}, {u"123456p_m1"_s, 123456}, {u"d_pa"_s, -1}, {QString(), -1}};
-    for (const TCase& c : cases)
-        EXPECT_EQ(TdmKelvoADO::RunNumberInRunID(c.runId), c.number) << c.runId.toStdString();
 }
 
 TEST_F(ProjectTest, SaveStoresTheProjectAndCurrentProjectReadsItBack) {

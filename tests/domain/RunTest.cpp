@@ -12,7 +12,6 @@ namespace {
 
 class RunTest : public TDataModuleTest {
 protected:
-
     static std::unique_ptr<TRun> Run(const QString& runId, const QString& water = u"focus_ditch"_s) {
         auto run = std::make_unique<TRun>();
         run->RunID = runId;
@@ -47,6 +46,9 @@ TEST(TRunTest, ValuesDerivedFromTheRunID) {
          u"00345-C1.p2t"_s},
         {u"00345d_m2"_s, u"focus_lake"_s, u"00345"_s, 345, true, 2, u"macro00345_m.m2t"_s, u"00345-C3.p2t"_s},
         {u"A0012d_pa"_s, u"focus_pond"_s, u"A0012"_s, 0, false, 20, u"macroA0012_p.m2t"_s, u"A0012-C1.p2t"_s},
+        // Beyond 99999 the run number keeps all its digits, so schemes and files stay apart.
+        {u"123456p_m1"_s, u"focus_pond"_s, u"123456"_s, 123456, true, 12345621, u"macro123456_m.m2t"_s,
+         u"123456-C2.p2t"_s},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.runId.toStdString());

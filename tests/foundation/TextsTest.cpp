@@ -25,8 +25,8 @@ TEST(Texts, RunNumbers) {
         QString runId;
         int number;
     } numbers[] = {
-        {u"00012d_pa"_s, 12}, {u"abcded_pa"_s, -1},     {u"12"_s, 12},        {{}, -1},
-        {u"0001xd_pa"_s, -1}, {u"123456p_m1"_s, 12345}, {u" 0012d_pa"_s, -1},
+        {u"00012d_pa"_s, 12}, {u"abcded_pa"_s, -1},      {u"12"_s, 12},        {{}, -1},
+        {u"0001xd_pa"_s, -1}, {u"123456p_m1"_s, 123456}, {u" 0012d_pa"_s, -1},
     };
     for (const auto& c : numbers)
         EXPECT_EQ(RunNumberOf(c.runId), c.number) << c.runId.toStdString();
@@ -52,9 +52,9 @@ TEST(Texts, ShortRunCode) {
         QString runId;
         QString code;
     } cases[] = {
-        {u"00012d_pa"_s, u"00012d_0"_s}, {u"00012d_m1"_s, u"00012d_1"_s}, {u"00012p_m2"_s, u"00012p_2"_s},
-        {u"00012d_xy"_s, u"00012d_"_s},  {u"00012d_PA"_s, u"00012d_"_s},  {u"00012d_p"_s, u"00012d_"_s},
-        {u"0001"_s, u"0001"_s},
+        {u"00012d_pa"_s, u"00012d_0"_s}, {u"00012d_m1"_s, u"00012d_1"_s},   {u"00012p_m2"_s, u"00012p_2"_s},
+        {u"00012d_xy"_s, u"00012d_"_s},  {u"00012d_PA"_s, u"00012d_"_s},    {u"00012d_p"_s, u"00012d_"_s},
+        {u"0001"_s, u"0001"_s},          {u"123456p_m1"_s, u"123456p_1"_s},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShortRunCode(c.runId), c.code) << c.runId.toStdString();
