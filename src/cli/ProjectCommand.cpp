@@ -71,9 +71,14 @@ QString TakeArgument(QStringList& arguments, const QString& name) {
     return arguments.takeFirst();
 }
 
+// --root DIR: the projects root for this command, made when it is missing (as a directory chooser
+// would only offer an existing one).
 void TakeProjectRoot(QStringList& arguments) {
-    if (const auto root = TakeOption(arguments, u"--root"_s))
-        SetDefaultProjectRoot(QDir::cleanPath(QDir(*root).absolutePath()));
+    const auto root = TakeOption(arguments, u"--root"_s);
+    if (!root) return;
+    const QString directory = QDir::cleanPath(QDir(*root).absolutePath());
+    if (!QDir().mkpath(directory)) throw EKelvoError(u"Cannot create the projects root directory: "_s + directory);
+    SetDefaultProjectRoot(directory);
 }
 
 QStringList SplitListed(const QStringList& valid, const QString& list, const QString& what) {
