@@ -5,9 +5,9 @@
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
 #include "cli/MetaboliteCommand.h"
+#include "domain/NewSubstance.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
-#include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/Locate.h"
 
@@ -80,29 +80,10 @@ void Assign(TRecordSet& rs, const QString& fieldName, const QString& value) {
         field.setAsString(value);
 }
 
-// The checks of the new substance dialog on the trimmed texts; a refusal shows its message.
-void CheckNewSubstance(TdmKelvoADO& dm, const QString& code, const QString& name) {
+// The lengths the dialog's edit fields allow.
+void CheckLengths(const QString& code, const QString& name) {
     if (code.size() > MaxCodeLength || name.size() > MaxCodeLength)
         throw TUsageError(u"CODE and NAME have at most %1 characters"_s.arg(MaxCodeLength));
-    QString refusal;
-    if (code.isEmpty())
-        refusal = u"Enter a substance code"_s;
-    else if (HasInvalidNameChar(code))
-        refusal = u"invalid character (<space> , . / \\ ( ) : ? \" < > | *)"_s;
-    else if (!dm.IsSubstanceCodeFree(code))
-        refusal = code + u" is not a unique substance code"_s;
-    else if (name.isEmpty())
-        refusal = u"Enter a substance name"_s;
-    if (refusal.isEmpty()) return;
-    ShowMessage(refusal);
-    Abort();
-}
-
-// Creates the substance as the new substance dialog does; the touched rows stay unposted.
-void InsertNewSubstance(TdmKelvoADO& dm, const QString& code, const QString& name) {
-    dm.AskBeforeSave = false;
-    dm.InsertSubstance(code, name);
-    dm.AskBeforeSave = true;
 }
 
 // --- substances ------------------------------------------------------------------------------------
@@ -209,9 +190,9 @@ int NewSubstance(QStringList arguments) {
     RequireNoArguments(arguments);
     TScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
-    CheckNewSubstance(dm, code, name);
+    CheckLengths(code, name);
     if (!dm.OpenSubstanceTables()) return 1;
-    InsertNewSubstance(dm, code, name);
+    if (!CreateNewSubstance(dm, code, name)) Abort();
     dm.UndoSubstance();
     dm.CloseSubstanceTables();
     Out() << u"Created substance %1"_s.arg(code) << Qt::endl;
@@ -262,8 +243,8 @@ int CopySubstance(QStringList arguments) {
     TScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenSubstance(dm, source);
-    CheckNewSubstance(dm, code, name);
-    InsertNewSubstance(dm, code, name);
+    CheckLengths(code, name);
+    if (!CreateNewSubstance(dm, code, name)) Abort();
     dm.AskBeforeSave = false;
     dm.tblSubstances.cancel();
     dm.CopySubstanceValues(code, source);
