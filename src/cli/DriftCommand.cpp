@@ -3,6 +3,7 @@
 // application of a run made with that application method.
 
 #include "cli/CliCommand.h"
+#include "cli/CliScenario.h"
 #include "cli/JsonOutput.h"
 #include "cli/ScenarioArguments.h"
 #include "domain/Crop.h"
@@ -113,8 +114,8 @@ int RunDrift(QStringList arguments, TCliContext& context) {
     if (methodText && !waterText) throw TUsageError(u"--water is missing"_s);
     if (methodText && mitigation) throw TUsageError(u"--mitigation does not go with --method"_s);
 
-    TdmKelvoADO dm;
-    if (!dm.OpenDatabase()) Abort(); // the error was shown
+    TCliScenario scenario;
+    TdmKelvoADO& dm = scenario.dm;
     const std::unique_ptr<TAggregationList> crops = dm.LoadCrops(true);
     const TCrop* crop = FindCrop(*crops, *cropText);
     const QStringList waterCodes = dm.GetWaterBodyCodes();

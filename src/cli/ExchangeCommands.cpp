@@ -2,6 +2,7 @@
 // runs it at start-up (PRZM, then MACRO) and on "Write Substance Data" (MACRO, then PRZM).
 
 #include "cli/CliCommand.h"
+#include "cli/CliScenario.h"
 #include "cli/JsonOutput.h"
 #include "export/DataModuleMacroADO.h"
 #include "export/PRZMSubstanceFile.h"
@@ -17,15 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// The scenario data module on the installation's database; a database that does not open was shown.
-class TScenario {
-public:
-    TScenario() {
-        if (!dm.OpenDatabase()) Abort();
-    }
-    TdmKelvoADO dm;
-};
 
 // What each model's half of the exchange did: text lines, one JSON member per model, and whether every
 // half succeeded. A half that fails has shown its error and goes on to the next.
@@ -156,7 +148,7 @@ void WriteMacro(TdmKelvoADO& dm, TExchangeReport& report) {
 int Exchange(QStringList arguments, TCliContext& context,
              const std::function<void(TdmKelvoADO&, TExchangeReport&)>& halves) {
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TExchangeReport report;
     halves(scenario.dm, report);
     if (context.json)

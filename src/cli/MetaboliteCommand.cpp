@@ -2,6 +2,7 @@
 // metabolite scheme dialog and saved as the substance editor saves it.
 
 #include "cli/MetaboliteCommand.h"
+#include "cli/CliScenario.h"
 
 #include "cli/JsonOutput.h"
 #include "domain/MetaboliteScheme.h"
@@ -95,8 +96,8 @@ int RunSubstanceMetabolites(QStringList arguments, TCliContext& context) {
     CheckUsed(options.przm[1], scheme >= 3, u"--przm2"_s, scheme);
     CheckUsed(options.macro[1], scheme == 3, u"--macro2"_s, scheme);
 
-    TdmKelvoADO dm;
-    if (!dm.OpenDatabase()) Abort();
+    TCliScenario scenario;
+    TdmKelvoADO& dm = scenario.dm;
     TMetaboliteScheme s = ReadMetaboliteScheme(dm, parent, scheme);
     for (int i = 0; i < 2; ++i)
         if (options.metabolite[i]) ChooseMetabolite(dm, s, i + 1, *options.metabolite[i]);

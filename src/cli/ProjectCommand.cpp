@@ -44,10 +44,6 @@ TProjectActionRegistrar::TProjectActionRegistrar(TProjectAction action) {
     Actions().append(std::move(action));
 }
 
-TCliScenario::TCliScenario() {
-    if (!dm.OpenDatabase()) Abort();
-}
-
 TCliProject::TCliProject(const QString& name) {
     if (!dm.OpenDatabase()) Abort();
     if (!dm.OpenProjects()) {
@@ -77,7 +73,8 @@ void TakeProjectRoot(QStringList& arguments) {
     const auto root = TakeOption(arguments, u"--root"_s);
     if (!root) return;
     const QString directory = QDir::cleanPath(QDir(*root).absolutePath());
-    if (!QDir().mkpath(directory)) throw EKelvoError(u"Cannot create the projects root directory: "_s + directory);
+    if (!QDir().mkpath(directory))
+        throw EKelvoError(u"Cannot create the projects root directory: "_s + directory);
     SetDefaultProjectRoot(directory);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliScenario.h"
+
 #include "cli/CliCommand.h"
 #include "store/DataModuleKelvoADO.h"
 
@@ -23,13 +25,6 @@ public:
 class TCliProject {
 public:
     explicit TCliProject(const QString& name);
-    TdmKelvoADO dm;
-};
-
-// The scenario data module on the installation's database; a database that does not open was shown.
-class TCliScenario {
-public:
-    TCliScenario();
     TdmKelvoADO dm;
 };
 

@@ -2,6 +2,7 @@
 // water body types, as the wizards offer them.
 
 #include "cli/CliCommand.h"
+#include "cli/CliScenario.h"
 #include "cli/JsonOutput.h"
 #include "cli/ScenarioArguments.h"
 #include "domain/Crop.h"
@@ -17,15 +18,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-void OpenDatabase(TdmKelvoADO& dm) {
-    if (!dm.OpenDatabase()) Abort(); // the error was shown
-}
-
 int RunCrops(QStringList arguments, TCliContext& context) {
     const bool all = TakeFlag(arguments, u"--all"_s);
     RequireNoArguments(arguments);
-    TdmKelvoADO dm;
-    OpenDatabase(dm);
+    TCliScenario scenario;
+    TdmKelvoADO& dm = scenario.dm;
     const QStringList codes = dm.LoadCropCodes(all);
     QJsonArray crops;
     TQuery& query = dm.qryCrops;
@@ -65,8 +62,8 @@ int RunScenarios(QStringList arguments, TCliContext& context) {
     const std::optional<QString> cropText = TakeOption(arguments, u"--crop"_s);
     const std::optional<QString> waterText = TakeOption(arguments, u"--water"_s);
     RequireNoArguments(arguments);
-    TdmKelvoADO dm;
-    OpenDatabase(dm);
+    TCliScenario scenario;
+    TdmKelvoADO& dm = scenario.dm;
     const std::unique_ptr<TAggregationList> crops = dm.LoadCrops(true);
     TAssociationList chosen;
     if (cropText)

@@ -3,6 +3,7 @@
 // scenario data module exactly as the substance editor and the pattern editor edit them.
 
 #include "cli/CliCommand.h"
+#include "cli/CliScenario.h"
 #include "cli/JsonOutput.h"
 #include "cli/MetaboliteCommand.h"
 #include "domain/NewSubstance.h"
@@ -20,15 +21,6 @@ namespace {
 
 // Codes and names are typed into fields of at most 20 characters.
 constexpr int MaxCodeLength = 20;
-
-// The scenario data module on the installation's database; a database that does not open was shown.
-class TScenario {
-public:
-    TScenario() {
-        if (!dm.OpenDatabase()) Abort();
-    }
-    TdmKelvoADO dm;
-};
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -103,7 +95,7 @@ QString OriginText(const TField& subSource) {
 
 int RunSubstances(QStringList arguments, TCliContext& context) {
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     if (!dm.OpenSubstanceTables()) return 1;
     TTable& t = dm.tblSubstances;
@@ -166,7 +158,7 @@ QVector<TTable*> SubstanceRecordSets(TdmKelvoADO& dm) {
 int ShowSubstance(QStringList arguments, const TCliContext& context) {
     const QString code = TakeArgument(arguments, u"CODE"_s);
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     OpenSubstance(scenario.dm, code);
     QJsonObject document{{u"code"_s, code}};
     for (TTable* rs : SubstanceRecordSets(scenario.dm)) {
@@ -188,7 +180,7 @@ int NewSubstance(QStringList arguments) {
     const QString code = TakeArgument(arguments, u"CODE"_s).trimmed();
     const QString name = TakeArgument(arguments, u"NAME"_s).trimmed();
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     CheckLengths(code, name);
     if (!dm.OpenSubstanceTables()) return 1;
@@ -217,7 +209,7 @@ TTable& RecordSetOf(TdmKelvoADO& dm, QString& fieldName) {
 int SetSubstance(QStringList arguments) {
     const QString code = TakeArgument(arguments, u"CODE"_s);
     if (arguments.isEmpty()) throw TUsageError(u"FIELD=VALUE is missing"_s);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenSubstance(dm, code);
     QVector<std::pair<QString, QString>> assignments;
@@ -240,7 +232,7 @@ int CopySubstance(QStringList arguments) {
     const QString code = TakeArgument(arguments, u"NEWCODE"_s).trimmed();
     const QString name = TakeArgument(arguments, u"NEWNAME"_s).trimmed();
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenSubstance(dm, source);
     CheckLengths(code, name);
@@ -258,7 +250,7 @@ int CopySubstance(QStringList arguments) {
 int DeleteSubstance(QStringList arguments) {
     const QString code = TakeArgument(arguments, u"CODE"_s);
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     OpenSubstance(scenario.dm, code);
     scenario.dm.tblSubstances.deleteRecord();
     scenario.dm.CloseSubstanceTables();
@@ -313,7 +305,7 @@ void CloseEditor(TdmKelvoADO& dm) {
 int ListDefaults(QStringList arguments, const TCliContext& context) {
     const QString code = TakeArgument(arguments, u"CODE"_s);
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenPatterns(dm, code);
     TTable& t = dm.tblDefaults;
@@ -339,7 +331,7 @@ int SetDefaults(QStringList arguments) {
     QVector<std::pair<QString, QString>> assignments;
     for (const QString& argument : arguments)
         assignments << Assignment(argument);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenPatterns(dm, key.code);
     if (dm.tblSubstances.fieldByName(u"Locked"_s).asBoolean()) {
@@ -372,7 +364,7 @@ int SetDefaults(QStringList arguments) {
 int DeleteDefaults(QStringList arguments) {
     const TPatternKey key = TakePatternKey(arguments);
     RequireNoArguments(arguments);
-    TScenario scenario;
+    TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
     OpenPatterns(dm, key.code);
     if (!LocatePattern(dm, key))

@@ -1,0 +1,7 @@
+#include "cli/CliScenario.h"
+
+#include "foundation/Errors.h"
+
+TCliScenario::TCliScenario() {
+    if (!dm.OpenDatabase()) Abort();
+}
