@@ -13,8 +13,8 @@ if(KELVO_SANITIZE)
   target_compile_definitions(kelvo_settings INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
 
-# Collects the sources of one layer folder.
+# Collects the sources of one layer folder (with its Qt Designer forms).
 function(kelvo_sources out dir)
-  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.ui)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()

@@ -78,3 +78,13 @@ std::unique_ptr<TProgressWindow> TConsoleUserInterface::CreateProgress(const QSt
     if (isatty(STDERR_FILENO)) return std::make_unique<TConsoleProgress>(comment, steps);
     return std::make_unique<TSilentProgress>();
 }
+
+QString TConsoleUserInterface::AskSaveFileName(const QString& caption, const QString&, const QString&) {
+    QTextStream(stderr) << caption << u" (refused: give the file name as an argument)"_s << Qt::endl;
+    return {};
+}
+
+QString TConsoleUserInterface::AskDirectory(const QString& caption, const QString&) {
+    QTextStream(stderr) << caption << u" (refused: give the directory as an argument)"_s << Qt::endl;
+    return {};
+}

@@ -18,6 +18,9 @@ public:
     void Show(TMessageKind kind, const QString& text) override;
     bool Ask(TQuestionKind kind, const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
+    // kelvo-cli takes file and directory names as arguments: a question for one is refused.
+    QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    QString AskDirectory(const QString& caption, const QString& start) override;
 
 private:
     TCliAnswer m_answer;

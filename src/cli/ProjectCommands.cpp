@@ -317,6 +317,12 @@ public:
         return m_console.CreateProgress(comment, steps);
     }
     void SetBusy(bool busy) override { m_console.SetBusy(busy); }
+    QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override {
+        return m_console.AskSaveFileName(caption, suggested, filter);
+    }
+    QString AskDirectory(const QString& caption, const QString& start) override {
+        return m_console.AskDirectory(caption, start);
+    }
 
 private:
     TUserInterface& m_console;

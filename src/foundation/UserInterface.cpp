@@ -22,6 +22,14 @@ public:
     std::unique_ptr<TProgressWindow> CreateProgress(const QString&, int) override {
         return std::make_unique<TFallbackProgress>();
     }
+    QString AskSaveFileName(const QString& caption, const QString&, const QString&) override {
+        QTextStream(stderr) << caption << " (cancelled)" << Qt::endl;
+        return {};
+    }
+    QString AskDirectory(const QString& caption, const QString&) override {
+        QTextStream(stderr) << caption << " (cancelled)" << Qt::endl;
+        return {};
+    }
 };
 
 TFallbackUserInterface fallback;
@@ -40,6 +48,12 @@ void ShowErrorBox(const QString& text) { UserInterface().Show(TMessageKind::Erro
 void ShowError(const QString& text) { UserInterface().Show(TMessageKind::Error, text); }
 bool AskConfirmation(const QString& text) { return UserInterface().Ask(TQuestionKind::YesNo, text); }
 bool AskYesCancel(const QString& text) { return UserInterface().Ask(TQuestionKind::YesCancel, text); }
+QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
+    return UserInterface().AskSaveFileName(caption, suggested, filter);
+}
+QString AskDirectory(const QString& caption, const QString& start) {
+    return UserInterface().AskDirectory(caption, start);
+}
 
 void ShowCurrentException() {
     try {
@@ -49,6 +63,8 @@ void ShowCurrentException() {
         ShowError(e.Message());
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowError(QStringLiteral("Unexpected error"));
     }
 }
 

@@ -34,6 +34,16 @@ public:
     virtual bool Ask(TQuestionKind kind, const QString& text) = 0;
     virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
     virtual void SetBusy(bool busy) { (void)busy; }
+    // The file to save into (filter as "Bitmaps (*.bmp)"); empty when the user cancelled.
+    virtual QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
+        (void)caption, (void)suggested, (void)filter;
+        return {};
+    }
+    // An existing directory; empty when the user cancelled.
+    virtual QString AskDirectory(const QString& caption, const QString& start) {
+        (void)caption, (void)start;
+        return {};
+    }
 };
 
 // Installs the handler (not owned); nullptr restores the fallback, which writes to stderr and answers No.
@@ -47,6 +57,8 @@ void ShowErrorBox(const QString& text);
 void ShowError(const QString& text);
 bool AskConfirmation(const QString& text);
 bool AskYesCancel(const QString& text);
+QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
+QString AskDirectory(const QString& caption, const QString& start);
 
 // Shows the exception being handled through the standard error display; a silent cancel shows nothing.
 // Call only inside a catch block.

@@ -25,6 +25,7 @@ const char* KindName(TScriptedUserInterface::TKind kind) {
     case TScriptedUserInterface::TKind::ErrorBox: return "error box";
     case TScriptedUserInterface::TKind::Error: return "error";
     case TScriptedUserInterface::TKind::Question: return "question";
+    case TScriptedUserInterface::TKind::FileQuestion: return "file question";
     }
     return "?";
 }
@@ -36,6 +37,8 @@ void PrintTo(const TScriptedUserInterface::TEntry& entry, std::ostream* os) {
 void TScriptedUserInterface::Answer(bool yes, const QString& expectedQuestion) {
     m_answers.push_back({yes, expectedQuestion});
 }
+
+void TScriptedUserInterface::AnswerPath(const QString& path) { m_paths.push_back(path); }
 
 QVector<TScriptedUserInterface::TEntry> TScriptedUserInterface::Take() {
     QVector<TEntry> taken;
@@ -56,8 +59,11 @@ void TScriptedUserInterface::VerifyAllChecked() {
     for (const TScripted& a : m_answers)
         ADD_FAILURE() << "Scripted answer never asked for: " << (a.yes ? "Yes" : "No") << " to \""
                       << a.question.toStdString() << "\"";
+    for (const QString& p : m_paths)
+        ADD_FAILURE() << "Scripted path never asked for: \"" << p.toStdString() << "\"";
     m_entries.clear();
     m_answers.clear();
+    m_paths.clear();
 }
 
 void TScriptedUserInterface::Show(TMessageKind kind, const QString& text) {
@@ -88,4 +94,23 @@ bool TScriptedUserInterface::Ask(TQuestionKind, const QString& text) {
 
 std::unique_ptr<TProgressWindow> TScriptedUserInterface::CreateProgress(const QString&, int) {
     return std::make_unique<TScriptedProgress>(&m_progressSteps);
+}
+
+QString TScriptedUserInterface::AnswerPathQuestion(const QString& caption) {
+    m_entries.append({TKind::FileQuestion, caption});
+    if (m_paths.empty()) {
+        ADD_FAILURE() << "File question nobody scripted: \"" << caption.toStdString() << "\"";
+        return {};
+    }
+    const QString path = m_paths.front();
+    m_paths.pop_front();
+    return path;
+}
+
+QString TScriptedUserInterface::AskSaveFileName(const QString& caption, const QString&, const QString&) {
+    return AnswerPathQuestion(caption);
+}
+
+QString TScriptedUserInterface::AskDirectory(const QString& caption, const QString&) {
+    return AnswerPathQuestion(caption);
 }

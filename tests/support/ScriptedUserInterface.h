@@ -10,7 +10,7 @@
 // from a script, and fails the test on a question nobody scripted or a message nobody checked.
 class TScriptedUserInterface : public TUserInterface {
 public:
-    enum class TKind { Warning, Information, Message, ErrorBox, Error, Question };
+    enum class TKind { Warning, Information, Message, ErrorBox, Error, Question, FileQuestion };
     struct TEntry {
         TKind kind;
         QString text;
@@ -19,6 +19,8 @@ public:
 
     // The next question is answered Yes (true) or No/Cancel (false); with a text, the question must be it.
     void Answer(bool yes, const QString& expectedQuestion = {});
+    // The next file-name or directory question is answered with path (empty: the user cancelled).
+    void AnswerPath(const QString& path);
     // Everything shown or asked since the last call, in order; marks it as checked.
     QVector<TEntry> Take();
     // Only the texts of Take().
@@ -31,14 +33,19 @@ public:
     void Show(TMessageKind kind, const QString& text) override;
     bool Ask(TQuestionKind kind, const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
+    QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    QString AskDirectory(const QString& caption, const QString& start) override;
 
 private:
+    QString AnswerPathQuestion(const QString& caption);
+
     struct TScripted {
         bool yes;
         QString question;
     };
     QVector<TEntry> m_entries;
     std::deque<TScripted> m_answers;
+    std::deque<QString> m_paths;
     int m_progressSteps = 0;
 };
 
