@@ -5,7 +5,7 @@ set_target_properties(kelvo_settings PROPERTIES INTERFACE_CXX_EXTENSIONS OFF)
 target_compile_options(kelvo_settings INTERFACE
   -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor)
 target_compile_definitions(kelvo_settings INTERFACE
-  QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT)
+  QT_NO_CAST_FROM_ASCII QT_NO_CONTEXTLESS_CONNECT KELVO_VERSION="${PROJECT_VERSION}")
 if(KELVO_SANITIZE)
   target_compile_options(kelvo_settings INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -7,7 +7,12 @@ CREATE TABLE meta (
     Value TEXT
 );
 
-INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '1');
+-- SchemaVersion: the layout of this file; a program with a newer layout migrates the file after a backup.
+-- ProgramVersion: the version of the program that last opened the file; MigratedAt: when a program last
+-- brought it to a newer layout (UTC, ISO 8601).
+INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '2');
+INSERT INTO meta (Key, Value) VALUES ('ProgramVersion', NULL);
+INSERT INTO meta (Key, Value) VALUES ('MigratedAt', NULL);
 
 -- Substances: one row per substance in each of the three tables, sharing the SubstanceCode.
 -- Codes are unique regardless of letter case.

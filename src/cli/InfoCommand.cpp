@@ -1,5 +1,6 @@
-// kelvo-cli info: the installation directory, the scenario database with the row counts of the
-// reference tables, and the three model installations with their versions.
+// kelvo-cli info: the program directory and the working installation, the scenario database with its
+// schema versions and the row counts of the reference tables, and the three model installations with
+// their versions.
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
@@ -7,6 +8,7 @@
 #include "foundation/Installation.h"
 #include "foundation/ModelVersions.h"
 #include "store/Connection.h"
+#include "store/ScenarioSchema.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -52,12 +54,17 @@ QJsonObject DatabaseInfo(const QString& file) {
         return info;
     }
     info.insert(u"opens"_s, true);
+    info.insert(u"programSchemaVersion"_s, ScenarioSchemaVersion);
     try {
-        const TSqlResult version =
-            connection.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s});
-        if (!version.rows.isEmpty()) info.insert(u"schemaVersion"_s, version.rows[0][0].toInt());
-    } catch (const EKelvoError&) {
-        // a database without a meta table has no recorded schema version
+        info.insert(u"schemaVersion"_s, RecordedSchemaVersion(connection));
+        for (const QString& key : {u"ProgramVersion"_s, u"MigratedAt"_s}) {
+            const TSqlResult value = connection.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {key});
+            if (!value.rows.isEmpty() && !value.rows[0][0].isNull())
+                info.insert(key == u"ProgramVersion"_s ? u"lastOpenedBy"_s : u"migratedAt"_s,
+                            value.rows[0][0].toString());
+        }
+    } catch (const EKelvoError& e) {
+        info.insert(u"schemaError"_s, e.Message());
     }
     QJsonObject counts;
     for (const QString& table : referenceTables) {
@@ -93,13 +100,22 @@ QJsonObject ModelInfo(const TModelInfo& model) {
 
 void PrintText(const QJsonObject& info) {
     QTextStream out(stdout);
-    out << u"Installation directory: "_s << info[u"installationDir"_s].toString() << Qt::endl;
+    out << u"Kelvo "_s << info[u"programVersion"_s].toString() << Qt::endl;
+    out << u"Program directory: "_s << info[u"programDir"_s].toString() << Qt::endl;
+    out << u"Working installation: "_s << info[u"installationDir"_s].toString() << Qt::endl;
     const QJsonObject database = info[u"scenarioDatabase"_s].toObject();
     out << u"Scenario database: "_s << database[u"file"_s].toString() << Qt::endl;
     if (!database[u"opens"_s].toBool()) {
         out << u"  does not open: "_s << database[u"error"_s].toString() << Qt::endl;
+    } else if (database.contains(u"schemaError"_s)) {
+        out << u"  "_s << database[u"schemaError"_s].toString() << Qt::endl;
     } else {
-        out << u"  opens, schema version "_s << database[u"schemaVersion"_s].toInt() << Qt::endl;
+        out << u"  schema version "_s << database[u"schemaVersion"_s].toInt() << u" (this Kelvo: "_s
+            << database[u"programSchemaVersion"_s].toInt() << u")"_s << Qt::endl;
+        if (database.contains(u"lastOpenedBy"_s))
+            out << u"  last opened by Kelvo "_s << database[u"lastOpenedBy"_s].toString() << Qt::endl;
+        if (database.contains(u"migratedAt"_s))
+            out << u"  migrated at "_s << database[u"migratedAt"_s].toString() << Qt::endl;
         const QJsonObject counts = database[u"tables"_s].toObject();
         for (const QString& table : referenceTables) {
             const QJsonValue count = counts[table];
@@ -130,7 +146,9 @@ int RunInfo(QStringList arguments, TCliContext& context) {
     QJsonObject modelInfos;
     for (const TModelInfo& model : models)
         modelInfos.insert(ModelDirName(model.model), ModelInfo(model));
-    const QJsonObject info{{u"installationDir"_s, dir},
+    const QJsonObject info{{u"programVersion"_s, ProgramVersion()},
+                           {u"programDir"_s, ProgramDir()},
+                           {u"installationDir"_s, dir},
                            {u"scenarioDatabase"_s, DatabaseInfo(dir + u"data/kelvo_db.sqlite"_s)},
                            {u"models"_s, modelInfos}};
     if (context.json)
@@ -141,7 +159,7 @@ int RunInfo(QStringList arguments, TCliContext& context) {
 }
 
 const TCliCommandRegistrar registrar({u"info"_s, u"[--json]"_s,
-                                      u"installation directory, scenario database and model installations"_s,
+                                      u"program directory, working installation, scenario database and models"_s,
                                       RunInfo});
 
 } // namespace

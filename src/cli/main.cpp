@@ -4,6 +4,7 @@
 #include "cli/ConsoleUserInterface.h"
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
+#include "store/WorkingInstallation.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,10 +17,11 @@ QString Usage() {
     QString text =
         u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] COMMAND [ARGUMENTS]\n"
         u"\n"
-        u"Runs Kelvo's operations on the installation in DIR (default: the directory of kelvo-cli).\n"
+        u"Runs Kelvo's operations on the working installation in DIR (default: $KELVO_HOME, or else\n"
+        u"~/.local/share/Kelvo), which is made from the program's templates when it has no database yet.\n"
         u"\n"
         u"Options:\n"
-        u"  --install-dir DIR  the installation directory to work on\n"
+        u"  --install-dir DIR  the working installation to work on\n"
         u"  --json             print the result as one JSON document on stdout\n"
         u"  --yes, --no        answer every question Yes or No; without them a question is\n"
         u"                     refused (answered No) and named on stderr\n"
@@ -82,6 +84,8 @@ int main(int argc, char** argv) {
     InstallUserInterface(&console);
     int exitCode = 1;
     try {
+        // info only looks: it reports a missing installation rather than making one.
+        if (command->name != u"info"_s) MakeWorkingInstallation();
         exitCode = command->run(rest, context);
     } catch (const TUsageError& e) {
         exitCode = BadUsage(e.Message());

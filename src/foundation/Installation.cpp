@@ -2,10 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 QString overriddenDir;
+QString overriddenProgramDir;
 bool macroAvailable = false;
 bool przmAvailable = false;
 
@@ -18,9 +22,22 @@ QString WithOneSeparator(const QString& directory) {
 
 } // namespace
 
+QString ProgramDir() {
+    if (!overriddenProgramDir.isEmpty()) return overriddenProgramDir;
+    return WithOneSeparator(QCoreApplication::applicationDirPath());
+}
+
+void SetProgramDir(const QString& directory) {
+    overriddenProgramDir = directory.isEmpty() ? QString() : WithOneSeparator(directory);
+}
+
 QString InstallationDir() {
     if (!overriddenDir.isEmpty()) return overriddenDir;
-    return WithOneSeparator(QCoreApplication::applicationDirPath());
+    const QString home = qEnvironmentVariable("KELVO_HOME");
+    if (!home.isEmpty()) return WithOneSeparator(home);
+    // The generic location plus the program's name, whatever name the running executable has.
+    return WithOneSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                            u"/Kelvo"_s);
 }
 
 void SetInstallationDir(const QString& directory) {

@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
+#include "store/ScenarioSchema.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,6 +61,8 @@ TdmKelvoADO::~TdmKelvoADO() {
 
 QString TdmKelvoADO::DatabaseFile() { return InstallationDir() + u"data/kelvo_db.sqlite"_s; }
 
+QString TdmKelvoADO::TemplateDatabaseFile() { return ProgramDir() + u"templates/data/kelvo_db.sqlite"_s; }
+
 // Nothing is open after creation; the substance switch is on, nothing has been asked yet.
 void TdmKelvoADO::DataModuleCreate() {
     dbKelvoADO.Close();
@@ -69,10 +72,18 @@ void TdmKelvoADO::DataModuleCreate() {
     m_rateGuard = false;
 }
 
+// A database of an older Kelvo is migrated (after a backup) before anything reads it; one that cannot be
+// used is closed again with a message naming the file.
 bool TdmKelvoADO::OpenDatabase() {
     try {
-        dbKelvoADO.Open(DatabaseFile());
+        try {
+            dbKelvoADO.Open(DatabaseFile());
+        } catch (const EKelvoError& e) {
+            throw EKelvoError(DatabaseProblem(DatabaseFile(), e.Message()));
+        }
+        PrepareScenarioDatabase(dbKelvoADO, TemplateDatabaseFile());
     } catch (...) {
+        dbKelvoADO.Close();
         ShowCurrentException();
     }
     return dbKelvoADO.IsOpen();

@@ -75,6 +75,8 @@ public:
     // --- open, close and refresh --------------------------------------------------------------
     // The scenario database file below the installation directory.
     static QString DatabaseFile();
+    // The program's scenario database, from which a working installation is made and migrated.
+    static QString TemplateDatabaseFile();
     void DataModuleCreate();
     bool OpenDatabase();
     void CloseDatabase();

@@ -1,4 +1,5 @@
 #include "store/CsvReader.h"
+#include "store/ScenarioSchema.h"
 #include "support/KelvoTest.h"
 
 #include <QDir>
@@ -46,7 +47,8 @@ TEST_F(CliTest, InfoReportsTheReferenceTablesAndTheStandins) {
     const QJsonObject database = info[u"scenarioDatabase"_s].toObject();
     EXPECT_EQ(database[u"file"_s].toString(), DatabaseFile());
     EXPECT_TRUE(database[u"opens"_s].toBool());
-    EXPECT_EQ(database[u"schemaVersion"_s].toInt(), 1);
+    EXPECT_EQ(database[u"schemaVersion"_s].toInt(), ScenarioSchemaVersion);
+    EXPECT_EQ(database[u"programSchemaVersion"_s].toInt(), ScenarioSchemaVersion);
     const QJsonObject counts = database[u"tables"_s].toObject();
     const QDir reference(QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + u"/reference"_s);
     const QStringList csvFiles = reference.entryList({u"*.csv"_s}, QDir::Files);

@@ -2,6 +2,7 @@
 #include "store/Connection.h"
 #include "store/CsvReader.h"
 #include "store/ScenarioDatabaseBuilder.h"
+#include "store/ScenarioSchema.h"
 #include "support/KelvoTest.h"
 
 #include <QDate>
@@ -240,7 +241,7 @@ TEST_F(ScenarioDatabaseTest, BoundTablesKeepTheirColumnOrderAndTypes) {
     EXPECT_EQ(ColumnNames(u"Substance_PRZM"_s).at(39), u"mwght"_s);
     EXPECT_EQ(
         db.Select(u"SELECT Value FROM meta WHERE Key = ?"_s, {u"SchemaVersion"_s}).rows.value(0).value(0),
-        QVariant(u"1"_s));
+        QVariant(QString::number(ScenarioSchemaVersion)));
 }
 
 TEST_F(ScenarioDatabaseTest, SubstanceCodesAreUniqueRegardlessOfCase) {
