@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QEventLoop>
 #include <QProcess>
 #include <algorithm>
 #include <clocale>
@@ -168,10 +169,10 @@ bool RunAndWait(const QString& program, const QString& parameters, const QString
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start();
     if (!process.waitForStarted()) return false;
-    while (process.state() != QProcess::NotRunning) {
-        process.waitForFinished(1000);
-        QCoreApplication::processEvents();
-    }
+    // The event loop runs (windows repaint, timers fire) until the program ends; no polling.
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (process.state() != QProcess::NotRunning) loop.exec();
     return true;
 }
 

@@ -41,8 +41,8 @@ bool HasInvalidNameChar(const QString& text);
 // Deletes a directory with everything below it, skipping what cannot be deleted; false when the
 // directory does not exist.
 bool DeleteDirectoryTree(const QString& path);
-// Starts the program in the working directory and waits for its end, handling pending events once a
-// second; false when it could not be started.
+// Starts the program in the working directory and waits for its end with the event loop running, so
+// windows stay responsive; false when it could not be started. A program that crashes or fails has ended.
 bool RunAndWait(const QString& program, const QString& parameters, const QString& workingDirectory);
 
 // Switch the number format of the process (default QLocale and LC_NUMERIC) to a decimal point, and

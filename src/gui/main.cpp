@@ -1,0 +1,44 @@
+// kelvo: the launcher. Only one runs per user; it refuses to run beside a TOXSWA shell that did not
+// start it; it makes the working installation on first start, and keeps the scenario database and the
+// models' substances in step from start to end.
+
+#include "export/DataModuleMacroADO.h"
+#include "foundation/Errors.h"
+#include "foundation/UserInterface.h"
+#include "store/DataModuleKelvoADO.h"
+#include "store/WorkingInstallation.h"
+#include "ui/Guard.h"
+#include "ui/app/Help.h"
+#include "ui/app/HelpSystem.h"
+#include "ui/app/InstanceGuard.h"
+#include "ui/app/QtUserInterface.h"
+#include "ui/wizards/FocusWizard.h"
+
+#include <QApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Kelvo_gui"_s);
+    TQtUserInterface userInterface;
+    InstallUserInterface(&userInterface);
+
+    TInstanceGuard guard;
+    if (!guard.Claim()) return 0;
+
+    Guarded([] { MakeWorkingInstallation(); });
+    if (!ToxswaAllowsStart()) return 0;
+    InstallHelpKey();
+
+    TdmMacroADO macro;
+    TdmKelvoADO dm;
+    TfrmHelp frmHelp(dm, macro);
+    TfrmFocusWizard frmFocusWizard(&frmHelp);
+    frmHelp.SetFocusWizard(&frmFocusWizard);
+    QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
+    frmHelp.show();
+    const int code = app.exec();
+    InstallUserInterface(nullptr);
+    return code;
+}

@@ -1,0 +1,198 @@
+#include "ui/app/Help.h"
+
+#include "domain/Session.h"
+#include "export/DataModuleMacroADO.h"
+#include "foundation/Errors.h"
+#include "foundation/Installation.h"
+#include "foundation/UserInterface.h"
+#include "foundation/Utils.h"
+#include "store/DataModuleKelvoADO.h"
+#include "ui/Guard.h"
+#include "ui/app/About.h"
+#include "ui/app/HelpSystem.h"
+#include "ui/app/Info.h"
+#include "ui/app/Intro.h"
+#include "ui/app/Version.h"
+#include "ui/wizards/UserWizard.h"
+#include "ui_Help.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int actionsContext = 3;
+constexpr int informationContext = 21;
+
+QString ModelDir(const QString& model) { return InstallationDir() + model; }
+
+} // namespace
+
+QString KelvoDocumentationUrl() { return QUrl::fromLocalFile(HelpFileName()).toString(); }
+
+TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TfrmHelp>()), m_dm(dm), m_macro(macro) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
+    ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
+    // The windows of these buttons come with the project and substance screens.
+    for (QWidget* w : {static_cast<QWidget*>(ui->btnSubstances), static_cast<QWidget*>(ui->btnReport),
+                       static_cast<QWidget*>(ui->btnDrift)})
+        w->setToolTip(u"Not available in this version of Kelvo"_s);
+    ui->btnSubstances->setEnabled(false);
+    ui->btnReport->setEnabled(false);
+    ui->btnDrift->setEnabled(false);
+    ui->actSubstances->setEnabled(false);
+    ui->actRuns->setEnabled(false);
+    ui->actDrift->setEnabled(false);
+    SetHelpContext(this, actionsContext);
+    Connect();
+    FormCreate();
+}
+
+TfrmHelp::~TfrmHelp() = default;
+
+void TfrmHelp::SetFocusWizard(QDialog* wizard) { m_focusWizard = wizard; }
+
+void TfrmHelp::RestoreOrRaise() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+}
+
+// Opens the database and reads the models' substances; the MACRO button follows whether MACRO could be
+// read, the TOXSWA button whether this Kelvo was started from the TOXSWA shell.
+void TfrmHelp::FormCreate() {
+    if (!StartSession(m_dm, m_macro)) return;
+    ui->btnMACRO->setEnabled(IsModelAvailable(TModelKind::Macro));
+    ui->btnToxswa->setEnabled(!QFileInfo::exists(ModelDir(u"TOXSWA"_s) + u"/toxswa.lck"_s));
+}
+
+void TfrmHelp::Connect() {
+    // Every handler runs guarded: no exception crosses the event loop.
+    const auto guard = [](auto handler) { return [handler] { Guarded(handler); }; };
+    const auto member = [this, guard](void (TfrmHelp::*handler)()) { return guard([this, handler] { (this->*handler)(); }); };
+
+    connect(ui->btnDrift1, &QToolButton::clicked, this,
+            guard([] { ShowInformation(u"Is done automatically when writing TOXSWA input files!"_s); }));
+    connect(ui->btnMACRO, &QToolButton::clicked, this, member(&TfrmHelp::StartMacroShell));
+    connect(ui->btnPRZM, &QToolButton::clicked, this, member(&TfrmHelp::StartPrzmShell));
+    connect(ui->btnToxswa, &QToolButton::clicked, this, member(&TfrmHelp::StartToxswaShell));
+    connect(ui->btnWrite, &QPushButton::clicked, this, member(&TfrmHelp::WriteSubstanceData));
+    connect(ui->btnExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->actExit, &QAction::triggered, this, &QWidget::close);
+
+    connect(ui->btnFocusWizard, &QPushButton::clicked, this, guard([this] {
+                if (m_focusWizard) m_focusWizard->exec();
+            }));
+    connect(ui->btnUserWizard, &QPushButton::clicked, this, guard([this] {
+                TfrmUserWizard wizard(this);
+                wizard.exec();
+            }));
+    const auto info = [this, guard](int page) { return guard([this, page] { ShowInfo(page); }); };
+    connect(ui->btnInfo, &QPushButton::clicked, this, info(0));
+    connect(ui->actCrops, &QAction::triggered, this, info(0));
+    connect(ui->actMaps, &QAction::triggered, this, info(1));
+    connect(ui->actWaterbodyTypes, &QAction::triggered, this, info(2));
+    connect(ui->btnHelp, &QPushButton::clicked, this, guard([] { ShowHelpContents(); }));
+    connect(ui->actContents, &QAction::triggered, this, guard([] { ShowHelpContents(); }));
+    connect(ui->btnIntro, &QPushButton::clicked, this, guard([this] { ShowIntro(this); }));
+    connect(ui->btnVersions, &QPushButton::clicked, this, guard([this] { ShowVersions(this); }));
+    connect(ui->actVersions, &QAction::triggered, this, guard([this] { ShowVersions(this); }));
+    connect(ui->actAbout, &QAction::triggered, this, guard([this] { ShowAbout(this); }));
+    connect(ui->URLLabel, &QLabel::linkActivated, this, member(&TfrmHelp::OpenUrl));
+    connect(ui->PageControl, &QTabWidget::currentChanged, this, &TfrmHelp::PageChanged);
+}
+
+void TfrmHelp::PageChanged(int page) { SetHelpContext(this, page == 0 ? actionsContext : informationContext); }
+
+// The about box is the first window the user sees, on top of the launcher.
+void TfrmHelp::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_aboutShown) return;
+    m_aboutShown = true;
+    QTimer::singleShot(0, this, [this] { Guarded([this] { ShowAbout(this); }); });
+}
+
+// Never refused, except while a model shell runs: the launcher is disabled then, and the shell's end
+// brings it back.
+void TfrmHelp::closeEvent(QCloseEvent* event) {
+    if (m_shellRunning) {
+        event->ignore();
+        return;
+    }
+    if (!m_sessionEnded) {
+        m_sessionEnded = true;
+        Guarded([this] { EndSession(m_dm, m_macro); });
+    }
+    event->accept();
+}
+
+bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
+    m_shellRunning = true;
+    setEnabled(false);
+    showMinimized();
+    const bool started = RunAndWait(modelDir + u'/' + program, QString(), modelDir);
+    showNormal();
+    setEnabled(true);
+    m_shellRunning = false;
+    return started;
+}
+
+void TfrmHelp::StartMacroShell() {
+    const QString dir = ModelDir(u"MACRO"_s);
+    Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
+    if (!RunShell(dir, u"MACRO_Focus.exe"_s)) ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
+    Guarded([this] { m_dm.ImportMacroSubstances(m_macro); });
+}
+
+void TfrmHelp::StartPrzmShell() {
+    const QString dir = ModelDir(u"PRZM"_s);
+    Guarded([this] { m_dm.WritePRZMSubstances(); });
+    if (!RunShell(dir, u"pfsw.exe"_s)) ShowMessage(u"PRZM shell not found: "_s + dir + u"/pfsw.exe"_s);
+    Guarded([this] { m_dm.ImportPRZMSubstances(); });
+}
+
+// kelvo.lck exists exactly while the TOXSWA shell started from here runs, so the shell knows who started it.
+void TfrmHelp::StartToxswaShell() {
+    const QString dir = ModelDir(u"TOXSWA"_s);
+    const QString lock = InstallationDir() + u"kelvo.lck"_s;
+    QFile lockFile(lock);
+    if (!lockFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EKelvoError(u"Cannot create %1: %2"_s.arg(lock, lockFile.errorString()));
+    lockFile.close();
+    bool started = false;
+    try {
+        started = RunShell(dir, u"TOXSWA_GUI.exe"_s);
+    } catch (...) {
+        QFile::remove(lock);
+        throw;
+    }
+    QFile::remove(lock);
+    if (!started) ShowMessage(u"TOXSWA shell not found: "_s + dir + u"/TOXSWA_GUI.exe"_s);
+}
+
+void TfrmHelp::WriteSubstanceData() {
+    if (IsModelAvailable(TModelKind::Macro)) Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
+    m_dm.WritePRZMSubstances();
+}
+
+void TfrmHelp::ShowInfo(int page) {
+    TfrmInfo info(this);
+    info.ShowPage(page);
+    info.exec();
+}
+
+void TfrmHelp::OpenUrl() {
+    if (!QDesktopServices::openUrl(QUrl(KelvoDocumentationUrl())))
+        ShowWarning(u"Cannot open %1"_s.arg(KelvoDocumentationUrl()));
+}

@@ -1,0 +1,245 @@
+#include "export/DataModuleMacroADO.h"
+#include "foundation/Installation.h"
+#include "store/DataModuleKelvoADO.h"
+#include "ui/app/Help.h"
+#include "ui/app/InstanceGuard.h"
+#include "ui_Help.h"
+#include "support/KelvoTest.h"
+#include "ui/app/AppTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalServer>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TShell {
+    QString button;
+    QString model;
+    QString program;
+};
+const TShell shells[] = {
+    {u"btnMACRO"_s, u"MACRO"_s, u"MACRO_Focus.exe"_s},
+    {u"btnPRZM"_s, u"PRZM"_s, u"pfsw.exe"_s},
+    {u"btnToxswa"_s, u"TOXSWA"_s, u"TOXSWA_GUI.exe"_s},
+};
+
+// The launcher on a fresh installation whose model shells are small scripts that note where they ran
+// and whether kelvo.lck existed meanwhile, then end with an error.
+class LauncherTest : public TInstallationTest {
+protected:
+    void SetUp() override {
+        TInstallationTest::SetUp();
+        SetProgramDir(program.Path());
+        for (const TShell& shell : shells)
+            WriteShell(shell, u"pwd > ran.txt; [ -e ../kelvo.lck ] && echo locked >> ran.txt; exit 3"_s);
+    }
+    void TearDown() override {
+        launcher.reset();
+        SetProgramDir(QString());
+        SetModelAvailable(TModelKind::Macro, false);
+        SetModelAvailable(TModelKind::Przm, false);
+        TInstallationTest::TearDown();
+    }
+
+    void WriteShell(const TShell& shell, const QString& body) {
+        QFile file(InstallDir() + shell.model + u'/' + shell.program);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body.toUtf8() + "\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    }
+
+    QString ShellNote(const TShell& shell) {
+        QFile file(InstallDir() + shell.model + u"/ran.txt"_s);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    void Create() {
+        launcher = std::make_unique<TfrmHelp>(dm, macro);
+        launcher->show();
+        AnswerModal([](QWidget* about) {
+            EXPECT_EQ(about->objectName(), u"frmAbout"_s);
+            about->close();
+        });
+        QTest::qWait(50);
+    }
+
+    template <typename T>
+    T* Control(const QString& name) {
+        T* control = launcher->findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
+    }
+
+    TProgramDir program;
+    TdmMacroADO macro;
+    TdmKelvoADO dm;
+    std::unique_ptr<TfrmHelp> launcher;
+};
+
+TEST_F(LauncherTest, StartsWithBothModelsReadAndTheAboutBoxOnTop) {
+    Create();
+    EXPECT_TRUE(IsModelAvailable(TModelKind::Macro));
+    EXPECT_TRUE(IsModelAvailable(TModelKind::Przm));
+    EXPECT_TRUE(Control<QToolButton>(u"btnMACRO"_s)->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(u"btnToxswa"_s)->isEnabled());
+    EXPECT_EQ(launcher->windowTitle(), u"Tessorin"_s);
+}
+
+TEST_F(LauncherTest, WithoutTheDatabaseItStillOpensAndLeavingWritesNothing) {
+    ASSERT_TRUE(QFile::remove(DatabaseFile()));
+    const QByteArray chmdat = [&] {
+        QFile f(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    Create();
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].contains(DatabaseFile())) << shown[0].toStdString();
+    EXPECT_EQ(shown[1], u"Failed to open the KELVO-database."_s);
+    EXPECT_TRUE(Control<QToolButton>(u"btnMACRO"_s)->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(u"btnToxswa"_s)->isEnabled());
+    EXPECT_FALSE(IsModelAvailable(TModelKind::Macro));
+    launcher->close();
+    QFile f(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), chmdat);
+}
+
+TEST_F(LauncherTest, AnUnreadableChemicalFileIsShownAndLeftAloneAtTheEnd) {
+    {
+        QFile f(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a chemical record");
+    }
+    Create();
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_FALSE(IsModelAvailable(TModelKind::Przm));
+    EXPECT_TRUE(IsModelAvailable(TModelKind::Macro));
+    launcher->close();
+    QFile f(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("not a chemical record"));
+}
+
+TEST_F(LauncherTest, StartedFromTheToxswaShellItCannotStartThatShell) {
+    QFile lock(InstallDir() + u"TOXSWA/toxswa.lck"_s);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    Create();
+    EXPECT_FALSE(Control<QToolButton>(u"btnToxswa"_s)->isEnabled());
+}
+
+TEST_F(LauncherTest, EachShellRunsInItsDirectoryWithTheLauncherDisabledAndEndsAsANormalEnd) {
+    Create();
+    for (const TShell& shell : shells) {
+        SCOPED_TRACE(shell.model.toStdString());
+        bool disabledMeanwhile = false;
+        bool closeRefused = false;
+        QTimer::singleShot(0, launcher.get(), [&] {
+            disabledMeanwhile = !launcher->isEnabled();
+            launcher->close();
+            closeRefused = launcher->isVisible();
+        });
+        QTest::mouseClick(Control<QToolButton>(shell.button), Qt::LeftButton);
+        const QString note = ShellNote(shell);
+        EXPECT_TRUE(note.startsWith(QDir(InstallDir() + shell.model).canonicalPath())) << note.toStdString();
+        EXPECT_EQ(note.contains(u"locked"_s), shell.model == u"TOXSWA"_s) << note.toStdString();
+        EXPECT_TRUE(disabledMeanwhile);
+        EXPECT_TRUE(closeRefused);
+        EXPECT_TRUE(launcher->isEnabled());
+        EXPECT_FALSE(launcher->isMinimized());
+        EXPECT_FALSE(QFile::exists(InstallDir() + u"kelvo.lck"_s));
+    }
+}
+
+TEST_F(LauncherTest, AMissingOrCrashingShellIsSaidAndTheSubstancesAreStillReadBack) {
+    Create();
+    for (const TShell& shell : shells) {
+        SCOPED_TRACE(shell.model.toStdString());
+        ASSERT_TRUE(QFile::remove(InstallDir() + shell.model + u'/' + shell.program));
+        QTest::mouseClick(Control<QToolButton>(shell.button), Qt::LeftButton);
+        EXPECT_EQ(ui.TakeTexts(), QStringList{u"%1 shell not found: %2%1/%3"_s.arg(shell.model, InstallDir(),
+                                                                                 shell.program)});
+        EXPECT_TRUE(launcher->isEnabled());
+        EXPECT_FALSE(QFile::exists(InstallDir() + u"kelvo.lck"_s));
+    }
+    // A PRZM shell that damages the chemical file and crashes: the launcher comes back and reads the file.
+    WriteShell(shells[1], u"echo damaged > wpic/chmdat.dat; kill -SEGV $$"_s);
+    QTest::mouseClick(Control<QToolButton>(u"btnPRZM"_s), Qt::LeftButton);
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(u"chmdat.dat"_s)) << shown[0].toStdString();
+    EXPECT_TRUE(launcher->isEnabled());
+}
+
+TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
+    Create();
+    struct TCase {
+        QString control;
+        QString window;
+        int page; // of the information window, -1 for others
+    };
+    const TCase cases[] = {
+        {u"btnInfo"_s, u"frmInfo"_s, 0},         {u"actCrops"_s, u"frmInfo"_s, 0},
+        {u"actMaps"_s, u"frmInfo"_s, 1},         {u"actWaterbodyTypes"_s, u"frmInfo"_s, 2},
+        {u"btnVersions"_s, u"frmVersions"_s, -1}, {u"actVersions"_s, u"frmVersions"_s, -1},
+        {u"actAbout"_s, u"frmAbout"_s, -1},       {u"btnIntro"_s, u"frmIntro"_s, -1},
+        {u"btnUserWizard"_s, u"frmUserWizard"_s, -1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.control.toStdString());
+        QString opened;
+        int page = -1;
+        AnswerModal([&](QWidget* window) {
+            opened = window->objectName();
+            if (auto* pages = window->findChild<QTabWidget*>(u"PageControl1"_s)) page = pages->currentIndex();
+            window->close();
+        });
+        if (auto* action = launcher->findChild<QAction*>(c.control))
+            action->trigger();
+        else
+            QTest::mouseClick(Control<QPushButton>(c.control), Qt::LeftButton);
+        EXPECT_EQ(opened, c.window);
+        EXPECT_EQ(page, c.page);
+    }
+    QTest::mouseClick(Control<QToolButton>(u"btnDrift1"_s), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Is done automatically when writing TOXSWA input files!"_s});
+}
+
+TEST_F(LauncherTest, WriteSubstanceDataWritesOnlyPrzmWhenMacroIsUnavailable) {
+    ASSERT_TRUE(QFile::remove(InstallDir() + u"MACRO/pest_focus.sqlite"_s));
+    Create();
+    ui.TakeTexts(); // the MACRO database's own message
+    EXPECT_FALSE(Control<QToolButton>(u"btnMACRO"_s)->isEnabled());
+    QFile::remove(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
+    QTest::mouseClick(Control<QPushButton>(u"btnWrite"_s), Qt::LeftButton);
+    EXPECT_TRUE(QFile::exists(InstallDir() + u"PRZM/wpic/chmdat.dat"_s));
+    EXPECT_FALSE(QFile::exists(InstallDir() + u"MACRO/pest_focus.sqlite"_s));
+}
+
+class ToxswaGuardTest : public TInstallationTest {};
+
+TEST_F(ToxswaGuardTest, ATOXSWAShellThatDidNotStartKelvoStopsTheStart) {
+    EXPECT_TRUE(ToxswaAllowsStart());
+    QLocalServer toxswa;
+    QLocalServer::removeServer(u"TOXSWA"_s);
+    ASSERT_TRUE(toxswa.listen(u"TOXSWA"_s));
+    EXPECT_FALSE(ToxswaAllowsStart());
+    EXPECT_EQ(ui.TakeTexts(),
+              QStringList{u"TOXSWA is already running. First stop TOXSWA or start KELVO from TOXSWA shell."_s});
+    QFile lock(InstallDir() + u"TOXSWA/toxswa.lck"_s);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    EXPECT_TRUE(ToxswaAllowsStart());
+}
+
+} // namespace
