@@ -1,0 +1,9 @@
+#pragma once
+
+class QLineEdit;
+class TProject;
+
+// The name field of both wizards: gives the typed text to the project; a name with a character that
+// names may not hold is refused at once, shown through the standard error display, and the field falls
+// back to the project's last valid name.
+void ApplyTypedName(TProject& project, QLineEdit& edtName);
