@@ -19,7 +19,9 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
         ShowMessage(u"Project name already exists"_s);
         return TWizardFinish::StayOnName;
     }
-    if (!dmKelvoADO->CheckSubstance(project.SubstanceCode)) {
+    // No substance chosen is refused before the check, which would touch whatever substance record is
+    // current when it finds no row for the code.
+    if (!project.HasSubstance() || !dmKelvoADO->CheckSubstance(project.SubstanceCode)) {
         ShowMessage(
             u"Error: You selected an incompletely defined substance. Please complete first to be able "
             "to compose a project."_s);

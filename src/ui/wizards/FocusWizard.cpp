@@ -12,12 +12,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TfrmFocusWizard::TfrmFocusWizard(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmFocusWizard>()) {
+TfrmFocusWizard::TfrmFocusWizard(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfrmFocusWizard>()) {
     ui->setupUi(this);
     setObjectName(u"frmFocusWizard"_s);
     setProperty("helpContext", 17);
     // The crop list is read once per process, here.
-    for (const TCrop* crop : dmKelvoADO->LoadCrops(false)->Items<TCrop>())
+    const std::unique_ptr<TAggregationList> crops = dmKelvoADO->LoadCrops(false);
+    for (const TCrop* crop : crops->Items<TCrop>())
         ui->cmbCrop->addItem(crop->Name);
     ui->cmbCrop->setCurrentIndex(m_cropPosition < ui->cmbCrop->count() ? m_cropPosition : -1);
 
@@ -82,9 +84,17 @@ void TfrmFocusWizard::Finish() {
     project.SetName(ui->edtName->text());
     project.Description = ui->edtDescription->text();
     switch (FinishProjectWizard(TProjectWizardKind::Focus, project, ui->edtName->text())) {
-    case TWizardFinish::Created: accept(); return;
-    case TWizardFinish::StayOnName: ui->edtName->setFocus(); return;
-    case TWizardFinish::StayOnSubstance: ui->cmbSubstances->setFocus(); return;
-    case TWizardFinish::StayOnCancel: ui->btnCancel->setFocus(); return;
+    case TWizardFinish::Created:
+        accept();
+        return;
+    case TWizardFinish::StayOnName:
+        ui->edtName->setFocus();
+        return;
+    case TWizardFinish::StayOnSubstance:
+        ui->cmbSubstances->setFocus();
+        return;
+    case TWizardFinish::StayOnCancel:
+        ui->btnCancel->setFocus();
+        return;
     }
 }

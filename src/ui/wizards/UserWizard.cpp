@@ -33,14 +33,15 @@ TfrmUserWizard::TfrmUserWizard(QWidget* parent)
     ui->setupUi(this);
     setObjectName(u"frmUserWizard"_s);
     setProperty("helpContext", 18);
-    m_cropLists = {ui->CropsSrcList,    ui->CropsDstList,     ui->CropsIncludeBtn,
-                   ui->CropsIncAllBtn,  ui->CropsExcludeBtn,  ui->CropsExAllBtn};
+    m_cropLists = {ui->CropsSrcList,   ui->CropsDstList,    ui->CropsIncludeBtn,
+                   ui->CropsIncAllBtn, ui->CropsExcludeBtn, ui->CropsExAllBtn};
     m_scenarioLists = {ui->LocationsSrcList,   ui->LocationsDstList,    ui->LocationsIncludeBtn,
                        ui->LocationsIncAllBtn, ui->LocationsExcludeBtn, ui->LocationsExAllBtn};
     ConnectMoves(m_cropLists);
     ConnectMoves(m_scenarioLists);
 
-    connect(ui->cmbSubstances, &QComboBox::activated, this, [this] { Guarded([this] { SubstanceChanged(); }); });
+    connect(ui->cmbSubstances, &QComboBox::activated, this,
+            [this] { Guarded([this] { SubstanceChanged(); }); });
     connect(ui->edtName, &QLineEdit::textChanged, this, [this] { Guarded([this] { NameChanged(); }); });
     connect(ui->SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([this] { ChoosePath(); }); });
     connect(ui->btnNext, &QPushButton::clicked, this, [this] {
@@ -168,7 +169,9 @@ void TfrmUserWizard::ShowPage(int page) {
         next = project.HasCrops();
         focus = m_cropLists.source;
         break;
-    case 3: panel = ui->pnlWaterBodyType; break;
+    case 3:
+        panel = ui->pnlWaterBodyType;
+        break;
     case 4:
         m_scenarios = dmKelvoADO->LocationsFor(*project.Crops, project.WaterBodies);
         FillScenarioLists();
@@ -195,7 +198,8 @@ void TfrmUserWizard::FillCropLists() {
     m_cropLists.source->clear();
     m_cropLists.destination->clear();
     for (const TCrop* crop : m_crops->Items<TCrop>())
-        (m_project->HasCrop(*crop) ? m_cropLists.destination : m_cropLists.source)->addItem(crop->DisplayText());
+        (m_project->HasCrop(*crop) ? m_cropLists.destination : m_cropLists.source)
+            ->addItem(crop->DisplayText());
 }
 
 void TfrmUserWizard::FillScenarioLists() {
@@ -234,9 +238,18 @@ void TfrmUserWizard::ShowPath() {
 void TfrmUserWizard::Finish() {
     ControlsToProject();
     switch (FinishProjectWizard(TProjectWizardKind::UserDefined, *m_project, ui->edtName->text())) {
-    case TWizardFinish::Created: accept(); return;
-    case TWizardFinish::StayOnName: ui->edtName->setFocus(); return;
-    case TWizardFinish::StayOnSubstance: ui->cmbSubstances->setFocus(); return;
-    case TWizardFinish::StayOnCancel: ui->btnCancel->setFocus(); return;
+    case TWizardFinish::Created:
+        accept();
+        return;
+    case TWizardFinish::StayOnName:
+        ui->edtName->setFocus();
+        return;
+    // The substance is chosen on the first page: the wizard goes there, with the focus on the list.
+    case TWizardFinish::StayOnSubstance:
+        ShowPage(FirstPage);
+        return;
+    case TWizardFinish::StayOnCancel:
+        ui->btnCancel->setFocus();
+        return;
     }
 }

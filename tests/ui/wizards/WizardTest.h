@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -44,7 +45,9 @@ protected:
             QTest::keyClick(combo, Qt::Key_Up);
     }
 
-    static QString Text(const QWidget& window, const char* name) { return Find<QLineEdit>(window, name)->text(); }
+    static QString Text(const QWidget& window, const char* name) {
+        return Find<QLineEdit>(window, name)->text();
+    }
 
     int Projects() { return Value(QStringLiteral("SELECT COUNT(*) FROM Projects")).toInt(); }
 
@@ -57,11 +60,12 @@ protected:
         return {row.value(0).toString(), row.value(1).toString(), row.value(2).toString()};
     }
 
-    // The runs of the project as "scenario crop water body substance", in run ID order.
+    // The runs of the project as "scenario crop water body suffix" (suffix pa, m1 or m2), in run ID order.
     QStringList RunsOf(const QString& name) {
-        return Column(QStringLiteral("SELECT r.LocationCode || ' ' || r.CropCode || ' ' || r.WaterbodyCode || ' ' || "
-                                     "r.SubstanceCode FROM Runs r JOIN Projects p ON p.ProjectID = r.ProjectID "
-                                     "WHERE p.Name = ? ORDER BY r.RunID"),
-                      {name});
+        return Column(
+            QStringLiteral("SELECT r.LocationCode || ' ' || r.CropCode || ' ' || r.WaterbodyCode || ' ' "
+                           "|| substr(r.RunID, -2) FROM Runs r JOIN Projects p ON p.ProjectID = "
+                           "r.ProjectID WHERE p.Name = ? ORDER BY r.RunID"),
+            {name});
     }
 };
