@@ -5,7 +5,7 @@
 #include "domain/ProjectWizard.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/Guard.h"
-#include "ui/wizards/ProjectNameField.h"
+#include "ui/wizards/WizardFields.h"
 #include "ui_FocusWizard.h"
 
 #include <QShowEvent>
@@ -17,6 +17,7 @@ TfrmFocusWizard::TfrmFocusWizard(QWidget* parent)
     ui->setupUi(this);
     setObjectName(u"frmFocusWizard"_s);
     setProperty("helpContext", 17);
+    SetUpPathPanel(*ui->pnlPath);
     // The crop list is read once per process, here.
     const std::unique_ptr<TAggregationList> crops = dmKelvoADO->LoadCrops(false);
     for (const TCrop* crop : crops->Items<TCrop>())
@@ -70,8 +71,7 @@ void TfrmFocusWizard::ChoosePath() {
 }
 
 void TfrmFocusWizard::ShowPath() {
-    ui->pnlPath->setText(m_project->GetPath());
-    ui->pnlPath->setCursorPosition(0);
+    ShowProjectPath(*ui->pnlPath, *m_project);
 }
 
 void TfrmFocusWizard::Finish() {

@@ -7,7 +7,7 @@
 #include "store/DataModuleKelvoADO.h"
 #include "ui/Guard.h"
 #include "ui/wizards/ListMoves.h"
-#include "ui/wizards/ProjectNameField.h"
+#include "ui/wizards/WizardFields.h"
 #include "ui_UserWizard.h"
 
 #include <QShowEvent>
@@ -33,6 +33,7 @@ TfrmUserWizard::TfrmUserWizard(QWidget* parent)
     ui->setupUi(this);
     setObjectName(u"frmUserWizard"_s);
     setProperty("helpContext", 18);
+    SetUpPathPanel(*ui->pnlPath);
     m_cropLists = {ui->CropsSrcList,   ui->CropsDstList,    ui->CropsIncludeBtn,
                    ui->CropsIncAllBtn, ui->CropsExcludeBtn, ui->CropsExAllBtn};
     m_scenarioLists = {ui->LocationsSrcList,   ui->LocationsDstList,    ui->LocationsIncludeBtn,
@@ -231,8 +232,7 @@ void TfrmUserWizard::ChoosePath() {
 }
 
 void TfrmUserWizard::ShowPath() {
-    ui->pnlPath->setText(m_project->GetPath());
-    ui->pnlPath->setCursorPosition(0);
+    ShowProjectPath(*ui->pnlPath, *m_project);
 }
 
 void TfrmUserWizard::Finish() {

@@ -1,10 +1,11 @@
-#include "ui/wizards/ProjectNameField.h"
+#include "ui/wizards/WizardFields.h"
 
 #include "domain/Project.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 
 #include <QLineEdit>
+#include <QPalette>
 #include <QSignalBlocker>
 
 void ApplyTypedName(TProject& project, QLineEdit& edtName) {
@@ -21,4 +22,15 @@ void ApplyTypedName(TProject& project, QLineEdit& edtName) {
         edtName.setCursorPosition(cursor - (refusedLength - edtName.text().size()));
         ShowCurrentException();
     }
+}
+
+void SetUpPathPanel(QLineEdit& pnlPath) {
+    QPalette palette = pnlPath.palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    pnlPath.setPalette(palette);
+}
+
+void ShowProjectPath(QLineEdit& pnlPath, const TProject& project) {
+    pnlPath.setText(project.GetPath());
+    pnlPath.setCursorPosition(0);
 }
