@@ -36,7 +36,7 @@ private:
     std::unique_ptr<Ui::TfrmFocusWizard> ui;
     // The crop list the project's crop belongs to, loaded afresh at each Finish.
     std::unique_ptr<TAggregationList> m_finishCrops;
-    // Built at each showing, destroyed at closing.
+    // Built at each showing, destroyed at closing; declared after the crop list it refers into.
     std::unique_ptr<TProject> m_project;
     int m_substancePosition = 0;
     int m_cropPosition = 0;

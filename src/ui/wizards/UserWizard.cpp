@@ -59,10 +59,7 @@ TfrmUserWizard::TfrmUserWizard(QWidget* parent)
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TfrmUserWizard::~TfrmUserWizard() {
-    // The project refers into the crop list, so it goes first.
-    m_project.reset();
-}
+TfrmUserWizard::~TfrmUserWizard() = default;
 
 void TfrmUserWizard::ConnectMoves(const TListPair& lists) {
     const auto moveSelected = [this, lists](QListWidget* from, QListWidget* to) {

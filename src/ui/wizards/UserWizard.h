@@ -61,5 +61,6 @@ private:
     std::unique_ptr<TAggregationList> m_crops;
     // The scenarios offered when page 4 was last shown; none before.
     std::unique_ptr<TAggregationList> m_scenarios;
+    // Declared after the crop list it refers into, so it is destroyed first.
     std::unique_ptr<TProject> m_project;
 };
