@@ -217,9 +217,14 @@ TEST_F(UserWizardTest, PagesFollowTheChoices) {
     Click(*wizard, "btnNext");
     EXPECT_EQ(Entries(List("LocationsSrcList")), (QStringList{u"D3"_s, u"D6"_s}));
     EXPECT_EQ(Focused(), u"LocationsSrcList"_s);
-    Select(List("LocationsSrcList"), {u"D6"_s});
-    Click(*wizard, "LocationsIncludeBtn");
+    EXPECT_EQ(Buttons(), u"B--"_s);
+    EXPECT_TRUE(Enabled("LocationsIncludeBtn") && Enabled("LocationsIncAllBtn"));
+    EXPECT_FALSE(Enabled("LocationsExcludeBtn") || Enabled("LocationsExAllBtn"));
+    DoubleClick(List("LocationsSrcList"), u"D6"_s);
+    EXPECT_EQ(Entries(List("LocationsDstList")), QStringList{u"D6"_s});
+    EXPECT_EQ(Selected(List("LocationsSrcList")), QStringList{u"D3"_s});
     EXPECT_EQ(Buttons(), u"BN-"_s);
+    EXPECT_TRUE(Enabled("LocationsExcludeBtn") && Enabled("LocationsExAllBtn"));
     Click(*wizard, "btnNext");
     EXPECT_EQ(Page(), u"pnlProject"_s);
     EXPECT_EQ(Buttons(), u"B-F"_s);
@@ -322,6 +327,15 @@ TEST_F(UserWizardTest, FinishThatIsRefusedStaysOnTheLastPage) {
     Click(*wizard, "btnFinish");
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Created runs: 1"_s});
     EXPECT_EQ(RunsOf(u"Hops1"_s), QStringList{u"R1 Hops focus_stream pa"_s});
+}
+
+TEST_F(UserWizardTest, WithoutParentSubstancesThereIsNoWayOn) {
+    db().Execute(u"DELETE FROM Substances"_s);
+    dm->CloseSubstanceTables();
+    wizard = std::make_unique<TfrmUserWizard>();
+    wizard->show();
+    EXPECT_EQ(Find<QComboBox>(*wizard, "cmbSubstances")->count(), 0);
+    EXPECT_EQ(Buttons(), u"---"_s);
 }
 
 TEST_F(UserWizardTest, CancelStoresNothing) {
