@@ -48,7 +48,7 @@ protected:
     std::unique_ptr<TfrmFocusWizard> wizard;
 };
 
-TEST_F(FocusWizardTest, IsTheWindowOfThePart) {
+TEST_F(FocusWizardTest, OffersParentSubstancesAndTheWizardCrops) {
     EXPECT_EQ(wizard->windowTitle(), u"FOCUS Wizard"_s);
     EXPECT_EQ(wizard->property("helpContext").toInt(), 17);
     EXPECT_EQ(Find<QLineEdit>(*wizard, "edtName")->maxLength(), 20);
