@@ -2,7 +2,10 @@
 
 #include "domain/Project.h"
 #include "foundation/UserInterface.h"
+#include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+
+#include <QDir>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,7 +19,9 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
         ShowMessage(u"Project name already exists"_s);
         return TWizardFinish::StayOnName;
     }
-    if (!dmKelvoADO->CheckSubstance(project.SubstanceCode)) {
+    // No substance chosen is refused before the check, which would touch whatever substance record is
+    // current when it finds no row for the code.
+    if (!project.HasSubstance() || !dmKelvoADO->CheckSubstance(project.SubstanceCode)) {
         ShowMessage(
             u"Error: You selected an incompletely defined substance. Please complete first to be able "
             "to compose a project."_s);
@@ -33,4 +38,19 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
     project.SetPath(root);
     ShowMessage(u"Error creating runs"_s);
     return TWizardFinish::StayOnCancel;
+}
+
+void SuggestProjectName(TProject& project) {
+    const QString suggested = u"project_"_s + project.SubstanceCode;
+    project.SetName(HasInvalidNameChar(suggested) ? u"enter_projectname"_s : suggested);
+}
+
+bool ChooseProjectPath(TProject& project) {
+    const QString chosen = AskDirectory(u"Select Directory"_s, project.GetPath());
+    if (chosen.isEmpty()) return false;
+    if (QDir::cleanPath(chosen) != QDir::cleanPath(DefaultProjectRoot()) &&
+        AskConfirmation(u"Save as default project path?"_s))
+        SetDefaultProjectRoot(chosen);
+    project.SetPath(chosen);
+    return true;
 }

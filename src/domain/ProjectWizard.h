@@ -21,3 +21,12 @@ enum class TWizardFinish {
 // messages: the name, its being free among the maps, the substance's completeness, then Save with new
 // runs. typedName is the text of the name field.
 TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, const QString& typedName);
+
+// The user-defined wizard's name for a new project of the project's substance: "project_" + code, or
+// "enter_projectname" when the code holds a character that names may not hold.
+void SuggestProjectName(TProject& project);
+
+// The path button of both wizards: asks for a directory, starting at the project's path. A directory
+// other than the default project root may become that root for the rest of the process ("Save as
+// default project path?"). Answers false, changing nothing, when the user cancels.
+bool ChooseProjectPath(TProject& project);
