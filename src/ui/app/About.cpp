@@ -52,7 +52,8 @@ QImage RenderEuropeanStars(int size) {
     const double circle = size / 3.0, starRadius = size / 18.0;
     for (int i = 0; i < 12; ++i) {
         const double angle = i * M_PI / 6;
-        painter.drawPath(Star(centre + QPointF(circle * std::sin(angle), -circle * std::cos(angle)), starRadius));
+        painter.drawPath(
+            Star(centre + QPointF(circle * std::sin(angle), -circle * std::cos(angle)), starRadius));
     }
     return image;
 }
@@ -76,15 +77,18 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::T
         child->installEventFilter(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
 TfrmAbout::~TfrmAbout() = default;
 
-void TfrmAbout::keyPressEvent(QKeyEvent*) { accept(); }
+void TfrmAbout::keyPressEvent(QKeyEvent*) {
+    accept();
+}
 
-void TfrmAbout::mousePressEvent(QMouseEvent*) { accept(); }
+void TfrmAbout::mousePressEvent(QMouseEvent*) {
+    accept();
+}
 
 bool TfrmAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {

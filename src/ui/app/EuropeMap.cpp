@@ -24,7 +24,8 @@ constexpr double CentreLatitude = 52.0;
 QPointF Project(double longitude, double latitude) {
     const double phi = latitude * Degree, dLambda = (longitude - CentreLongitude) * Degree;
     const double phi0 = CentreLatitude * Degree;
-    const double denominator = 1 + std::sin(phi0) * std::sin(phi) + std::cos(phi0) * std::cos(phi) * std::cos(dLambda);
+    const double denominator =
+        1 + std::sin(phi0) * std::sin(phi) + std::cos(phi0) * std::cos(phi) * std::cos(dLambda);
     const double k = std::sqrt(2 / std::max(denominator, 1e-9));
     return {k * std::cos(phi) * std::sin(dLambda),
             k * (std::cos(phi0) * std::sin(phi) - std::sin(phi0) * std::cos(phi) * std::cos(dLambda))};
@@ -40,7 +41,9 @@ QPainterPath CountryPath(const QVector<TCountryRing>& outlines, const TMapProjec
     return path;
 }
 
-bool IsOutsideUnion(const QString& country) { return !IsEuropeanUnionMember(country); }
+bool IsOutsideUnion(const QString& country) {
+    return !IsEuropeanUnionMember(country);
+}
 
 void DrawLabel(QPainter& painter, const QPointF& anchor, const QString& text, const QFont& font,
                const QRect& bounds) {
@@ -95,8 +98,10 @@ QVector<TScenarioSite> ReadScenarioSites(const QString& fileName) {
     QVector<TScenarioSite> sites;
     for (const QStringList& row : table.rows) {
         bool latOk = false, lonOk = false;
-        TScenarioSite site{row.value(0), row.value(1), row.value(2).toDouble(&latOk), row.value(3).toDouble(&lonOk)};
-        if (!latOk || !lonOk) throw EKelvoError(u"Damaged position of %1 in %2"_s.arg(site.locationCode, fileName));
+        TScenarioSite site{row.value(0), row.value(1), row.value(2).toDouble(&latOk),
+                           row.value(3).toDouble(&lonOk)};
+        if (!latOk || !lonOk)
+            throw EKelvoError(u"Damaged position of %1 in %2"_s.arg(site.locationCode, fileName));
         sites << site;
     }
     return sites;
@@ -104,11 +109,11 @@ QVector<TScenarioSite> ReadScenarioSites(const QString& fileName) {
 
 bool IsEuropeanUnionMember(const QString& country) {
     static const QSet<QString> members = {
-        u"Austria"_s,   u"Belgium"_s,  u"Bulgaria"_s,  u"Croatia"_s,     u"Cyprus"_s,   u"Czechia"_s,
-        u"Denmark"_s,   u"Estonia"_s,  u"Finland"_s,   u"France"_s,      u"Germany"_s,  u"Greece"_s,
-        u"Hungary"_s,   u"Ireland"_s,  u"Italy"_s,     u"Latvia"_s,      u"Lithuania"_s, u"Luxembourg"_s,
-        u"Malta"_s,     u"Netherlands"_s, u"Poland"_s, u"Portugal"_s,    u"Romania"_s,  u"Slovakia"_s,
-        u"Slovenia"_s,  u"Spain"_s,    u"Sweden"_s};
+        u"Austria"_s,  u"Belgium"_s,     u"Bulgaria"_s, u"Croatia"_s,  u"Cyprus"_s,    u"Czechia"_s,
+        u"Denmark"_s,  u"Estonia"_s,     u"Finland"_s,  u"France"_s,   u"Germany"_s,   u"Greece"_s,
+        u"Hungary"_s,  u"Ireland"_s,     u"Italy"_s,    u"Latvia"_s,   u"Lithuania"_s, u"Luxembourg"_s,
+        u"Malta"_s,    u"Netherlands"_s, u"Poland"_s,   u"Portugal"_s, u"Romania"_s,   u"Slovakia"_s,
+        u"Slovenia"_s, u"Spain"_s,       u"Sweden"_s};
     return members.contains(country);
 }
 

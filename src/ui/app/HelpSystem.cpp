@@ -20,7 +20,9 @@ namespace {
 
 QPointer<THelpWindow> helpWindow;
 
-QString AnchorName(int context) { return context > 0 ? u"ctx-%1"_s.arg(context) : u"contents"_s; }
+QString AnchorName(int context) {
+    return context > 0 ? u"ctx-%1"_s.arg(context) : u"contents"_s;
+}
 
 bool HasAnchor(const QString& html, const QString& anchor) {
     return html.contains(u"name=\"%1\""_s.arg(anchor)) || html.contains(u"id=\"%1\""_s.arg(anchor));
@@ -39,7 +41,8 @@ QString ReadHelpFile(const QString& fileName) {
     }
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString html = decoder.decode(file.readAll());
-    if (decoder.hasError() || !html.contains(u"<html"_s, Qt::CaseInsensitive) || !HasAnchor(html, u"contents"_s)) {
+    if (decoder.hasError() || !html.contains(u"<html"_s, Qt::CaseInsensitive) ||
+        !HasAnchor(html, u"contents"_s)) {
         ShowWarning(u"The help file %1 is damaged: it has no table of contents."_s.arg(fileName));
         return {};
     }
@@ -73,7 +76,9 @@ protected:
 
 } // namespace
 
-void SetHelpContext(QWidget* widget, int context) { widget->setProperty(HelpContextProperty, context); }
+void SetHelpContext(QWidget* widget, int context) {
+    widget->setProperty(HelpContextProperty, context);
+}
 
 int HelpContextFor(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
@@ -89,7 +94,9 @@ int HelpContextFor(const QWidget* widget) {
     return 0;
 }
 
-QString HelpFileName() { return ProgramFile(u"KELVO.HLP"_s); }
+QString HelpFileName() {
+    return ProgramFile(u"KELVO.HLP"_s);
+}
 
 void ShowHelp(int context) {
     const QString fileName = HelpFileName();
@@ -103,7 +110,9 @@ void ShowHelp(int context) {
     window->activateWindow();
 }
 
-void ShowHelpContents() { ShowHelp(0); }
+void ShowHelpContents() {
+    ShowHelp(0);
+}
 
 void InstallHelpKey() {
     static THelpKeyFilter* filter = nullptr;

@@ -57,4 +57,6 @@ void THelpWindow::Open(const QString& fileName, const QString& anchor) {
     m_browser->setSource(url, QTextDocument::HtmlResource);
 }
 
-QString THelpWindow::Anchor() const { return m_browser->source().fragment(); }
+QString THelpWindow::Anchor() const {
+    return m_browser->source().fragment();
+}

@@ -34,7 +34,9 @@ TfrmIntro::TfrmIntro(QWidget* owner) : QDialog(owner) {
     resize(680, 520);
 }
 
-QString IntroFileName() { return ProgramFile(u"KelvoIntro.rtf"_s); }
+QString IntroFileName() {
+    return ProgramFile(u"KelvoIntro.rtf"_s);
+}
 
 void ShowIntro(QWidget* owner) {
     TfrmIntro intro(owner);

@@ -25,4 +25,6 @@ void SetProgramDir(const QString& directory) {
     overriddenDir = directory.isEmpty() ? QString() : WithOneSeparator(directory);
 }
 
-QString ProgramFile(const QString& relativePath) { return ProgramDir() + relativePath; }
+QString ProgramFile(const QString& relativePath) {
+    return ProgramDir() + relativePath;
+}

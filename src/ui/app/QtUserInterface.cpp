@@ -34,14 +34,14 @@ QString ApplicationTitle() {
     return title.isEmpty() ? u"Kelvo"_s : title;
 }
 
-int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text, QMessageBox::StandardButtons buttons,
-           QMessageBox::StandardButton escape) {
+int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton escape) {
     QMessageBox box(icon, title, text, buttons, DialogOwner());
     box.setObjectName(u"messageBox"_s);
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
-    box.setDefaultButton(qobject_cast<QPushButton*>(box.button(buttons & QMessageBox::Yes ? QMessageBox::Yes
-                                                                                          : escape)));
+    box.setDefaultButton(
+        qobject_cast<QPushButton*>(box.button(buttons & QMessageBox::Yes ? QMessageBox::Yes : escape)));
     return box.exec();
 }
 
@@ -74,7 +74,8 @@ void TQtUserInterface::Show(TMessageKind kind, const QString& text) {
 
 bool TQtUserInterface::Ask(TQuestionKind kind, const QString& text) {
     // Closing the box counts as the second button (No or Cancel).
-    const QMessageBox::StandardButton second = kind == TQuestionKind::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+    const QMessageBox::StandardButton second =
+        kind == TQuestionKind::YesNo ? QMessageBox::No : QMessageBox::Cancel;
     return RunBox(QMessageBox::Question, u"Confirm"_s, text, QMessageBox::Yes | second, second) ==
            QMessageBox::Yes;
 }
@@ -90,7 +91,8 @@ void TQtUserInterface::SetBusy(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-QString TQtUserInterface::AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
+QString TQtUserInterface::AskSaveFileName(const QString& caption, const QString& suggested,
+                                          const QString& filter) {
     return QFileDialog::getSaveFileName(DialogOwner(), caption, suggested, filter);
 }
 

@@ -22,15 +22,20 @@ struct TRtfState {
     bool skip = false; // inside a destination that carries no text
 };
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 class TRtfParser {
 public:
     TRtfParser(const QByteArray& rtf, QTextDocument* document) : m_rtf(rtf), m_cursor(document) {}
 
     void Run() {
-        if (!m_rtf.trimmed().startsWith("{\\rtf")) throw EKelvoError(u"The text is not in rich text format"_s);
+        if (!m_rtf.trimmed().startsWith("{\\rtf"))
+            throw EKelvoError(u"The text is not in rich text format"_s);
         m_cursor.document()->clear();
         m_cursor = QTextCursor(m_cursor.document());
         m_cursor.setBlockFormat(m_block);
@@ -63,12 +68,18 @@ private:
         const char c = m_rtf[m_pos];
         if (!IsLetter(c)) {
             ++m_pos;
-            if (c == '\\' || c == '{' || c == '}') Text(QChar::fromLatin1(c));
-            else if (c == '\'') Hex();
-            else if (c == '*') m_state.skip = true;
-            else if (c == '~') Text(QChar(0x00A0));
-            else if (c == '-' || c == '_') Text(c == '_' ? QChar(0x2011) : QChar(0x00AD));
-            else if (c == '\r' || c == '\n') Paragraph();
+            if (c == '\\' || c == '{' || c == '}')
+                Text(QChar::fromLatin1(c));
+            else if (c == '\'')
+                Hex();
+            else if (c == '*')
+                m_state.skip = true;
+            else if (c == '~')
+                Text(QChar(0x00A0));
+            else if (c == '-' || c == '_')
+                Text(c == '_' ? QChar(0x2011) : QChar(0x00AD));
+            else if (c == '\r' || c == '\n')
+                Paragraph();
             return;
         }
         const qsizetype start = m_pos;
@@ -90,26 +101,39 @@ private:
 
     void Word(const QByteArray& word, bool hasParameter, int parameter, bool groupStart) {
         const bool on = !hasParameter || parameter != 0;
-        static const QByteArrayList destinations = {"fonttbl", "colortbl", "stylesheet", "info", "pict",
-                                                    "header", "footer", "generator", "listtable"};
-        if (groupStart && destinations.contains(word)) m_state.skip = true;
-        else if (word == "par") Paragraph();
-        else if (word == "line") Text(QChar::LineSeparator);
-        else if (word == "tab") Text(u'\t');
-        else if (word == "pard") SetAlignment(Qt::AlignLeft);
-        else if (word == "ql") SetAlignment(Qt::AlignLeft);
-        else if (word == "qc") SetAlignment(Qt::AlignHCenter);
-        else if (word == "qr") SetAlignment(Qt::AlignRight);
-        else if (word == "qj") SetAlignment(Qt::AlignJustify);
-        else if (word == "b") SetCharacter([&] { m_state.bold = on; });
-        else if (word == "i") SetCharacter([&] { m_state.italic = on; });
-        else if (word == "fs" && hasParameter && parameter > 0) SetCharacter([&] { m_state.halfPoints = parameter; });
-        else if (word == "plain") SetCharacter([&] { m_state = TRtfState{false, false, 24, m_state.skip}; });
-        else if (word == "u" && hasParameter) Unicode(parameter);
+        static const QByteArrayList destinations = {"fonttbl", "colortbl", "stylesheet", "info",     "pict",
+                                                    "header",  "footer",   "generator",  "listtable"};
+        if (groupStart && destinations.contains(word))
+            m_state.skip = true;
+        else if (word == "par")
+            Paragraph();
+        else if (word == "line")
+            Text(QChar::LineSeparator);
+        else if (word == "tab")
+            Text(u'\t');
+        else if (word == "pard")
+            SetAlignment(Qt::AlignLeft);
+        else if (word == "ql")
+            SetAlignment(Qt::AlignLeft);
+        else if (word == "qc")
+            SetAlignment(Qt::AlignHCenter);
+        else if (word == "qr")
+            SetAlignment(Qt::AlignRight);
+        else if (word == "qj")
+            SetAlignment(Qt::AlignJustify);
+        else if (word == "b")
+            SetCharacter([&] { m_state.bold = on; });
+        else if (word == "i")
+            SetCharacter([&] { m_state.italic = on; });
+        else if (word == "fs" && hasParameter && parameter > 0)
+            SetCharacter([&] { m_state.halfPoints = parameter; });
+        else if (word == "plain")
+            SetCharacter([&] { m_state = TRtfState{false, false, 24, m_state.skip}; });
+        else if (word == "u" && hasParameter)
+            Unicode(parameter);
     }
 
-    template <typename Change>
-    void SetCharacter(Change change) {
+    template <typename Change> void SetCharacter(Change change) {
         Flush();
         change();
     }
@@ -126,15 +150,16 @@ private:
         if (!ok) return;
         const char byte = static_cast<char>(code);
         QStringDecoder decoder("Windows-1252");
-        const QString decoded = decoder.isValid() ? decoder.decode(QByteArrayView(&byte, 1))
-                                                  : QString(QChar::fromLatin1(byte));
+        const QString decoded =
+            decoder.isValid() ? decoder.decode(QByteArrayView(&byte, 1)) : QString(QChar::fromLatin1(byte));
         Text(decoded.isEmpty() ? QChar(QChar::ReplacementCharacter) : decoded[0]);
     }
 
     void Unicode(int code) {
         Text(QChar(static_cast<char16_t>(code < 0 ? code + 65536 : code)));
         // The replacement character that follows for readers without \u.
-        if (m_pos < m_rtf.size() && m_rtf[m_pos] == '\\' && m_pos + 1 < m_rtf.size() && m_rtf[m_pos + 1] == '\'')
+        if (m_pos < m_rtf.size() && m_rtf[m_pos] == '\\' && m_pos + 1 < m_rtf.size() &&
+            m_rtf[m_pos + 1] == '\'')
             m_pos += 4;
         else if (m_pos < m_rtf.size() && m_rtf[m_pos] != '\\' && m_rtf[m_pos] != '{' && m_rtf[m_pos] != '}')
             ++m_pos;
@@ -176,7 +201,9 @@ private:
 
 } // namespace
 
-void ReadRtf(const QByteArray& rtf, QTextDocument* document) { TRtfParser(rtf, document).Run(); }
+void ReadRtf(const QByteArray& rtf, QTextDocument* document) {
+    TRtfParser(rtf, document).Run();
+}
 
 void ReadRtfFile(const QString& fileName, QTextDocument* document) {
     QFile file(fileName);

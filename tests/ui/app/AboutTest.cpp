@@ -1,5 +1,5 @@
-#include "AppTestSupport.h"
 #include "ui/app/About.h"
+#include "AppTestSupport.h"
 #include "ui/app/EuropeMap.h"
 
 #include <QLabel>
@@ -29,9 +29,9 @@ TEST_F(AboutTest, ShowsItsTextsAndTwoPicturesOnAqua) {
     for (const QLabel* label : about.findChildren<QLabel*>())
         if (!label->text().isEmpty()) texts << label->text();
     for (const QString& text :
-         {u"KELVO"_s, u"Tessorin"_s, u"FOCUS version:"_s, u"1.1"_s, u"for"_s, u"input to MACRO, PRZM3 and TOXSWA"_s,
-          u"to calculate"_s, u"exposure concentrations in water bodies"_s, u"DG Health and Consumer"_s,
-          u"Protection"_s})
+         {u"KELVO"_s, u"Tessorin"_s, u"FOCUS version:"_s, u"1.1"_s, u"for"_s,
+          u"input to MACRO, PRZM3 and TOXSWA"_s, u"to calculate"_s,
+          u"exposure concentrations in water bodies"_s, u"DG Health and Consumer"_s, u"Protection"_s})
         EXPECT_TRUE(texts.contains(text)) << text.toStdString();
     EXPECT_EQ(about.findChild<QLabel*>(u"lblVersionF"_s)->text(), u"1.1"_s);
 
@@ -52,9 +52,12 @@ TEST_F(AboutTest, ShowsItsTextsAndTwoPicturesOnAqua) {
         const char* place;
         double lon, lat;
         QColor colour;
-    } places[] = {{"Paris basin", 2.0, 47.5, QColor(144, 238, 144)},  {"Bohemia", 15.0, 49.8, QColor(144, 238, 144)},
-                  {"Lapland, Finland", 26.0, 68.0, QColor(144, 238, 144)}, {"Switzerland", 8.0, 46.8, Qt::white},
-                  {"Norway", 9.0, 61.5, Qt::white},                     {"Bay of Biscay", -5.0, 45.5, Qt::white}};
+    } places[] = {{"Paris basin", 2.0, 47.5, QColor(144, 238, 144)},
+                  {"Bohemia", 15.0, 49.8, QColor(144, 238, 144)},
+                  {"Lapland, Finland", 26.0, 68.0, QColor(144, 238, 144)},
+                  {"Switzerland", 8.0, 46.8, Qt::white},
+                  {"Norway", 9.0, 61.5, Qt::white},
+                  {"Bay of Biscay", -5.0, 45.5, Qt::white}};
     for (const auto& p : places)
         EXPECT_EQ(map.pixelColor(projection.ToImage(p.lon, p.lat).toPoint()), p.colour) << p.place;
 }
@@ -66,16 +69,14 @@ TEST_F(AboutTest, ClosesOnAnyKeyAndOnAClickAnywhere) {
     } cases[] = {
         {"a letter key", [](QWidget* about) { QTest::keyClick(about, Qt::Key_K); }},
         {"the space bar", [](QWidget* about) { QTest::keyClick(about, Qt::Key_Space); }},
-        {"a click on the background", [](QWidget* about) { QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(5, 5)); }},
-        {"a click on the map", [](QWidget* about) {
-             QTest::mouseClick(about->findChild<QLabel*>(u"Image2"_s), Qt::LeftButton);
-         }},
-        {"a click on the stars", [](QWidget* about) {
-             QTest::mouseClick(about->findChild<QLabel*>(u"Image1"_s), Qt::LeftButton);
-         }},
-        {"a click on a text", [](QWidget* about) {
-             QTest::mouseClick(about->findChild<QLabel*>(u"lblKelvo"_s), Qt::LeftButton);
-         }},
+        {"a click on the background",
+         [](QWidget* about) { QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(5, 5)); }},
+        {"a click on the map",
+         [](QWidget* about) { QTest::mouseClick(about->findChild<QLabel*>(u"Image2"_s), Qt::LeftButton); }},
+        {"a click on the stars",
+         [](QWidget* about) { QTest::mouseClick(about->findChild<QLabel*>(u"Image1"_s), Qt::LeftButton); }},
+        {"a click on a text",
+         [](QWidget* about) { QTest::mouseClick(about->findChild<QLabel*>(u"lblKelvo"_s), Qt::LeftButton); }},
     };
     for (const auto& c : cases) {
         bool closed = false;

@@ -52,8 +52,14 @@ TProgramDir::TProgramDir() {
     SetProgramDir(m_dir.path());
 }
 
-TProgramDir::~TProgramDir() { SetProgramDir(QString()); }
+TProgramDir::~TProgramDir() {
+    SetProgramDir(QString());
+}
 
-QString TProgramDir::Path() const { return QDir(m_dir.path()).absolutePath() + u'/'; }
+QString TProgramDir::Path() const {
+    return QDir(m_dir.path()).absolutePath() + u'/';
+}
 
-QString TProgramDir::File(const QString& relativePath) const { return Path() + relativePath; }
+QString TProgramDir::File(const QString& relativePath) const {
+    return Path() + relativePath;
+}

@@ -1,8 +1,10 @@
-#include "AppTestSupport.h"
 #include "ui/app/FileView.h"
+#include "AppTestSupport.h"
 #include "ui/app/HelpSystem.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,11 +27,14 @@ protected:
     }
 
     QTemporaryDir dir;
-    const QByteArray report = "* KELVO report of project proj1\r\n* Substance: Dummy A \xB0" "C\r\n"
+    const QByteArray report = "* KELVO report of project proj1\r\n* Substance: Dummy A \xB0"
+                              "C\r\n"
                               "00001d_pa  D1  Cereals, winter   1st  focus_ditch\r\n";
 };
 
-QPlainTextEdit* Text(QWidget* view) { return view->findChild<QPlainTextEdit*>(u"RichEdit1"_s); }
+QPlainTextEdit* Text(QWidget* view) {
+    return view->findChild<QPlainTextEdit*>(u"RichEdit1"_s);
+}
 
 TEST_F(FileViewTest, ShowsTheFileReadOnlyInAFixedFontUnderItsPath) {
     const QString fileName = WriteReport(report);
@@ -96,6 +101,32 @@ TEST_F(FileViewTest, PrintsTheTextInLandscapeUnderItsPath) {
     ASSERT_GE(pages.size(), 2) << "180 lines do not fit one page";
     for (const QSizeF& page : pages)
         EXPECT_GT(page.width(), page.height());
+}
+
+TEST_F(FileViewTest, PrintButtonPrintsOnThePrinterChosen) {
+    TfrmFileView view;
+    view.LoadFile(WriteReport(report));
+    view.show();
+    const QString pdf = dir.filePath(u"chosen.pdf"_s);
+    AnswerModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        // The user chooses printing to a PDF file and types its name.
+        auto* printers = dialog->findChild<QComboBox*>(u"printers"_s);
+        ASSERT_NE(printers, nullptr);
+        const int toPdf = printers->findText(u"PDF"_s, Qt::MatchContains);
+        ASSERT_GE(toPdf, 0);
+        printers->setCurrentIndex(toPdf);
+        auto* fileName = dialog->findChild<QLineEdit*>(u"filename"_s);
+        ASSERT_NE(fileName, nullptr);
+        fileName->clear();
+        QTest::keyClicks(fileName, pdf);
+        dialog->accept();
+    });
+    QTest::mouseClick(view.findChild<QPushButton*>(u"btnNotepad"_s), Qt::LeftButton);
+    const QList<QSizeF> pages = PdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_GT(pages[0].width(), pages[0].height());
 }
 
 TEST_F(FileViewTest, PrintButtonAsksThePrinterInLandscapeAndPrintsNothingWhenCancelled) {

@@ -1,5 +1,5 @@
-#include "AppTestSupport.h"
 #include "ui/app/HelpSystem.h"
+#include "AppTestSupport.h"
 #include "ui/app/HelpWindow.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
+#include "ui/app/Intro.h"
 #include "AppTestSupport.h"
 #include "foundation/Errors.h"
 #include "ui/Guard.h"
-#include "ui/app/Intro.h"
 #include "ui/app/RtfReader.h"
 
 #include <QFile>

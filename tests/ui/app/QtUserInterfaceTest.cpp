@@ -1,5 +1,5 @@
-#include "AppTestSupport.h"
 #include "ui/app/QtUserInterface.h"
+#include "AppTestSupport.h"
 #include "ui/app/Wait.h"
 
 #include <QAbstractButton>
@@ -176,9 +176,7 @@ TEST_F(QtUserInterfaceTest, BusyCursorNestsAndIsRestored) {
         TBusyCursor busy;
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        {
-            TBusyCursor inner;
-        }
+        { TBusyCursor inner; }
         EXPECT_NE(QApplication::overrideCursor(), nullptr);
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -212,7 +210,8 @@ TEST_F(QtUserInterfaceTest, FileQuestionsAnswerTheChosenPathOrEmptyWhenCancelled
         EXPECT_EQ(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath());
         static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(QDir(qt.AskDirectory(u"Projects root"_s, dir.path())).absolutePath(), QDir(dir.path()).absolutePath());
+    EXPECT_EQ(QDir(qt.AskDirectory(u"Projects root"_s, dir.path())).absolutePath(),
+              QDir(dir.path()).absolutePath());
 }
 
 } // namespace

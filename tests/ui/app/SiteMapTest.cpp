@@ -1,8 +1,8 @@
+#include "ui/app/SiteMap.h"
 #include "AppTestSupport.h"
 #include "foundation/Errors.h"
 #include "ui/Guard.h"
 #include "ui/app/EuropeMap.h"
-#include "ui/app/SiteMap.h"
 
 #include <QFile>
 #include <QLabel>
@@ -76,9 +76,10 @@ TEST_F(EuropeMapTest, ScenarioMapMarksItsOwnStationAndShowsTheOthersSmaller) {
             << "the marker is larger than the others";
         for (const TScenarioSite& other : sites) {
             if (other.locationCode == own.locationCode) continue;
-            const QColor colour = map.pixelColor(projection.ToImage(other.longitude, other.latitude).toPoint());
-            EXPECT_NE(colour, ScenarioMarkerColor) << other.locationCode.toStdString() << " on "
-                                                   << own.locationCode.toStdString();
+            const QColor colour =
+                map.pixelColor(projection.ToImage(other.longitude, other.latitude).toPoint());
+            EXPECT_NE(colour, ScenarioMarkerColor)
+                << other.locationCode.toStdString() << " on " << own.locationCode.toStdString();
         }
     }
 }
@@ -98,8 +99,8 @@ TEST_F(SiteMapTest, NoMapFileGivesTheMessage) {
 
 TEST_F(SiteMapTest, ShowsTheMapStretchedOverTheWindowAndEscapeClosesIt) {
     const QVector<TScenarioSite> sites = ReadScenarioSites(DataSourceFile(u"geography/ScenarioSites.csv"_s));
-    const QImage rendered = RenderScenarioMap(ReadEuropeOutlines(program.File(u"data/europe-outlines.txt"_s)),
-                                              sites, u"D3"_s);
+    const QImage rendered =
+        RenderScenarioMap(ReadEuropeOutlines(program.File(u"data/europe-outlines.txt"_s)), sites, u"D3"_s);
     ASSERT_TRUE(rendered.save(SiteMapFileName(u"D3"_s), "BMP"));
     EXPECT_EQ(SiteMapFileName(u"D3"_s), program.File(u"data/Maps/D3.bmp"_s));
     bool closed = false;

@@ -1,8 +1,8 @@
+#include "ui/app/Version.h"
 #include "AppTestSupport.h"
 #include "foundation/Errors.h"
-#include "ui/app/HelpSystem.h"
 #include "ui/Guard.h"
-#include "ui/app/Version.h"
+#include "ui/app/HelpSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,14 +33,19 @@ TEST_F(VersionTest, ShowsTheVersionsOfTheInstalledStandIns) {
     TfrmVersions window;
     EXPECT_EQ(window.windowTitle(), u"Versions"_s);
     EXPECT_EQ(HelpContextFor(&window), 28);
-    const std::pair<const char*, QString> expected[] = {
-        {"lblKelvo_shell", u"v. 1 (= 2.1, 9 Apr 2003)"_s}, {"lblKelvo_db", u"v. 1 (= 2.2, 9 Apr 2003)"_s},
-        {"lblTOXSWAm", u"stand-in 1.0"_s},                {"lblTOXSWAs", u"stand-in 1.0"_s},
-        {"lblTOXSWAd", u"v. 1 (= 2.2, 9 Apr 2003)"_s},    {"lblMACROm", u"stand-in 1.0"_s},
-        {"lblMACROs", u"stand-in 1.0"_s},                 {"lblMACROd", u"stand-in 1.0"_s},
-        {"lblPRZMm", u"stand-in 1.0"_s},                  {"lblPRZMs", u"stand-in 1.0"_s},
-        {"lblPRZMd", u"stand-in 1.0"_s},                  {"lblDriftms", u"v. 1 (= 12 Apr 2001)"_s},
-        {"lblDriftd", u"v. 1 (= 12 Apr 2001)"_s}};
+    const std::pair<const char*, QString> expected[] = {{"lblKelvo_shell", u"v. 1 (= 2.1, 9 Apr 2003)"_s},
+                                                        {"lblKelvo_db", u"v. 1 (= 2.2, 9 Apr 2003)"_s},
+                                                        {"lblTOXSWAm", u"stand-in 1.0"_s},
+                                                        {"lblTOXSWAs", u"stand-in 1.0"_s},
+                                                        {"lblTOXSWAd", u"v. 1 (= 2.2, 9 Apr 2003)"_s},
+                                                        {"lblMACROm", u"stand-in 1.0"_s},
+                                                        {"lblMACROs", u"stand-in 1.0"_s},
+                                                        {"lblMACROd", u"stand-in 1.0"_s},
+                                                        {"lblPRZMm", u"stand-in 1.0"_s},
+                                                        {"lblPRZMs", u"stand-in 1.0"_s},
+                                                        {"lblPRZMd", u"stand-in 1.0"_s},
+                                                        {"lblDriftms", u"v. 1 (= 12 Apr 2001)"_s},
+                                                        {"lblDriftd", u"v. 1 (= 12 Apr 2001)"_s}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(Value(window, name), value) << name;
 }
@@ -69,7 +74,8 @@ TEST_F(VersionTest, ModelsWithoutVersionFileAreToInstallByUser) {
 TEST_F(VersionTest, UnreadableVersionFileStopsTheWindowWithTheError) {
     const QString fileName = InstallDir() + u"PRZM/versionnum.dat"_s;
     QFile::setPermissions(fileName, QFileDevice::Permissions());
-    if (QFile file(fileName); file.open(QIODevice::ReadOnly)) GTEST_SKIP() << "file permissions do not bind here";
+    if (QFile file(fileName); file.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "file permissions do not bind here";
     bool shown = false;
     EXPECT_FALSE(Guarded([&] {
         ShowVersions(nullptr);
