@@ -111,9 +111,7 @@ private:
             Text(QChar::LineSeparator);
         else if (word == "tab")
             Text(u'\t');
-        else if (word == "pard")
-            SetAlignment(Qt::AlignLeft);
-        else if (word == "ql")
+        else if (word == "pard" || word == "ql")
             SetAlignment(Qt::AlignLeft);
         else if (word == "qc")
             SetAlignment(Qt::AlignHCenter);

@@ -12,6 +12,7 @@ TfrmWait::TfrmWait(const QString& comment, int steps, QWidget* owner)
     setObjectName(u"frmWait"_s);
     setWindowTitle(u"Please wait ..."_s);
     setWindowModality(Qt::NonModal);
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_gauge = new QProgressBar(this);
     m_gauge->setObjectName(u"Gauge1"_s);

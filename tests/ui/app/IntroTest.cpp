@@ -4,6 +4,7 @@
 #include "ui/Guard.h"
 #include "ui/app/RtfReader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
@@ -110,6 +111,14 @@ TEST_F(IntroTest, ShowsTheIntroductionReadOnlyAndClosesWithClose) {
     });
     ShowIntro(nullptr);
     EXPECT_TRUE(checked);
+}
+
+TEST_F(IntroTest, IntroductionIsFoundWhateverTheWorkingDirectory) {
+    QTemporaryDir elsewhere;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    EXPECT_NO_THROW(TfrmIntro{});
+    QDir::setCurrent(before);
 }
 
 TEST_F(IntroTest, MissingIntroductionFileStopsTheWindowWithTheFileError) {
