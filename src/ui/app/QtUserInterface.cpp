@@ -1,0 +1,101 @@
+#include "ui/app/QtUserInterface.h"
+
+#include "ui/app/Wait.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Owns the progress window as long as it lives: a window closed with its owner is not freed twice.
+class TQtProgress : public TProgressWindow {
+public:
+    TQtProgress(const QString& comment, int steps) : m_window(new TfrmWait(comment, steps, DialogOwner())) {}
+    ~TQtProgress() override { delete m_window.data(); }
+    void Start() override {
+        if (m_window) m_window->Start();
+    }
+    void Step() override {
+        if (m_window) m_window->Step();
+    }
+
+private:
+    QPointer<TfrmWait> m_window;
+};
+
+QString ApplicationTitle() {
+    const QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? u"Kelvo"_s : title;
+}
+
+int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton escape) {
+    QMessageBox box(icon, title, text, buttons, DialogOwner());
+    box.setObjectName(u"messageBox"_s);
+    box.setTextFormat(Qt::PlainText);
+    box.setEscapeButton(escape);
+    box.setDefaultButton(
+        qobject_cast<QPushButton*>(box.button(buttons & QMessageBox::Yes ? QMessageBox::Yes : escape)));
+    return box.exec();
+}
+
+} // namespace
+
+QWidget* DialogOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+void TQtUserInterface::Show(TMessageKind kind, const QString& text) {
+    switch (kind) {
+    case TMessageKind::Warning:
+        RunBox(QMessageBox::Warning, u"Warning"_s, text, QMessageBox::Ok, QMessageBox::Ok);
+        break;
+    case TMessageKind::Information:
+        RunBox(QMessageBox::Information, u"Information"_s, text, QMessageBox::Ok, QMessageBox::Ok);
+        break;
+    case TMessageKind::Message:
+        RunBox(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+        break;
+    case TMessageKind::ErrorBox:
+        RunBox(QMessageBox::Critical, u"Error"_s, text, QMessageBox::Cancel, QMessageBox::Cancel);
+        break;
+    case TMessageKind::Error:
+        RunBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
+        break;
+    }
+}
+
+bool TQtUserInterface::Ask(TQuestionKind kind, const QString& text) {
+    // Closing the box counts as the second button (No or Cancel).
+    const QMessageBox::StandardButton second =
+        kind == TQuestionKind::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+    return RunBox(QMessageBox::Question, u"Confirm"_s, text, QMessageBox::Yes | second, second) ==
+           QMessageBox::Yes;
+}
+
+std::unique_ptr<TProgressWindow> TQtUserInterface::CreateProgress(const QString& comment, int steps) {
+    return std::make_unique<TQtProgress>(comment, steps);
+}
+
+void TQtUserInterface::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+QString TQtUserInterface::AskSaveFileName(const QString& caption, const QString& suggested,
+                                          const QString& filter) {
+    return QFileDialog::getSaveFileName(DialogOwner(), caption, suggested, filter);
+}
+
+QString TQtUserInterface::AskDirectory(const QString& caption, const QString& start) {
+    return QFileDialog::getExistingDirectory(DialogOwner(), caption, start);
+}

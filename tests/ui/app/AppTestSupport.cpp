@@ -1,0 +1,65 @@
+#include "AppTestSupport.h"
+
+#include "ui/app/ProgramDir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void Poll(std::shared_ptr<std::function<void(QWidget*)>> answer, std::shared_ptr<QElapsedTimer> clock) {
+    QTimer::singleShot(10, qApp, [answer, clock] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            (*answer)(modal);
+            return;
+        }
+        if (clock->elapsed() > 5000) {
+            ADD_FAILURE() << "no modal window appeared";
+            return;
+        }
+        Poll(answer, clock);
+    });
+}
+
+} // namespace
+
+void AnswerModal(std::function<void(QWidget*)> answer) {
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    Poll(std::make_shared<std::function<void(QWidget*)>>(std::move(answer)), clock);
+}
+
+QString DataSourceFile(const QString& relativePath) {
+    return QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + u'/' + relativePath;
+}
+
+TProgramDir::TProgramDir() {
+    const QDir dir(m_dir.path());
+    dir.mkpath(u"data/Maps"_s);
+    const QList<std::pair<QString, QString>> files = {
+        {u"KELVO.HLP"_s, u"KELVO.HLP"_s},
+        {u"KelvoIntro.rtf"_s, u"KelvoIntro.rtf"_s},
+        {u"geography/europe-outlines.txt"_s, u"data/europe-outlines.txt"_s}};
+    for (const auto& [from, to] : files)
+        EXPECT_TRUE(QFile::copy(DataSourceFile(from), dir.filePath(to))) << to.toStdString();
+    SetProgramDir(m_dir.path());
+}
+
+TProgramDir::~TProgramDir() {
+    SetProgramDir(QString());
+}
+
+QString TProgramDir::Path() const {
+    return QDir(m_dir.path()).absolutePath() + u'/';
+}
+
+QString TProgramDir::File(const QString& relativePath) const {
+    return Path() + relativePath;
+}
