@@ -31,6 +31,8 @@ void SetProgramDir(const QString& directory) {
     overriddenProgramDir = directory.isEmpty() ? QString() : WithOneSeparator(directory);
 }
 
+QString ProgramFile(const QString& relativePath) { return ProgramDir() + relativePath; }
+
 QString InstallationDir() {
     if (!overriddenDir.isEmpty()) return overriddenDir;
     const QString home = qEnvironmentVariable("KELVO_HOME");

@@ -8,6 +8,8 @@
 QString ProgramDir();
 // Replaces the program directory (test fixtures that run from another directory than the build's).
 void SetProgramDir(const QString& directory);
+// A file of the program directory, given relative to it ("data/Maps/D1.bmp").
+QString ProgramFile(const QString& relativePath);
 
 // The installation directory: the user's working installation, always ending in "/", holding the
 // scenario database, the model installations and the lock file. Chosen, in this order, by

@@ -1,7 +1,7 @@
 #include "ui/app/About.h"
 
 #include "ui/app/EuropeMap.h"
-#include "ui/app/ProgramDir.h"
+#include "foundation/Installation.h"
 #include "ui_About.h"
 
 #include <QKeyEvent>

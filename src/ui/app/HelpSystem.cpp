@@ -3,7 +3,7 @@
 #include "foundation/UserInterface.h"
 #include "ui/Guard.h"
 #include "ui/app/HelpWindow.h"
-#include "ui/app/ProgramDir.h"
+#include "foundation/Installation.h"
 #include "ui/app/QtUserInterface.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ui/app/Intro.h"
 
-#include "ui/app/ProgramDir.h"
+#include "foundation/Installation.h"
 #include "ui/app/RtfReader.h"
 
 #include <QHBoxLayout>

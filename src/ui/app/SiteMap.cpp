@@ -3,7 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "ui/app/EuropeMap.h"
-#include "ui/app/ProgramDir.h"
+#include "foundation/Installation.h"
 
 #include <QFileInfo>
 #include <QImageReader>

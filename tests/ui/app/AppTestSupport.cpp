@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "ui/app/ProgramDir.h"
+#include "foundation/Installation.h"
 
 #include <QApplication>
 #include <QDir>

@@ -36,13 +36,11 @@ class LauncherTest : public TInstallationTest {
 protected:
     void SetUp() override {
         TInstallationTest::SetUp();
-        SetProgramDir(program.Path());
         for (const TShell& shell : shells)
             WriteShell(shell, u"pwd > ran.txt; [ -e ../kelvo.lck ] && echo locked >> ran.txt; exit 3"_s);
     }
     void TearDown() override {
         launcher.reset();
-        SetProgramDir(QString());
         SetModelAvailable(TModelKind::Macro, false);
         SetModelAvailable(TModelKind::Przm, false);
         TInstallationTest::TearDown();
