@@ -29,10 +29,10 @@ double Seconds(TClock::time_point start) {
     return std::chrono::duration<double>(TClock::now() - start).count();
 }
 
-const QStringList RunColumns = {u"RunID"_s,         u"LocationCode"_s,       u"CropCode"_s,      u"CropNr"_s,
-                                u"WaterbodyCode"_s, u"AppMethod"_s,          u"NumberOfApps"_s,
-                                u"FirstDayYrAppJulian"_s, u"FirstDayYrApp"_s, u"LastDayYrAppJulian"_s,
-                                u"LastDayYrApp"_s,  u"MinIntervalApps"_s};
+const QStringList RunColumns = {
+    u"RunID"_s,         u"LocationCode"_s,       u"CropCode"_s,     u"CropNr"_s,
+    u"WaterbodyCode"_s, u"AppMethod"_s,          u"NumberOfApps"_s, u"FirstDayYrAppJulian"_s,
+    u"FirstDayYrApp"_s, u"LastDayYrAppJulian"_s, u"LastDayYrApp"_s, u"MinIntervalApps"_s};
 
 // The largest project with its runs open in a grid, and a raw connection to the same file.
 struct TGridWorld {
@@ -108,7 +108,8 @@ struct TGridWorld {
     QStringList runIds;
 };
 
-void Compare(benchmark::State& state, const std::function<void()>& measured, const std::function<double()>& baseline) {
+void Compare(benchmark::State& state, const std::function<void()>& measured,
+             const std::function<double()>& baseline) {
     double seconds = 0;
     double baselineSeconds = 0;
     for (auto _ : state) {
@@ -137,7 +138,8 @@ double TimedBaselineRuns() {
 
 void BM_GridFill(benchmark::State& state) {
     TGridWorld& world = TGridWorld::Get();
-    Compare(state, [&world] { benchmark::DoNotOptimize(world.Fill()); }, TimedBaselineRuns);
+    Compare(
+        state, [&world] { benchmark::DoNotOptimize(world.Fill()); }, TimedBaselineRuns);
 }
 
 void BM_GridReloadAndFill(benchmark::State& state) {

@@ -186,9 +186,9 @@ std::vector<TRecordSet::TRow> TRecordSet::loadRows() {
 }
 
 void TRecordSet::replaceRows(std::vector<TRow> rows) {
-    const bool sameRows = rows.size() == m_rows.size() &&
-                          std::equal(rows.begin(), rows.end(), m_rows.begin(),
-                                     [](const TRow& a, const TRow& b) { return a.id == b.id; });
+    const bool sameRows =
+        rows.size() == m_rows.size() && std::equal(rows.begin(), rows.end(), m_rows.begin(),
+                                                   [](const TRow& a, const TRow& b) { return a.id == b.id; });
     const bool signal = m_disableCount == 0;
     if (!sameRows && signal) Q_EMIT rowsAboutToBeReset();
     m_rows = std::move(rows);
@@ -637,8 +637,9 @@ void TRecordSet::sortRows(std::vector<TRow>& rows) const {
     const TField* f = findField(m_sortField);
     if (!f) throw EKelvoError(u"%1: Field '%2' not found"_s.arg(m_name, m_sortField));
     const int i = f->index();
-    std::stable_sort(rows.begin(), rows.end(),
-                     [i](const TRow& a, const TRow& b) { return CompareValues(a.values[i], b.values[i]) < 0; });
+    std::stable_sort(rows.begin(), rows.end(), [i](const TRow& a, const TRow& b) {
+        return CompareValues(a.values[i], b.values[i]) < 0;
+    });
 }
 
 void TRecordSet::setSort(const QString& fieldName) {

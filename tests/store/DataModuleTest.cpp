@@ -95,17 +95,20 @@ TEST_F(DataModuleTest, RefreshRunsTellsTheViewsOnce) {
     AddProject(4, true);
     AddRun(4, u"00001d_pa"_s, u"00001d_0"_s);
     AddRun(4, u"00002d_pa"_s, u"00002d_0"_s);
-    dm->dbKelvoADO.Execute(u"INSERT INTO Applications (ApplicationNr, RunID, Rate) VALUES (1, '00001d_pa', 1.5)"_s);
+    dm->dbKelvoADO.Execute(
+        u"INSERT INTO Applications (ApplicationNr, RunID, Rate) VALUES (1, '00001d_pa', 1.5)"_s);
     ASSERT_TRUE(dm->OpenProjects());
     ASSERT_TRUE(dm->OpenRuns());
     dm->RefreshRuns();
     QStringList log;
     QObject context;
-    for (TRecordSet* rs : {static_cast<TRecordSet*>(&dm->tblRuns), static_cast<TRecordSet*>(&dm->tblApplications)}) {
+    for (TRecordSet* rs :
+         {static_cast<TRecordSet*>(&dm->tblRuns), static_cast<TRecordSet*>(&dm->tblApplications)}) {
         const QString name = rs->name();
         QObject::connect(rs, &TRecordSet::rowsReset, &context, [&log, name] { log << name + u" reset"_s; });
-        QObject::connect(rs, &TRecordSet::rowsChanged, &context,
-                         [&log, name](int first, int last) { log << name + u" changed %1-%2"_s.arg(first).arg(last); });
+        QObject::connect(rs, &TRecordSet::rowsChanged, &context, [&log, name](int first, int last) {
+            log << name + u" changed %1-%2"_s.arg(first).arg(last);
+        });
         QObject::connect(rs, &TRecordSet::currentChanged, &context,
                          [&log, name](int row) { log << name + u" current %1"_s.arg(row); });
     }

@@ -1,15 +1,15 @@
+#include "store/RecordSet.h"
 #include "foundation/Errors.h"
 #include "store/Connection.h"
 #include "store/EventHook.h"
-#include "store/RecordSet.h"
 #include "support/KelvoTest.h"
 
 #include <QLocale>
+#include <QTemporaryDir>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <utility>
-#include <QTemporaryDir>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -348,7 +348,8 @@ TEST_F(RecordSetTest, ClosingTheConnectionClosesItsRecordSets) {
 class TSignalLog {
 public:
     explicit TSignalLog(TRecordSet& rs) {
-        QObject::connect(&rs, &TRecordSet::rowsAboutToBeReset, &m_context, [this] { m_lines << u"aboutToReset"_s; });
+        QObject::connect(&rs, &TRecordSet::rowsAboutToBeReset, &m_context,
+                         [this] { m_lines << u"aboutToReset"_s; });
         QObject::connect(&rs, &TRecordSet::rowsReset, &m_context, [this] { m_lines << u"reset"_s; });
         QObject::connect(&rs, &TRecordSet::rowAboutToBeInserted, &m_context,
                          [this](int row) { m_lines << u"aboutToInsert %1"_s.arg(row); });
@@ -393,9 +394,10 @@ TEST_F(RecordSetTest, CurrentRowIsSignalledAfterTheDetailsAndTheRule) {
     masters().fieldByName(u"Name"_s).setAsString(u"zweite"_s);
     masters().post();
     EXPECT_THROW(masters().next(), EKelvoError);
-    EXPECT_EQ(log, (QStringList{u"afterScroll"_s, u"current 0 with 3 details"_s, u"afterScroll"_s,
-                                u"current 1 with 1 details"_s, u"current 1 with 1 details"_s, u"afterPost"_s,
-                                u"current 1 with 1 details"_s, u"afterScroll"_s, u"current 2 with 0 details"_s}));
+    EXPECT_EQ(log,
+              (QStringList{u"afterScroll"_s, u"current 0 with 3 details"_s, u"afterScroll"_s,
+                           u"current 1 with 1 details"_s, u"current 1 with 1 details"_s, u"afterPost"_s,
+                           u"current 1 with 1 details"_s, u"afterScroll"_s, u"current 2 with 0 details"_s}));
 }
 
 TEST_F(RecordSetTest, AMoveToTheCurrentRowDoesNothing) {
@@ -434,16 +436,23 @@ TEST_F(RecordSetTest, ViewsAreToldWhatChanged) {
              details().refresh();
          },
          {u"aboutToReset"_s, u"reset"_s, u"current 0"_s}},
-        {"an edit", [&] {
+        {"an edit",
+         [&] {
              details().edit();
              details().fieldByName(u"Day"_s).setAsInteger(11);
          },
          {u"state"_s, u"changed 0-0"_s}},
         {"a post", [&] { details().post(); }, {u"changed 0-0"_s, u"state"_s, u"current 0"_s}},
-        {"an insert", [&] { details().insert(); }, {u"aboutToInsert 0"_s, u"inserted 0"_s, u"state"_s, u"current 0"_s}},
-        {"its cancel", [&] { details().cancel(); }, {u"aboutToRemove 0"_s, u"removed 0"_s, u"state"_s, u"current 0"_s}},
+        {"an insert",
+         [&] { details().insert(); },
+         {u"aboutToInsert 0"_s, u"inserted 0"_s, u"state"_s, u"current 0"_s}},
+        {"its cancel",
+         [&] { details().cancel(); },
+         {u"aboutToRemove 0"_s, u"removed 0"_s, u"state"_s, u"current 0"_s}},
         {"a move", [&] { details().last(); }, {u"current 3"_s}},
-        {"a deletion", [&] { details().deleteRecord(); }, {u"aboutToRemove 3"_s, u"removed 3"_s, u"current 2"_s}},
+        {"a deletion",
+         [&] { details().deleteRecord(); },
+         {u"aboutToRemove 3"_s, u"removed 3"_s, u"current 2"_s}},
         {"a reload with the master's next row",
          [&] { masters().next(); },
          {u"aboutToReset"_s, u"reset"_s, u"current 0"_s}},
@@ -493,8 +502,9 @@ TEST_F(RecordSetTest, NumbersAreReadInTheUsersFormAndWithAPoint) {
     };
     const double refused = std::numeric_limits<double>::quiet_NaN();
     const TCase cases[] = {
-        {QLocale::German, "2,75", 2.75},    {QLocale::German, "2.75", 2.75},  {QLocale::German, "1.500", 1.5},
-        {QLocale::German, "1,5E-6", 1.5e-6}, {QLocale::German, "x", refused}, {QLocale::English, "2.75", 2.75},
+        {QLocale::German, "2,75", 2.75},     {QLocale::German, "2.75", 2.75},
+        {QLocale::German, "1.500", 1.5},     {QLocale::German, "1,5E-6", 1.5e-6},
+        {QLocale::German, "x", refused},     {QLocale::English, "2.75", 2.75},
         {QLocale::English, "2,75", refused}, {QLocale::English, "1,500", refused},
     };
     const QLocale saved;

@@ -6,9 +6,11 @@
 
 TCheckBoxBinding::TCheckBoxBinding(QCheckBox* box, TRecordSet& recordSet, const QString& fieldName,
                                    const QVariant& checkedValue, const QVariant& uncheckedValue)
-    : TFieldBinding(box, recordSet, fieldName), m_box(box), m_checked(checkedValue), m_unchecked(uncheckedValue) {
-    connect(box, &QCheckBox::clicked, this,
-            [this](bool checked) { write([&](TField& field) { field.setValue(checked ? m_checked : m_unchecked); }); });
+    : TFieldBinding(box, recordSet, fieldName), m_box(box), m_checked(checkedValue),
+      m_unchecked(uncheckedValue) {
+    connect(box, &QCheckBox::clicked, this, [this](bool checked) {
+        write([&](TField& field) { field.setValue(checked ? m_checked : m_unchecked); });
+    });
     refresh();
 }
 
@@ -20,4 +22,6 @@ void TCheckBoxBinding::showValue(const TField* field) {
     m_box->setChecked(checked);
 }
 
-void TCheckBoxBinding::setEditable(bool editable) { m_box->setEnabled(editable); }
+void TCheckBoxBinding::setEditable(bool editable) {
+    m_box->setEnabled(editable);
+}

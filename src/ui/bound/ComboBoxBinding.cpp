@@ -21,4 +21,6 @@ void TComboBoxBinding::showValue(const TField* field) {
         m_combo->setCurrentIndex(m_combo->findText(text));
 }
 
-void TComboBoxBinding::setEditable(bool editable) { m_combo->setEnabled(editable); }
+void TComboBoxBinding::setEditable(bool editable) {
+    m_combo->setEnabled(editable);
+}

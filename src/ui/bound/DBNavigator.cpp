@@ -71,15 +71,32 @@ void TDBNavigator::clicked(TButton button) {
     TRecordSet& rs = *m_recordSet;
     Guarded([&] {
         switch (button) {
-        case First: rs.first(); break;
-        case Prior: rs.prior(); break;
-        case Next: rs.next(); break;
-        case Last: rs.last(); break;
-        case Insert: rs.insert(); break;
-        case Delete: rs.deleteRecord(); break;
-        case Post: rs.post(); break;
-        case Cancel: rs.cancel(); break;
-        case ButtonCount: break;
+        case First:
+            rs.first();
+            break;
+        case Prior:
+            rs.prior();
+            break;
+        case Next:
+            rs.next();
+            break;
+        case Last:
+            rs.last();
+            break;
+        case Insert:
+            rs.insert();
+            break;
+        case Delete:
+            rs.deleteRecord();
+            break;
+        case Post:
+            rs.post();
+            break;
+        case Cancel:
+            rs.cancel();
+            break;
+        case ButtonCount:
+            break;
         }
     });
     updateButtons();

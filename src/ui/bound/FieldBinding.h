@@ -7,7 +7,6 @@
 #include <QString>
 #include <functional>
 
-
 // Binds an edit control to a field of a record set: the control shows the field's value in the current
 // row and follows the record set (another current row, new values, another state); what the user enters
 // is written through the field's setter, so range checks, validate and change events and the record

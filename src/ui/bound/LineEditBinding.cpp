@@ -15,7 +15,9 @@ void TLineEditBinding::showValue(const TField* field) {
     m_edit->setModified(false);
 }
 
-void TLineEditBinding::setEditable(bool editable) { m_edit->setReadOnly(!editable); }
+void TLineEditBinding::setEditable(bool editable) {
+    m_edit->setReadOnly(!editable);
+}
 
 void TLineEditBinding::editingFinished() {
     if (!m_edit->isModified()) return;

@@ -7,7 +7,8 @@
 
 TRadioGroupBinding::TRadioGroupBinding(const QList<QAbstractButton*>& buttons, TRecordSet& recordSet,
                                        const QString& fieldName, const QStringList& values)
-    : TFieldBinding(buttons.value(0), recordSet, fieldName), m_group(new QButtonGroup(this)), m_values(values) {
+    : TFieldBinding(buttons.value(0), recordSet, fieldName), m_group(new QButtonGroup(this)),
+      m_values(values) {
     for (int i = 0; i < buttons.size(); ++i) {
         m_group->addButton(buttons[i], i);
         if (values.isEmpty()) m_values << buttons[i]->text();

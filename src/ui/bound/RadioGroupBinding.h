@@ -13,8 +13,8 @@ class QButtonGroup;
 class TRadioGroupBinding : public TFieldBinding {
     Q_OBJECT
 public:
-    TRadioGroupBinding(const QList<QAbstractButton*>& buttons, TRecordSet& recordSet, const QString& fieldName,
-                       const QStringList& values = {});
+    TRadioGroupBinding(const QList<QAbstractButton*>& buttons, TRecordSet& recordSet,
+                       const QString& fieldName, const QStringList& values = {});
 
 protected:
     void showValue(const TField* field) override;

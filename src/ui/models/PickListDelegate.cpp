@@ -26,7 +26,8 @@ void TPickListDelegate::setEditorData(QWidget* editor, const QModelIndex& index)
     QStyledItemDelegate::setEditorData(editor, index);
 }
 
-void TPickListDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+void TPickListDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                     const QModelIndex& index) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         if (combo->currentIndex() >= 0) model->setData(index, combo->currentText(), Qt::EditRole);
         return;

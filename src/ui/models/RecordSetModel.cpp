@@ -66,7 +66,9 @@ void TRecordSetModel::setColumnReadOnly(int column, bool readOnly) {
     if (m_rowCount > 0) Q_EMIT dataChanged(index(0, column), index(m_rowCount - 1, column));
 }
 
-bool TRecordSetModel::columnReadOnly(int column) const { return m_columns.at(column).readOnly; }
+bool TRecordSetModel::columnReadOnly(int column) const {
+    return m_columns.at(column).readOnly;
+}
 
 bool TRecordSetModel::columnEditable(int column) const {
     const TColumn& c = m_columns.at(column);
@@ -74,9 +76,13 @@ bool TRecordSetModel::columnEditable(int column) const {
            !m_recordSet.field(c.fieldIndex).readOnly();
 }
 
-void TRecordSetModel::setPickList(int column, const QStringList& items) { m_columns[column].pickList = items; }
+void TRecordSetModel::setPickList(int column, const QStringList& items) {
+    m_columns[column].pickList = items;
+}
 
-QStringList TRecordSetModel::pickList(int column) const { return m_columns.at(column).pickList; }
+QStringList TRecordSetModel::pickList(int column) const {
+    return m_columns.at(column).pickList;
+}
 
 void TRecordSetModel::setBackground(TBackground background) {
     m_background = std::move(background);
@@ -84,7 +90,9 @@ void TRecordSetModel::setBackground(TBackground background) {
         Q_EMIT dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1), {Qt::BackgroundRole});
 }
 
-QColor TRecordSetModel::InfoColour() { return QApplication::palette().color(QPalette::ToolTipBase); }
+QColor TRecordSetModel::InfoColour() {
+    return QApplication::palette().color(QPalette::ToolTipBase);
+}
 
 bool TRecordSetModel::startEdit() {
     return Guarded([this] { m_recordSet.ensureEditing(); });
@@ -113,10 +121,13 @@ void TRecordSetModel::rowsChanged(int first, int last) {
 // --- reading and writing cells -----------------------------------------------------------------
 
 bool TRecordSetModel::isCell(const QModelIndex& index) const {
-    return index.isValid() && index.model() == this && index.row() < m_rowCount && index.column() < columnCount();
+    return index.isValid() && index.model() == this && index.row() < m_rowCount &&
+           index.column() < columnCount();
 }
 
-int TRecordSetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rowCount; }
+int TRecordSetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rowCount;
+}
 
 int TRecordSetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
@@ -129,17 +140,22 @@ QVariant TRecordSetModel::data(const QModelIndex& index, int role) const {
     if (c.fieldIndex < 0 || row >= m_recordSet.rowCount()) return {};
     const TField& f = m_recordSet.field(c.fieldIndex);
     switch (role) {
-    case Qt::DisplayRole: return f.format(m_recordSet.valueAt(row, c.fieldIndex), f.displayFormat());
-    case Qt::EditRole: return f.format(m_recordSet.valueAt(row, c.fieldIndex), f.editFormat());
+    case Qt::DisplayRole:
+        return f.format(m_recordSet.valueAt(row, c.fieldIndex), f.displayFormat());
+    case Qt::EditRole:
+        return f.format(m_recordSet.valueAt(row, c.fieldIndex), f.editFormat());
     case Qt::TextAlignmentRole:
-        return f.isNumeric() ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return f.isNumeric() ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                             : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole: {
         if (!m_background) return {};
         const QColor colour = m_background(row, index.column());
         return colour.isValid() ? QVariant(colour) : QVariant();
     }
-    case PickListRole: return c.pickList.isEmpty() ? QVariant() : QVariant(c.pickList);
-    default: return {};
+    case PickListRole:
+        return c.pickList.isEmpty() ? QVariant() : QVariant(c.pickList);
+    default:
+        return {};
     }
 }
 
@@ -162,7 +178,8 @@ Qt::ItemFlags TRecordSetModel::flags(const QModelIndex& index) const {
 bool TRecordSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !isCell(index) || !columnEditable(index.column())) return false;
     const bool isText = value.typeId() == QMetaType::QString;
-    if (isText && index.row() == m_recordSet.currentRow() && value.toString() == data(index, Qt::EditRole).toString())
+    if (isText && index.row() == m_recordSet.currentRow() &&
+        value.toString() == data(index, Qt::EditRole).toString())
         return true;
     return Guarded([&] {
         m_recordSet.setRecNo(index.row() + 1);
@@ -195,7 +212,8 @@ void TRecordSetModel::bindView(QTableView* view) {
 // The user made another row current: the record set moves there, posting the row it leaves. When it
 // cannot (a rule refused the row), the view goes back to the record set's row.
 void TRecordSetModel::viewRowChanged(QTableView* view, int row) {
-    if (m_movingRecordSet || m_changingRows || row < 0 || !m_recordSet.active() || row == m_recordSet.currentRow())
+    if (m_movingRecordSet || m_changingRows || row < 0 || !m_recordSet.active() ||
+        row == m_recordSet.currentRow())
         return;
     m_movingRecordSet = true;
     Guarded([&] { m_recordSet.setRecNo(row + 1); });

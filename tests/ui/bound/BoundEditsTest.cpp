@@ -148,7 +148,7 @@ TEST_F(BoundEditsTest, TheNavigatorsButtonsFollowTheRecordSet) {
         EXPECT_TRUE(b) << name;
         return b;
     };
-    const char* names[] = {"btnNavFirst", "btnNavPrior", "btnNavNext", "btnNavLast",
+    const char* names[] = {"btnNavFirst",  "btnNavPrior",  "btnNavNext", "btnNavLast",
                            "btnNavInsert", "btnNavDelete", "btnNavPost", "btnNavCancel"};
     const auto enabled = [&] {
         QString states;
@@ -175,7 +175,8 @@ TEST_F(BoundEditsTest, TheNavigatorsButtonsFollowTheRecordSet) {
     runs().edit();
     runs().fieldByName(u"MinIntervalApps"_s).setAsInteger(interval + 1);
     QTest::mouseClick(button("btnNavPost"), Qt::LeftButton);
-    EXPECT_EQ(Value(u"SELECT MinIntervalApps FROM Runs WHERE RunID = ?"_s, {CurrentRunId()}).toInt(), interval + 1);
+    EXPECT_EQ(Value(u"SELECT MinIntervalApps FROM Runs WHERE RunID = ?"_s, {CurrentRunId()}).toInt(),
+              interval + 1);
     EXPECT_EQ(enabled(), u"00111100"_s);
 
     // Delete asks nothing itself: the run rule asks, and No keeps the run.
@@ -191,7 +192,8 @@ TEST_F(BoundEditsTest, TheNavigatorsButtonsFollowTheRecordSet) {
     EXPECT_EQ(dm->tblApplications.state(), TRecordSet::TState::Browse);
     EXPECT_EQ(enabled(), u"00001100"_s);
 
-    navigator.setVisibleButtons({TDBNavigator::First, TDBNavigator::Prior, TDBNavigator::Next, TDBNavigator::Last});
+    navigator.setVisibleButtons(
+        {TDBNavigator::First, TDBNavigator::Prior, TDBNavigator::Next, TDBNavigator::Last});
     EXPECT_FALSE(button("btnNavNext")->isHidden());
     EXPECT_TRUE(button("btnNavInsert")->isHidden());
     dm->CloseRuns();

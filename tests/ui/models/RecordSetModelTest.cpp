@@ -1,5 +1,5 @@
-#include "store/RecordSet.h"
 #include "ui/models/RecordSetModel.h"
+#include "store/RecordSet.h"
 #include "ui/models/RunsProjectTest.h"
 
 #include <QAbstractItemModelTester>
@@ -108,7 +108,9 @@ TEST_F(RecordSetModelTest, CellsShowTheFieldsAsTheyAreFormatted) {
 
 TEST_F(RecordSetModelTest, ReadOnlyColumnsPickListsAndBackgrounds) {
     TRecordSetModel runs(dm->tblRuns, RunColumns());
-    const auto editable = [&runs](int column) { return runs.flags(runs.index(0, column)).testFlag(Qt::ItemIsEditable); };
+    const auto editable = [&runs](int column) {
+        return runs.flags(runs.index(0, column)).testFlag(Qt::ItemIsEditable);
+    };
     EXPECT_TRUE(editable(0));
     for (int c = 0; c < 5; ++c)
         runs.setColumnReadOnly(c, true);
@@ -119,7 +121,8 @@ TEST_F(RecordSetModelTest, ReadOnlyColumnsPickListsAndBackgrounds) {
     dm->tblRuns.fieldByName(u"AppMethod"_s).setReadOnly(false);
 
     runs.setPickList(5, {u"one"_s, u"two"_s});
-    EXPECT_EQ(runs.index(0, 5).data(TRecordSetModel::PickListRole).toStringList(), (QStringList{u"one"_s, u"two"_s}));
+    EXPECT_EQ(runs.index(0, 5).data(TRecordSetModel::PickListRole).toStringList(),
+              (QStringList{u"one"_s, u"two"_s}));
     EXPECT_FALSE(runs.index(0, 6).data(TRecordSetModel::PickListRole).isValid());
 
     // Metabolite rows and the first five columns in the info colour.

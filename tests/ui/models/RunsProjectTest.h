@@ -11,8 +11,8 @@ protected:
     void SetUp() override {
         TProjectTest::SetUp();
         if (HasFatalFailure()) return;
-        auto project = NewProject(QStringLiteral("Grid"), QStringLiteral("EXAMPLE_P"), {QStringLiteral("Maize")},
-                                  {QStringLiteral("D4"), QStringLiteral("R1")});
+        auto project = NewProject(QStringLiteral("Grid"), QStringLiteral("EXAMPLE_P"),
+                                  {QStringLiteral("Maize")}, {QStringLiteral("D4"), QStringLiteral("R1")});
         ASSERT_TRUE(project->Save(true));
         ui.TakeTexts();
         ASSERT_TRUE(dm->OpenProjects());
@@ -28,11 +28,12 @@ protected:
 
     // The runs grid's columns of the runs editor.
     static QStringList RunColumns() {
-        return {QStringLiteral("RunID"),          QStringLiteral("LocationCode"), QStringLiteral("CropCode"),
-                QStringLiteral("CropNr"),         QStringLiteral("WaterbodyCode"), QStringLiteral("AppMethod"),
-                QStringLiteral("NumberOfApps"),   QStringLiteral("FirstDayYrAppJulian"),
-                QStringLiteral("FirstDayYrApp"),  QStringLiteral("LastDayYrAppJulian"),
-                QStringLiteral("LastDayYrApp"),   QStringLiteral("MinIntervalApps")};
+        return {QStringLiteral("RunID"),         QStringLiteral("LocationCode"),
+                QStringLiteral("CropCode"),      QStringLiteral("CropNr"),
+                QStringLiteral("WaterbodyCode"), QStringLiteral("AppMethod"),
+                QStringLiteral("NumberOfApps"),  QStringLiteral("FirstDayYrAppJulian"),
+                QStringLiteral("FirstDayYrApp"), QStringLiteral("LastDayYrAppJulian"),
+                QStringLiteral("LastDayYrApp"),  QStringLiteral("MinIntervalApps")};
     }
     static QStringList ApplicationColumns() {
         return {QStringLiteral("ApplicationNr"), QStringLiteral("Rate"), QStringLiteral("CAM"),
