@@ -1,4 +1,6 @@
 #include "ui/models/RecordSetModel.h"
+#include "foundation/Errors.h"
+#include "store/EventHook.h"
 #include "store/RecordSet.h"
 #include "ui/models/RunsProjectTest.h"
 
@@ -208,6 +210,22 @@ TEST_F(RecordSetModelTest, ARefusedValueIsShownAndTheOldValueKept) {
     EXPECT_EQ(applications.index(0, 1).data().toString(), before);
     dm->tblApplications.checkBrowseMode();
     EXPECT_EQ(StoredRate(CurrentRunId()), stored);
+}
+
+// When the row cannot be posted, the grid stays on it, still edited.
+TEST_F(RecordSetModelTest, ARowThatCannotBePostedKeepsTheGridOnIt) {
+    const TEventHook refusal(dm->tblRuns.beforePost, [](TRecordSet&) { throw EKelvoError(u"refused"_s); });
+    TRecordSetModel runs(dm->tblRuns, RunColumns());
+    const auto view = Grid(runs);
+    const QString interval = runs.index(0, 11).data().toString();
+    TypeInto(*view, 0, 11, interval == u"0"_s ? u"1"_s : u"0"_s);
+    Click(*view, 2, 11);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"refused"_s});
+    EXPECT_EQ(dm->tblRuns.currentRow(), 0);
+    EXPECT_EQ(view->currentIndex().row(), 0);
+    EXPECT_EQ(dm->tblRuns.state(), TRecordSet::TState::Edit);
+    dm->tblRuns.cancel();
+    EXPECT_EQ(runs.index(0, 11).data().toString(), interval);
 }
 
 TEST_F(RecordSetModelTest, ACommaDecimalUserWritesWhatTheGridShows) {
