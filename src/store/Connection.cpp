@@ -49,6 +49,7 @@ void TConnection::OpenWith(const QString& file, bool create) {
     try {
         Execute(u"PRAGMA foreign_keys = ON"_s);
         Select(u"PRAGMA journal_mode = WAL"_s);
+        Execute(u"PRAGMA synchronous = NORMAL"_s);
     } catch (...) {
         Close();
         throw;

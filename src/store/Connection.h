@@ -27,7 +27,8 @@ public:
     TConnection(const TConnection&) = delete;
     TConnection& operator=(const TConnection&) = delete;
 
-    // Opens an existing file (foreign keys on, WAL journal, busy timeout 5 s); never creates one.
+    // Opens an existing file (foreign keys on, WAL journal with normal synchronisation, busy timeout 5 s);
+    // never creates one.
     void Open(const QString& file);
     // Creates a new, empty database file and opens it.
     void Create(const QString& file);

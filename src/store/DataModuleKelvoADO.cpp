@@ -1,8 +1,10 @@
 #include "store/DataModuleKelvoADO.h"
 
+#include "domain/Project.h"
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
+#include "store/ControlsDisabled.h"
 #include "store/ScenarioSchema.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -146,6 +148,9 @@ void TdmKelvoADO::CloseRuns() {
 // Reopens the runs of the current project in the order of their sort key, not of their RunID.
 void TdmKelvoADO::RefreshRuns() {
     if (!tblRuns.active()) return;
+    // The views of the runs and their applications learn of the new rows once, at the end.
+    const TControlsDisabled quietRuns(tblRuns);
+    const TControlsDisabled quietApplications(tblApplications);
     tblRuns.close();
     tblRuns.open();
     tblRuns.setSort(u"VolgNr"_s);

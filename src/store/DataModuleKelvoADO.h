@@ -4,6 +4,7 @@
 #include "store/RecordSet.h"
 
 #include <QString>
+#include <memory>
 
 class ICollection;
 class TAggregationList;
@@ -327,6 +328,9 @@ private:
     bool m_rateGuard = false;
     // The application scheme of the run whose deletion is under way; 0 when none.
     int m_deletedScheme = 0;
+    // The project whose row is being deleted while its created files go too: set before the row is
+    // deleted, freed after.
+    std::unique_ptr<TProject> m_projectUnderDeletion;
     // The application window rule on explicit values: refuses a window shorter than 30 days plus the
     // intervals; with warn, says so when the last day falls in the next year.
     void CheckWindow(int numberOfApps, int interval, int firstDay, int lastDay, bool warn);

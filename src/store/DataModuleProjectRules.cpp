@@ -12,13 +12,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The project whose row is being deleted while its created files go too: set before the row is
-// deleted, freed after.
-std::unique_ptr<TProject>& ProjectUnderDeletion() {
-    static std::unique_ptr<TProject> project;
-    return project;
-}
-
 // The map of the project: the MapID of its first link row; 0 without one.
 int FirstMapOf(TConnection& db, int projectId) {
     TQuery links(&db, u"qryMapxProject"_s,
@@ -36,7 +29,7 @@ void TdmKelvoADO::BindProjectRules() {
 }
 
 void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
-    ProjectUnderDeletion().reset();
+    m_projectUnderDeletion.reset();
     if (dataSet.fieldByName(u"ProjectID"_s).asInteger() <= 3)
         throw EKelvoError(u"Not allowed to delete example project."_s);
     if (!AskConfirmation(u"Remove project: "_s + dataSet.fieldByName(u"Name"_s).asString())) Abort();
@@ -55,11 +48,11 @@ void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
             maps.deleteRecord();
         }
     }
-    ProjectUnderDeletion() = std::move(project);
+    m_projectUnderDeletion = std::move(project);
 }
 
 void TdmKelvoADO::qryProjectsAfterDelete(TRecordSet&) {
-    std::unique_ptr<TProject> project = std::move(ProjectUnderDeletion());
+    std::unique_ptr<TProject> project = std::move(m_projectUnderDeletion);
     if (!project) return;
     for (const TRun* run : project->Runs->Items<TRun>())
         DeleteApplicationScheme(run->ApplicationSchemeNumber());

@@ -2,6 +2,7 @@
 
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
+#include "store/ControlsDisabled.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -51,18 +52,6 @@ void StartRow(TRecordSet& rs) {
         ShowCurrentException();
     }
 }
-
-// Resumes the display updates of a record set when it goes out of scope.
-class TControlsDisabled {
-public:
-    explicit TControlsDisabled(TRecordSet& rs) : m_rs(rs) { m_rs.disableControls(); }
-    ~TControlsDisabled() { m_rs.enableControls(); }
-    TControlsDisabled(const TControlsDisabled&) = delete;
-    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
-
-private:
-    TRecordSet& m_rs;
-};
 
 } // namespace
 

@@ -77,7 +77,8 @@ QString FormatFloat(const QString& pattern, double value) {
     QString result = intPart;
     if (!fracPart.isEmpty()) result += point + fracPart;
     if (result.isEmpty()) result = u"0"_s;
-    const bool allZero = !result.contains(QRegularExpression(u"[1-9]"_s));
+    static const QRegularExpression nonZeroDigit(u"[1-9]"_s);
+    const bool allZero = !result.contains(nonZeroDigit);
     if (value < 0 && !allZero) result.prepend(u'-');
     return result;
 }
@@ -122,6 +123,11 @@ TField& TField::setDisplayWidth(int width) {
 
 TField& TField::setCalculated(bool calculated) {
     m_calculated = calculated;
+    return *this;
+}
+
+TField& TField::setReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
     return *this;
 }
 
@@ -206,8 +212,12 @@ QVariant TField::convert(const QVariant& value) const {
     }
     case TFieldType::Float: {
         if (isText) {
+            // The user's form first (as numbers are shown), then the decimal point.
+            QLocale user;
+            user.setNumberOptions(QLocale::RejectGroupSeparator);
             bool ok = false;
-            const double d = text.toDouble(&ok);
+            double d = user.toDouble(text, &ok);
+            if (!ok) d = text.toDouble(&ok);
             if (!ok) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(value.toString()));
             return d;
         }

@@ -35,12 +35,16 @@ public:
     TField& setDisplayFormat(const QString& format);
     TField& setEditFormat(const QString& format);
     const QString& displayFormat() const { return m_displayFormat; }
+    const QString& editFormat() const { return m_editFormat; }
     TField& setDisplayLabel(const QString& label);
     QString displayName() const { return m_label.isEmpty() ? m_name : m_label; }
     TField& setDisplayWidth(int width);
     int displayWidth() const { return m_displayWidth; }
     TField& setCalculated(bool calculated);
     bool calculated() const { return m_calculated; }
+    // A read-only field is not edited by the user (code may still set it); calculated fields are read-only.
+    TField& setReadOnly(bool readOnly);
+    bool readOnly() const { return m_readOnly || m_calculated; }
 
     // Events.
     std::function<void(TField&)> onChange;
@@ -59,6 +63,8 @@ public:
     QString editText() const;
 
     void setValue(const QVariant& value);
+    // Text as the user types it: numbers in the user's locale or with a decimal point; empty clears
+    // a field that is not a text.
     void setAsString(const QString& text);
     void setAsInteger(int value) { setValue(value); }
     void setAsFloat(double value) { setValue(value); }
@@ -90,6 +96,7 @@ private:
     QString m_label;
     int m_displayWidth = 0;
     bool m_calculated = false;
+    bool m_readOnly = false;
 };
 
 // Number text in the general format of the data layer's messages: 15 significant digits,

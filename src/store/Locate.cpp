@@ -10,6 +10,7 @@ namespace {
 // events run for the final row only.
 bool LocateBy(TRecordSet& rs, int n, const std::function<bool(const TField&, const QVariant&, int)>& equal) {
     if (!rs.active()) rs.open();
+    rs.checkBrowseMode();
     const QVariant remembered = rs.isEmpty() ? QVariant() : rs.field(0).value();
     const TField& firstField = rs.field(0);
     for (int row = 0; row < rs.rowCount(); ++row) {

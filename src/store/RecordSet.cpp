@@ -149,7 +149,7 @@ void TRecordSet::createFieldsFrom(const QStringList& columns) {
     }
 }
 
-void TRecordSet::load() {
+std::vector<TRecordSet::TRow> TRecordSet::loadRows() {
     if (!m_connection) throw EKelvoError(u"%1: Missing connection"_s.arg(m_name));
     QVariantList params;
     const QString sql = selectStatement(&params);
@@ -171,43 +171,69 @@ void TRecordSet::load() {
         if (source[i] < 0) throw EKelvoError(u"%1: Field '%2' not found"_s.arg(m_name, field(i).fieldName()));
     }
 
-    m_rows.clear();
-    m_rows.reserve(static_cast<size_t>(result.rows.size()));
+    std::vector<TRow> rows;
+    rows.reserve(static_cast<size_t>(result.rows.size()));
     for (const TSqlRow& r : result.rows) {
         TRow row;
         row.id = writable ? r[0].toLongLong() : -1;
         row.values.resize(fieldCount());
         for (int i = 0; i < fieldCount(); ++i)
             if (source[i] >= 0) row.values[i] = FromDatabase(field(i), r[source[i]]);
-        m_rows.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
-    if (!m_sortField.isEmpty()) sortRows();
-    calculateAll();
+    if (!m_sortField.isEmpty()) sortRows(rows);
+    return rows;
+}
+
+void TRecordSet::replaceRows(std::vector<TRow> rows) {
+    const bool sameRows =
+        rows.size() == m_rows.size() && std::equal(rows.begin(), rows.end(), m_rows.begin(),
+                                                   [](const TRow& a, const TRow& b) { return a.id == b.id; });
+    const bool signal = m_disableCount == 0;
+    if (!sameRows && signal) Q_EMIT rowsAboutToBeReset();
+    m_rows = std::move(rows);
+    const auto signalRows = [this, sameRows, signal] {
+        if (!signal) return;
+        if (!sameRows)
+            Q_EMIT rowsReset();
+        else if (!m_rows.empty())
+            Q_EMIT rowsChanged(0, rowCount() - 1);
+    };
+    try {
+        calculateAll();
+    } catch (...) {
+        signalRows();
+        throw;
+    }
+    signalRows();
 }
 
 void TRecordSet::open() {
     if (active()) return;
-    load();
+    std::vector<TRow> rows = loadRows();
     m_state = TState::Browse;
-    m_current = m_rows.empty() ? -1 : 0;
+    m_current = rows.empty() ? -1 : 0;
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = rows.empty();
     m_modified = false;
-    emitReset();
-    reloadDetails();
-    if (!m_rows.empty() && afterScroll) afterScroll(*this);
+    replaceRows(std::move(rows));
+    emitState();
+    thenSignalCurrent([this] {
+        reloadDetails();
+        if (!m_rows.empty() && afterScroll) afterScroll(*this);
+    });
 }
 
 void TRecordSet::close() {
     if (!active()) return;
     m_state = TState::Inactive;
-    m_rows.clear();
     m_buffer.clear();
     m_current = -1;
     m_eof = m_bof = true;
     m_modified = false;
-    emitReset();
-    reloadDetails();
+    replaceRows({});
+    emitState();
+    thenSignalCurrent([this] { reloadDetails(); });
 }
 
 void TRecordSet::refresh() {
@@ -215,22 +241,22 @@ void TRecordSet::refresh() {
     checkBrowseMode();
     const qint64 id = m_current >= 0 ? m_rows[static_cast<size_t>(m_current)].id : -1;
     const int oldRow = m_current;
-    load();
+    std::vector<TRow> rows = loadRows();
+    const int count = static_cast<int>(rows.size());
     m_current = -1;
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (id >= 0 && m_rows[i].id == id) m_current = static_cast<int>(i);
-    if (m_current < 0) m_current = m_rows.empty() ? -1 : std::clamp(oldRow, 0, rowCount() - 1);
-    m_eof = m_rows.empty();
+    for (int i = 0; i < count && id >= 0 && m_current < 0; ++i)
+        if (rows[static_cast<size_t>(i)].id == id) m_current = i;
+    if (m_current < 0) m_current = count == 0 ? -1 : std::clamp(oldRow, 0, count - 1);
+    m_eof = count == 0;
     m_bof = m_current <= 0;
-    emitReset();
-    reloadDetails();
+    replaceRows(std::move(rows));
+    thenSignalCurrent([this] { reloadDetails(); });
 }
 
 void TRecordSet::checkActive() const {
     if (!active()) throw EKelvoError(u"%1: Cannot perform this operation on a closed dataset"_s.arg(m_name));
 }
 
-// Leaves the editing states before a move: posts a changed row, cancels an unchanged one.
 void TRecordSet::checkBrowseMode() {
     if (m_state != TState::Edit && m_state != TState::Insert) return;
     if (m_modified)
@@ -246,9 +272,20 @@ void TRecordSet::moveTo(int row) {
 }
 
 void TRecordSet::scrolled() {
+    thenSignalCurrent([this] {
+        reloadDetails();
+        if (afterScroll) afterScroll(*this);
+    });
+}
+
+void TRecordSet::thenSignalCurrent(const std::function<void()>& steps) {
+    try {
+        steps();
+    } catch (...) {
+        emitCurrent();
+        throw;
+    }
     emitCurrent();
-    reloadDetails();
-    if (afterScroll) afterScroll(*this);
 }
 
 void TRecordSet::first() {
@@ -305,6 +342,7 @@ int TRecordSet::recordCount() const {
 
 void TRecordSet::setRecNo(int recNo) {
     checkActive();
+    if (recNo == m_current + 1) return;
     checkBrowseMode();
     if (recNo < 1 || recNo > rowCount()) return;
     moveTo(recNo - 1);
@@ -328,7 +366,7 @@ void TRecordSet::edit() {
     m_changed = QVector<bool>(fieldCount(), false);
     m_modified = false;
     m_state = TState::Edit;
-    emitCurrent();
+    emitState();
 }
 
 void TRecordSet::ensureEditing() {
@@ -351,9 +389,9 @@ void TRecordSet::startInsert(int position) {
     m_insertReturnRow = m_current;
     TRow row;
     row.values.resize(fieldCount());
-    m_rows.insert(m_rows.begin() + position, row);
-    m_current = position;
     m_buffer = row.values;
+    insertRow(position, std::move(row));
+    m_current = position;
     m_changed = QVector<bool>(fieldCount(), false);
     // A new detail row takes the master's link values.
     const QVariantList linkValues = masterLinkValues();
@@ -365,7 +403,7 @@ void TRecordSet::startInsert(int position) {
     m_modified = false;
     m_state = TState::Insert;
     m_eof = m_bof = false;
-    emitReset();
+    emitState();
     if (afterInsert) afterInsert(*this);
     if (m_state == TState::Insert) scrolled();
 }
@@ -403,9 +441,11 @@ void TRecordSet::post() {
     m_insertReturnRow = -1;
     calculate(m_current);
     emitRow(m_current);
-    emitCurrent();
-    reloadDetails();
-    if (afterPost) afterPost(*this);
+    emitState();
+    thenSignalCurrent([this] {
+        reloadDetails();
+        if (afterPost) afterPost(*this);
+    });
 }
 
 void TRecordSet::writeRow() {
@@ -462,16 +502,16 @@ void TRecordSet::cancel() {
         m_buffer.clear();
         m_modified = false;
         emitRow(m_current);
-        emitCurrent();
+        emitState();
     } else if (m_state == TState::Insert) {
-        m_rows.erase(m_rows.begin() + m_current);
         m_state = TState::Browse;
         m_buffer.clear();
         m_modified = false;
+        removeRow(m_current);
         moveTo(m_insertReturnRow);
         m_insertReturnRow = -1;
         m_eof = m_rows.empty();
-        emitReset();
+        emitState();
         scrolled();
     }
 }
@@ -485,17 +525,18 @@ void TRecordSet::deleteRecord() {
     if (m_rows.empty()) throw EKelvoError(u"Cannot perform this operation on an empty dataset"_s);
     if (updateTable().isEmpty()) throw EKelvoError(u"%1: Cannot modify a read-only dataset"_s.arg(m_name));
     if (beforeDelete) beforeDelete(*this);
-    if (m_state == TState::Edit) {
+    m_connection->Execute(u"DELETE FROM %1 WHERE rowid = ?"_s.arg(Quoted(updateTable())),
+                          {m_rows[static_cast<size_t>(m_current)].id});
+    const bool wasEditing = m_state == TState::Edit;
+    if (wasEditing) {
         m_state = TState::Browse;
         m_buffer.clear();
         m_modified = false;
     }
-    m_connection->Execute(u"DELETE FROM %1 WHERE rowid = ?"_s.arg(Quoted(updateTable())),
-                          {m_rows[static_cast<size_t>(m_current)].id});
-    m_rows.erase(m_rows.begin() + m_current);
+    removeRow(m_current);
     moveTo(m_current);
     m_eof = m_rows.empty();
-    emitReset();
+    if (wasEditing) emitState();
     if (afterDelete) afterDelete(*this);
     scrolled();
 }
@@ -517,6 +558,18 @@ QVariant TRecordSet::fieldValue(const TField& field) const {
         return values.value(field.index());
     }
     return currentValues().value(field.index());
+}
+
+qint64 TRecordSet::rowId(int row) const {
+    return row >= 0 && row < rowCount() ? m_rows[static_cast<size_t>(row)].id : -1;
+}
+
+QVector<qint64> TRecordSet::rowIds() const {
+    QVector<qint64> ids;
+    ids.reserve(rowCount());
+    for (const TRow& row : m_rows)
+        ids << row.id;
+    return ids;
 }
 
 QVariant TRecordSet::valueAt(int row, int fieldIndex) const {
@@ -580,20 +633,24 @@ void TRecordSet::setIndexFieldNames(const QString& names) {
     if (active()) refresh();
 }
 
-void TRecordSet::sortRows() {
+void TRecordSet::sortRows(std::vector<TRow>& rows) const {
     const TField* f = findField(m_sortField);
     if (!f) throw EKelvoError(u"%1: Field '%2' not found"_s.arg(m_name, m_sortField));
     const int i = f->index();
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [i](const TRow& a, const TRow& b) { return CompareValues(a.values[i], b.values[i]) < 0; });
+    std::stable_sort(rows.begin(), rows.end(), [i](const TRow& a, const TRow& b) {
+        return CompareValues(a.values[i], b.values[i]) < 0;
+    });
 }
 
 void TRecordSet::setSort(const QString& fieldName) {
     m_sortField = fieldName;
     if (!active()) return;
     checkBrowseMode();
-    if (!m_sortField.isEmpty()) sortRows();
-    emitReset();
+    if (!m_sortField.isEmpty()) {
+        std::vector<TRow> rows = m_rows;
+        sortRows(rows);
+        replaceRows(std::move(rows));
+    }
     first();
 }
 
@@ -622,35 +679,55 @@ void TRecordSet::reloadDetails() {
 void TRecordSet::masterChanged() {
     if (!active()) return;
     checkBrowseMode();
-    load();
-    m_current = m_rows.empty() ? -1 : 0;
+    std::vector<TRow> rows = loadRows();
+    m_current = rows.empty() ? -1 : 0;
     m_bof = true;
-    m_eof = m_rows.empty();
-    emitReset();
+    m_eof = rows.empty();
+    replaceRows(std::move(rows));
     scrolled();
 }
 
 // --- notifications ---------------------------------------------------------------------------
 
-void TRecordSet::disableControls() { ++m_disableCount; }
-
-void TRecordSet::enableControls() {
-    if (m_disableCount > 0 && --m_disableCount == 0) {
-        emitReset();
-        emitCurrent();
-    }
+void TRecordSet::disableControls() {
+    if (m_disableCount++ == 0) m_idsWhenDisabled = rowIds();
 }
 
-void TRecordSet::emitReset() {
-    if (m_disableCount == 0) Q_EMIT rowsReset();
+void TRecordSet::enableControls() {
+    if (m_disableCount == 0 || --m_disableCount > 0) return;
+    if (rowIds() != m_idsWhenDisabled) {
+        Q_EMIT rowsAboutToBeReset();
+        Q_EMIT rowsReset();
+    } else if (!m_rows.empty()) {
+        Q_EMIT rowsChanged(0, rowCount() - 1);
+    }
+    m_idsWhenDisabled.clear();
+    emitState();
+    emitCurrent();
 }
 
 void TRecordSet::emitCurrent() {
     if (m_disableCount == 0) Q_EMIT currentChanged(m_current);
 }
 
+void TRecordSet::emitState() {
+    if (m_disableCount == 0) Q_EMIT stateChanged();
+}
+
 void TRecordSet::emitRow(int row) {
-    if (m_disableCount == 0 && row >= 0) Q_EMIT rowChanged(row);
+    if (m_disableCount == 0 && row >= 0) Q_EMIT rowsChanged(row, row);
+}
+
+void TRecordSet::insertRow(int position, TRow row) {
+    if (m_disableCount == 0) Q_EMIT rowAboutToBeInserted(position);
+    m_rows.insert(m_rows.begin() + position, std::move(row));
+    if (m_disableCount == 0) Q_EMIT rowInserted(position);
+}
+
+void TRecordSet::removeRow(int position) {
+    if (m_disableCount == 0) Q_EMIT rowAboutToBeRemoved(position);
+    m_rows.erase(m_rows.begin() + position);
+    if (m_disableCount == 0) Q_EMIT rowRemoved(position);
 }
 
 // --- tables and queries ----------------------------------------------------------------------

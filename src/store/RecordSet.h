@@ -38,6 +38,8 @@ public:
     void open();
     void close();
     bool active() const { return m_state != TState::Inactive; }
+    // Whether rows can be edited, inserted and deleted: open and over a table it writes to.
+    bool canModify() const { return active() && !updateTable().isEmpty(); }
     // Reloads the snapshot and stays on the same row when it still exists.
     void refresh();
 
@@ -53,6 +55,7 @@ public:
     int recordCount() const;
     // 1-based position of the current row; 0 when there is none.
     int recNo() const { return m_current + 1; }
+    // Moves to the row; a move to the row that is already current does nothing.
     void setRecNo(int recNo);
 
     // Editing.
@@ -68,6 +71,8 @@ public:
     void deleteRecord();
     // Edits when the record set is browsing (the usual step before setting a field).
     void ensureEditing();
+    // Leaves the editing states: posts a changed row, cancels an unchanged one.
+    void checkBrowseMode();
 
     // Order and links.
     void setIndexFieldNames(const QString& names);
@@ -77,7 +82,8 @@ public:
     void setMasterLink(TRecordSet* master, const QString& masterFields, const QString& detailFields);
     TRecordSet* master() const { return m_master; }
 
-    // Screen updates are suspended while the count is above 0.
+    // Screen updates are suspended while the count is above 0; resuming them signals what changed
+    // meanwhile at once (the rows when the same rows are still there, else a reset; and the current row).
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
@@ -86,6 +92,9 @@ public:
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int currentRow() const { return m_current; }
     QVariant valueAt(int row, int fieldIndex) const;
+    // The identity of a row in its update table (rowid); -1 for a row being inserted and for the rows of
+    // a record set that writes to no table.
+    qint64 rowId(int row) const;
 
     // Record events.
     TEvent beforeEdit;
@@ -98,12 +107,21 @@ public:
     TEvent onCalcFields;
 
 Q_SIGNALS:
-    // Every row may have changed (open, close, refresh, sort, deletion, insertion).
+    // Every row may have changed (open, close, a reload with other rows, sort); sent before and after.
+    void rowsAboutToBeReset();
     void rowsReset();
-    // The values of one row changed.
-    void rowChanged(int row);
-    // The current row or the state changed.
+    // A row was inserted at, or removed from, a position; sent before and after.
+    void rowAboutToBeInserted(int row);
+    void rowInserted(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
+    // The values of the rows first to last changed (an edit, a post, a reload of the same rows).
+    void rowsChanged(int first, int last);
+    // Another row became current, or the current row was reloaded or posted; sent after the details are
+    // reloaded and the move or post rule has run, also when one of them failed.
     void currentChanged(int row);
+    // The state changed (browse, edit, insert, inactive).
+    void stateChanged();
 
 protected:
     // The table whose rows are written by post and delete; empty for a read-only record set.
@@ -125,20 +143,28 @@ private:
         QVector<QVariant> values;
     };
 
-    void load();
+    // Reads the snapshot (sorted when a sort field is set).
+    std::vector<TRow> loadRows();
+    // Takes a new snapshot over, signalling a change of the rows when they are the same rows, else a reset.
+    void replaceRows(std::vector<TRow> rows);
     void createFieldsFrom(const QStringList& columns);
     void calculate(int row);
     void calculateAll();
     void checkActive() const;
-    void checkBrowseMode();
+    // Reloads the details and runs the move rule, then signals the current row.
     void scrolled();
+    // Runs the steps, then signals the current row, also when a step fails.
+    void thenSignalCurrent(const std::function<void()>& steps);
     void masterChanged();
     void reloadDetails();
-    void emitReset();
     void emitCurrent();
+    void emitState();
     void emitRow(int row);
+    void insertRow(int position, TRow row);
+    void removeRow(int position);
     void moveTo(int row);
-    void sortRows();
+    void sortRows(std::vector<TRow>& rows) const;
+    QVector<qint64> rowIds() const;
     void writeRow();
     void writeInsert();
     void startInsert(int position);
@@ -169,6 +195,7 @@ private:
     QStringList m_detailFields;
     std::vector<TRecordSet*> m_details;
     int m_disableCount = 0;
+    QVector<qint64> m_idsWhenDisabled; // the rows when the screen updates were suspended
     int m_calculatingRow = -1;
 };
 

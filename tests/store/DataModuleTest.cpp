@@ -90,6 +90,39 @@ TEST_F(DataModuleTest, RunsOfTheCurrentProjectComeInSortKeyOrder) {
     dm->CloseRuns();
 }
 
+// Reloading the runs tells their views once: the same rows again are changed values, not a reset.
+TEST_F(DataModuleTest, RefreshRunsTellsTheViewsOnce) {
+    AddProject(4, true);
+    AddRun(4, u"00001d_pa"_s, u"00001d_0"_s);
+    AddRun(4, u"00002d_pa"_s, u"00002d_0"_s);
+    dm->dbKelvoADO.Execute(
+        u"INSERT INTO Applications (ApplicationNr, RunID, Rate) VALUES (1, '00001d_pa', 1.5)"_s);
+    ASSERT_TRUE(dm->OpenProjects());
+    ASSERT_TRUE(dm->OpenRuns());
+    dm->RefreshRuns();
+    QStringList log;
+    QObject context;
+    for (TRecordSet* rs :
+         {static_cast<TRecordSet*>(&dm->tblRuns), static_cast<TRecordSet*>(&dm->tblApplications)}) {
+        const QString name = rs->name();
+        QObject::connect(rs, &TRecordSet::rowsReset, &context, [&log, name] { log << name + u" reset"_s; });
+        QObject::connect(rs, &TRecordSet::rowsChanged, &context, [&log, name](int first, int last) {
+            log << name + u" changed %1-%2"_s.arg(first).arg(last);
+        });
+        QObject::connect(rs, &TRecordSet::currentChanged, &context,
+                         [&log, name](int row) { log << name + u" current %1"_s.arg(row); });
+    }
+    dm->RefreshRuns();
+    EXPECT_EQ(log, (QStringList{u"tblApplications changed 0-0"_s, u"tblApplications current 0"_s,
+                                u"tblRuns changed 0-1"_s, u"tblRuns current 0"_s}));
+    log.clear();
+    dm->dbKelvoADO.Execute(u"DELETE FROM Runs WHERE RunID = '00002d_pa'"_s);
+    dm->RefreshRuns();
+    EXPECT_EQ(log, (QStringList{u"tblApplications changed 0-0"_s, u"tblApplications current 0"_s,
+                                u"tblRuns reset"_s, u"tblRuns current 0"_s}));
+    dm->CloseRuns();
+}
+
 TEST_F(DataModuleTest, EveryRecordSetAndQueryOpens) {
     dm->qryCropsAtLoc.setParam(0, u"D3"_s);
     dm->qryLocationWithCrops.setParam(0, u"Maize"_s);

@@ -1,9 +1,15 @@
+#include "store/RecordSet.h"
 #include "foundation/Errors.h"
 #include "store/Connection.h"
-#include "store/RecordSet.h"
+#include "store/EventHook.h"
 #include "support/KelvoTest.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -336,6 +342,209 @@ TEST_F(RecordSetTest, ClosingTheConnectionClosesItsRecordSets) {
     masters().open();
     db.Close();
     EXPECT_FALSE(masters().active());
+}
+
+// Every notification of a record set, as a line of text, in order.
+class TSignalLog {
+public:
+    explicit TSignalLog(TRecordSet& rs) {
+        QObject::connect(&rs, &TRecordSet::rowsAboutToBeReset, &m_context,
+                         [this] { m_lines << u"aboutToReset"_s; });
+        QObject::connect(&rs, &TRecordSet::rowsReset, &m_context, [this] { m_lines << u"reset"_s; });
+        QObject::connect(&rs, &TRecordSet::rowAboutToBeInserted, &m_context,
+                         [this](int row) { m_lines << u"aboutToInsert %1"_s.arg(row); });
+        QObject::connect(&rs, &TRecordSet::rowInserted, &m_context,
+                         [this](int row) { m_lines << u"inserted %1"_s.arg(row); });
+        QObject::connect(&rs, &TRecordSet::rowAboutToBeRemoved, &m_context,
+                         [this](int row) { m_lines << u"aboutToRemove %1"_s.arg(row); });
+        QObject::connect(&rs, &TRecordSet::rowRemoved, &m_context,
+                         [this](int row) { m_lines << u"removed %1"_s.arg(row); });
+        QObject::connect(&rs, &TRecordSet::rowsChanged, &m_context,
+                         [this](int first, int last) { m_lines << u"changed %1-%2"_s.arg(first).arg(last); });
+        QObject::connect(&rs, &TRecordSet::currentChanged, &m_context,
+                         [this](int row) { m_lines << u"current %1"_s.arg(row); });
+        QObject::connect(&rs, &TRecordSet::stateChanged, &m_context, [this] { m_lines << u"state"_s; });
+    }
+    QStringList take() { return std::exchange(m_lines, {}); }
+
+private:
+    QObject m_context;
+    QStringList m_lines;
+};
+
+// The current row is signalled after the details show its rows and the move or post rule has run, also
+// when the rule fails; open and refresh signal it too.
+TEST_F(RecordSetTest, CurrentRowIsSignalledAfterTheDetailsAndTheRule) {
+    QStringList log;
+    details().open(); // no master row yet: no details
+    masters().afterScroll = [&](TRecordSet& rs) {
+        log << u"afterScroll"_s;
+        if (rs.fieldByName(u"Code"_s).asString() == u"C"_s) throw EKelvoError(u"refused"_s);
+    };
+    masters().afterPost = [&](TRecordSet&) { log << u"afterPost"_s; };
+    QObject context;
+    QObject::connect(&masters(), &TRecordSet::currentChanged, &context, [&](int row) {
+        log << u"current %1 with %2 details"_s.arg(row).arg(details().recordCount());
+    });
+
+    masters().open();
+    masters().next();
+    masters().refresh();
+    masters().edit();
+    masters().fieldByName(u"Name"_s).setAsString(u"zweite"_s);
+    masters().post();
+    EXPECT_THROW(masters().next(), EKelvoError);
+    EXPECT_EQ(log,
+              (QStringList{u"afterScroll"_s, u"current 0 with 3 details"_s, u"afterScroll"_s,
+                           u"current 1 with 1 details"_s, u"current 1 with 1 details"_s, u"afterPost"_s,
+                           u"current 1 with 1 details"_s, u"afterScroll"_s, u"current 2 with 0 details"_s}));
+}
+
+TEST_F(RecordSetTest, AMoveToTheCurrentRowDoesNothing) {
+    masters().open();
+    masters().next();
+    int scrolls = 0;
+    masters().afterScroll = [&](TRecordSet&) { ++scrolls; };
+    masters().edit();
+    masters().fieldByName(u"Name"_s).setAsString(u"pending"_s);
+    TSignalLog log(masters());
+    masters().setRecNo(2);
+    EXPECT_EQ(0, scrolls);
+    EXPECT_TRUE(log.take().isEmpty());
+    EXPECT_EQ(TRecordSet::TState::Edit, masters().state()) << "the pending change is not posted";
+    masters().setRecNo(3);
+    EXPECT_EQ(1, scrolls);
+    EXPECT_EQ(u"pending"_s, db.Select(u"SELECT Name FROM Masters WHERE Code = 'B'"_s).rows[0][0].toString());
+}
+
+// What views are told, step by step: reloads of the same rows change values only; inserted and removed
+// rows are told by position; suspended screen updates tell once at the end.
+TEST_F(RecordSetTest, ViewsAreToldWhatChanged) {
+    masters().open();
+    details().open();
+    TTable other(&db, u"other"_s, u"Details"_s);
+    struct TCase {
+        const char* what;
+        std::function<void()> action;
+        QStringList expected;
+    };
+    const TCase cases[] = {
+        {"a refresh of the same rows", [&] { details().refresh(); }, {u"changed 0-2"_s, u"current 0"_s}},
+        {"a refresh after another record set added a row",
+         [&] {
+             db.Execute(u"INSERT INTO Details VALUES ('A', 4, 40, 'd', NULL)"_s);
+             details().refresh();
+         },
+         {u"aboutToReset"_s, u"reset"_s, u"current 0"_s}},
+        {"an edit",
+         [&] {
+             details().edit();
+             details().fieldByName(u"Day"_s).setAsInteger(11);
+         },
+         {u"state"_s, u"changed 0-0"_s}},
+        {"a post", [&] { details().post(); }, {u"changed 0-0"_s, u"state"_s, u"current 0"_s}},
+        {"an insert",
+         [&] { details().insert(); },
+         {u"aboutToInsert 0"_s, u"inserted 0"_s, u"state"_s, u"current 0"_s}},
+        {"its cancel",
+         [&] { details().cancel(); },
+         {u"aboutToRemove 0"_s, u"removed 0"_s, u"state"_s, u"current 0"_s}},
+        {"a move", [&] { details().last(); }, {u"current 3"_s}},
+        {"a deletion",
+         [&] { details().deleteRecord(); },
+         {u"aboutToRemove 3"_s, u"removed 3"_s, u"current 2"_s}},
+        {"a reload with the master's next row",
+         [&] { masters().next(); },
+         {u"aboutToReset"_s, u"reset"_s, u"current 0"_s}},
+        {"suspended updates around the same rows",
+         [&] {
+             details().disableControls();
+             details().close();
+             details().open();
+             details().enableControls();
+         },
+         {u"changed 0-0"_s, u"state"_s, u"current 0"_s}},
+        {"a close", [&] { details().close(); }, {u"aboutToReset"_s, u"reset"_s, u"state"_s, u"current -1"_s}},
+    };
+    TSignalLog log(details());
+    for (const TCase& c : cases) {
+        c.action();
+        EXPECT_EQ(log.take(), c.expected) << c.what;
+    }
+}
+
+TEST_F(RecordSetTest, RowIdentityAndWhetherRowsCanBeModified) {
+    masters().open();
+    const TSqlResult ids = db.Select(u"SELECT rowid FROM Masters ORDER BY Code"_s);
+    for (int row = 0; row < masters().rowCount(); ++row)
+        EXPECT_EQ(ids.rows[row][0].toLongLong(), masters().rowId(row));
+    EXPECT_EQ(-1, masters().rowId(3));
+    EXPECT_TRUE(masters().canModify());
+    masters().append();
+    EXPECT_EQ(-1, masters().rowId(3)) << "a row being inserted has no identity yet";
+    masters().cancel();
+
+    TQuery join(&db, u"join"_s,
+                {u"SELECT Masters.Code FROM Masters INNER JOIN Details ON Masters.Code = Details.Code"_s});
+    EXPECT_FALSE(join.canModify()) << "closed";
+    join.open();
+    EXPECT_FALSE(join.canModify()) << "no table to write to";
+    masters().close();
+    EXPECT_FALSE(masters().canModify());
+}
+
+// A user of a comma-decimal locale writes back what the field shows; a decimal point is taken too.
+TEST_F(RecordSetTest, NumbersAreReadInTheUsersFormAndWithAPoint) {
+    struct TCase {
+        QLocale::Language language;
+        const char* typed;
+        double value; // NaN: refused
+    };
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    const TCase cases[] = {
+        {QLocale::German, "2,75", 2.75},     {QLocale::German, "2.75", 2.75},
+        {QLocale::German, "1.500", 1.5},     {QLocale::German, "1,5E-6", 1.5e-6},
+        {QLocale::German, "x", refused},     {QLocale::English, "2.75", 2.75},
+        {QLocale::English, "2,75", refused}, {QLocale::English, "1,500", refused},
+    };
+    const QLocale saved;
+    masters().open();
+    masters().edit();
+    TField& weight = masters().fieldByName(u"Weight"_s);
+    for (const TCase& c : cases) {
+        QLocale::setDefault(QLocale(c.language));
+        const QString typed = QString::fromLatin1(c.typed);
+        if (std::isnan(c.value)) {
+            EXPECT_THROW(weight.setAsString(typed), EKelvoError) << c.typed;
+        } else {
+            weight.setAsString(typed);
+            EXPECT_DOUBLE_EQ(c.value, weight.asFloat()) << c.typed;
+        }
+        // What the field shows reads back as the same value.
+        weight.setAsFloat(12.5);
+        weight.setAsString(weight.displayText());
+        EXPECT_DOUBLE_EQ(12.5, weight.asFloat()) << weight.displayText().toStdString();
+    }
+    QLocale::setDefault(saved);
+    masters().cancel();
+}
+
+TEST_F(RecordSetTest, AnEventHookPutsBackTheEventItReplaced) {
+    QStringList log;
+    masters().afterScroll = [&](TRecordSet&) { log << u"rule"_s; };
+    masters().open();
+    {
+        const TEventHook hook(masters().afterScroll, [&](TRecordSet&) { log << u"window"_s; });
+        masters().next();
+    }
+    masters().next();
+    EXPECT_EQ(log, (QStringList{u"rule"_s, u"window"_s, u"rule"_s}));
+}
+
+TEST_F(RecordSetTest, ConnectionSettings) {
+    EXPECT_EQ(1, db.Select(u"PRAGMA foreign_keys"_s).rows[0][0].toInt());
+    EXPECT_EQ(u"wal"_s, db.Select(u"PRAGMA journal_mode"_s).rows[0][0].toString());
+    EXPECT_EQ(1, db.Select(u"PRAGMA synchronous"_s).rows[0][0].toInt()) << "normal";
 }
 
 } // namespace

@@ -1,0 +1,27 @@
+#include "ui/bound/LineEditBinding.h"
+
+#include "store/Field.h"
+
+#include <QLineEdit>
+
+TLineEditBinding::TLineEditBinding(QLineEdit* edit, TRecordSet& recordSet, const QString& fieldName)
+    : TFieldBinding(edit, recordSet, fieldName), m_edit(edit) {
+    connect(edit, &QLineEdit::editingFinished, this, &TLineEditBinding::editingFinished);
+    refresh();
+}
+
+void TLineEditBinding::showValue(const TField* field) {
+    m_edit->setText(field ? field->displayText() : QString());
+    m_edit->setModified(false);
+}
+
+void TLineEditBinding::setEditable(bool editable) {
+    m_edit->setReadOnly(!editable);
+}
+
+void TLineEditBinding::editingFinished() {
+    if (!m_edit->isModified()) return;
+    m_edit->setModified(false); // a message box taking the focus ends the editing a second time
+    const QString text = m_edit->text();
+    write([&text](TField& field) { field.setAsString(text); });
+}
