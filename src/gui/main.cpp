@@ -8,6 +8,7 @@
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
 #include "ui/Guard.h"
+#include "ui/app/AppIcon.h"
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/InstanceGuard.h"
@@ -15,12 +16,15 @@
 #include "ui/wizards/FocusWizard.h"
 
 #include <QApplication>
+#include <QPixmap>
 
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Kelvo_gui"_s);
+    QApplication::setApplicationDisplayName(u"Kelvo_gui"_s);
+    QApplication::setWindowIcon(QPixmap::fromImage(RenderApplicationIcon(256)));
     TQtUserInterface userInterface;
     InstallUserInterface(&userInterface);
 

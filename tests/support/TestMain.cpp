@@ -1,10 +1,16 @@
 #include <QCoreApplication>
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     QCoreApplication app(argc, argv);
+    // Whatever reaches for the default working installation, here or in a child process, finds a
+    // temporary one: tests never touch the user's own.
+    const QTemporaryDir home;
+    qputenv("KELVO_HOME", QFile::encodeName(home.path() + QStringLiteral("/kelvo-home")));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -28,6 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr int windowContext = 2;
 constexpr int actionsContext = 3;
 constexpr int informationContext = 21;
 
@@ -54,7 +55,9 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
     ui->actSubstances->setEnabled(false);
     ui->actRuns->setEnabled(false);
     ui->actDrift->setEnabled(false);
-    SetHelpContext(this, actionsContext);
+    SetHelpContext(this, windowContext);
+    SetHelpContext(ui->tsActions, actionsContext);
+    SetHelpContext(ui->tsInformation, informationContext);
     Connect();
     FormCreate();
 }
@@ -110,10 +113,7 @@ void TfrmHelp::Connect() {
     connect(ui->actVersions, &QAction::triggered, this, guard([this] { ShowVersions(this); }));
     connect(ui->actAbout, &QAction::triggered, this, guard([this] { ShowAbout(this); }));
     connect(ui->URLLabel, &QLabel::linkActivated, this, member(&TfrmHelp::OpenUrl));
-    connect(ui->PageControl, &QTabWidget::currentChanged, this, &TfrmHelp::PageChanged);
 }
-
-void TfrmHelp::PageChanged(int page) { SetHelpContext(this, page == 0 ? actionsContext : informationContext); }
 
 // The about box is the first window the user sees, on top of the launcher.
 void TfrmHelp::showEvent(QShowEvent* event) {

@@ -32,7 +32,6 @@ protected:
 private:
     void FormCreate();
     void Connect();
-    void PageChanged(int page);
     void StartMacroShell();
     void StartPrzmShell();
     void StartToxswaShell();

@@ -15,8 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const int pageContexts[] = {24, 25, 26};
-
 TdmKelvoADO& DataModule() {
     if (!dmKelvoADO) throw EKelvoError(u"The scenario database is not open"_s);
     return *dmKelvoADO;
@@ -50,18 +48,21 @@ TfrmInfo::TfrmInfo(QWidget* parent)
     connect(&m_dm.qryCrops, &TRecordSet::currentChanged, this, [this] { Guarded([this] { CropChanged(); }); });
     connect(&m_dm.tblLocations, &TRecordSet::currentChanged, this,
             [this] { Guarded([this] { LocationChanged(); }); });
-    for (QRadioButton* radio : {ui->rbDitch, ui->rbPond, ui->rbStream})
-        connect(radio, &QRadioButton::toggled, this, [this](bool on) {
-            if (on) Guarded([this] { TypeChosen(); });
+    const std::pair<QRadioButton*, QString> types[] = {
+        {ui->rbDitch, u"focus_ditch"_s}, {ui->rbPond, u"focus_pond"_s}, {ui->rbStream, u"focus_stream"_s}};
+    for (const auto& [radio, type] : types)
+        connect(radio, &QRadioButton::toggled, this, [this, type](bool on) {
+            if (on) Guarded([this, type] { m_dm.ShowLocationsAtWaterBody(type); });
         });
     connect(ui->btnMap, &QPushButton::clicked, this, [this] { Guarded([this] { ShowMap(); }); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TfrmInfo::PageChanged);
 
     Guarded([this] { CropChanged(); });
     Guarded([this] { LocationChanged(); });
     ui->rbDitch->setChecked(true);
-    PageChanged(0);
+    SetHelpContext(ui->tsCrops, 24);
+    SetHelpContext(ui->tsSites, 25);
+    SetHelpContext(ui->tsTypes, 26);
 }
 
 TfrmInfo::~TfrmInfo() { done(Rejected); }
@@ -97,16 +98,7 @@ void TfrmInfo::LocationChanged() {
     if (!location.isEmpty()) ui->lstBody->addItems(m_dm.WaterBodyCodesAt(location));
 }
 
-void TfrmInfo::TypeChosen() {
-    const QString type = ui->rbDitch->isChecked() ? u"focus_ditch"_s
-                         : ui->rbPond->isChecked() ? u"focus_pond"_s
-                                                   : u"focus_stream"_s;
-    m_dm.ShowLocationsAtWaterBody(type);
-}
-
 void TfrmInfo::ShowMap() { ShowSiteMap(m_dm.CurrentLocationCode(), this); }
-
-void TfrmInfo::PageChanged(int page) { SetHelpContext(this, pageContexts[qBound(0, page, 2)]); }
 
 void TfrmInfo::done(int result) {
     if (!m_closed) {

@@ -25,9 +25,7 @@ public:
 private:
     void CropChanged();
     void LocationChanged();
-    void TypeChosen();
     void ShowMap();
-    void PageChanged(int page);
     TRecordSetModel* Grid(class QTableView* view, class TRecordSet& recordSet, const QStringList& fields,
                           const QStringList& captions);
 

@@ -162,9 +162,19 @@ QVariant TRecordSetModel::data(const QModelIndex& index, int role) const {
 QVariant TRecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount()) {
         const TColumn& c = m_columns[section];
+        if (!c.caption.isEmpty()) return c.caption;
         return c.fieldIndex >= 0 ? m_recordSet.field(c.fieldIndex).displayName() : c.fieldName;
     }
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+bool TRecordSetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole) || section < 0 ||
+        section >= columnCount())
+        return false;
+    m_columns[section].caption = value.toString();
+    emit headerDataChanged(orientation, section, section);
+    return true;
 }
 
 Qt::ItemFlags TRecordSetModel::flags(const QModelIndex& index) const {

@@ -54,6 +54,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // A window's own caption for a column, in place of the field's display label.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
@@ -63,6 +66,7 @@ private:
         int fieldIndex = -1;
         bool readOnly = false;
         QStringList pickList;
+        QString caption;
     };
 
     bool isCell(const QModelIndex& index) const;
