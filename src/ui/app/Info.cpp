@@ -79,6 +79,9 @@ TRecordSetModel* TfrmInfo::Grid(QTableView* view, TRecordSet& recordSet, const Q
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+    view->setWordWrap(false);
+    view->resizeColumnsToContents();
     view->horizontalHeader()->setStretchLastSection(true);
     return model;
 }
