@@ -13,6 +13,19 @@ namespace {
 
 class KelvoProcessTest : public TInstallationTest {
 protected:
+    // Waits until a kelvo answers on the single-instance server.
+    static bool Listening(const QProcess& process) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 60000 && process.state() == QProcess::Running) {
+            QLocalSocket probe;
+            probe.connectToServer(TInstanceGuard::ServerName());
+            if (probe.waitForConnected(200)) return true;
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
     void Start(QProcess& process) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"KELVO_HOME"_s, InstallDir());
@@ -27,17 +40,7 @@ protected:
 TEST_F(KelvoProcessTest, ASecondStartEndsAtOnceWhileTheFirstKeepsRunning) {
     QProcess first;
     Start(first);
-    // The first is up once its single-instance server answers.
-    QElapsedTimer waited;
-    waited.start();
-    bool listening = false;
-    while (!listening && waited.elapsed() < 60000 && first.state() == QProcess::Running) {
-        QLocalSocket probe;
-        probe.connectToServer(TInstanceGuard::ServerName());
-        listening = probe.waitForConnected(200);
-        if (!listening) QTest::qWait(200);
-    }
-    ASSERT_TRUE(listening) << "the first kelvo never listened";
+    ASSERT_TRUE(Listening(first)) << "the first kelvo never listened";
 
     QProcess second;
     Start(second);
@@ -48,6 +51,35 @@ TEST_F(KelvoProcessTest, ASecondStartEndsAtOnceWhileTheFirstKeepsRunning) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.terminate();
     EXPECT_TRUE(first.waitForFinished(10000));
+}
+
+TEST_F(KelvoProcessTest, ACrashedKelvoDoesNotStopTheNextStart) {
+    QProcess crashed;
+    Start(crashed);
+    ASSERT_TRUE(Listening(crashed));
+    crashed.kill(); // its socket stays behind
+    ASSERT_TRUE(crashed.waitForFinished(10000));
+
+    QProcess next;
+    Start(next);
+    EXPECT_TRUE(Listening(next)) << "a stale socket stopped the start";
+    next.terminate();
+    EXPECT_TRUE(next.waitForFinished(10000));
+}
+
+TEST_F(KelvoProcessTest, TwoStartsAtTheSameMomentLeaveOneRunning) {
+    QProcess a;
+    QProcess b;
+    Start(a);
+    Start(b);
+    ASSERT_TRUE(Listening(a.state() == QProcess::Running ? a : b));
+    QTest::qWait(2000);
+    const int running = (a.state() == QProcess::Running) + (b.state() == QProcess::Running);
+    EXPECT_EQ(running, 1);
+    for (QProcess* p : {&a, &b}) {
+        p->terminate();
+        p->waitForFinished(10000);
+    }
 }
 
 } // namespace
