@@ -37,48 +37,45 @@ protected:
     }
 };
 
-TEST_F(KelvoProcessTest, ASecondStartEndsAtOnceWhileTheFirstKeepsRunning) {
-    QProcess first;
-    Start(first);
-    ASSERT_TRUE(Listening(first)) << "the first kelvo never listened";
+// One test, as the single-instance server is one per user: tests of it must not run side by side.
+TEST_F(KelvoProcessTest, OneKelvoRunsPerUser) {
+    {
+        SCOPED_TRACE("a second start ends at once while the first keeps running");
+        QProcess first;
+        Start(first);
+        ASSERT_TRUE(Listening(first)) << "the first kelvo never listened";
+        QProcess second;
+        Start(second);
+        EXPECT_TRUE(second.waitForFinished(20000)) << "the second kelvo did not end";
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        QTest::qWait(300);
+        EXPECT_EQ(first.state(), QProcess::Running);
 
-    QProcess second;
-    Start(second);
-    EXPECT_TRUE(second.waitForFinished(20000)) << "the second kelvo did not end";
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    QTest::qWait(300);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    first.terminate();
-    EXPECT_TRUE(first.waitForFinished(10000));
-}
-
-TEST_F(KelvoProcessTest, ACrashedKelvoDoesNotStopTheNextStart) {
-    QProcess crashed;
-    Start(crashed);
-    ASSERT_TRUE(Listening(crashed));
-    crashed.kill(); // its socket stays behind
-    ASSERT_TRUE(crashed.waitForFinished(10000));
-
-    QProcess next;
-    Start(next);
-    EXPECT_TRUE(Listening(next)) << "a stale socket stopped the start";
-    next.terminate();
-    EXPECT_TRUE(next.waitForFinished(10000));
-}
-
-TEST_F(KelvoProcessTest, TwoStartsAtTheSameMomentLeaveOneRunning) {
-    QProcess a;
-    QProcess b;
-    Start(a);
-    Start(b);
-    ASSERT_TRUE(Listening(a.state() == QProcess::Running ? a : b));
-    QTest::qWait(2000);
-    const int running = (a.state() == QProcess::Running) + (b.state() == QProcess::Running);
-    EXPECT_EQ(running, 1);
-    for (QProcess* p : {&a, &b}) {
-        p->terminate();
-        p->waitForFinished(10000);
+        first.kill(); // a crash: its socket stays behind
+        ASSERT_TRUE(first.waitForFinished(10000));
+    }
+    {
+        SCOPED_TRACE("a crashed kelvo does not stop the next start");
+        QProcess next;
+        Start(next);
+        EXPECT_TRUE(Listening(next)) << "a stale socket stopped the start";
+        next.terminate();
+        EXPECT_TRUE(next.waitForFinished(10000));
+    }
+    {
+        SCOPED_TRACE("two starts at the same moment leave one running");
+        QProcess a;
+        QProcess b;
+        Start(a);
+        Start(b);
+        ASSERT_TRUE(Listening(a.state() == QProcess::Running ? a : b));
+        QTest::qWait(2000);
+        EXPECT_EQ((a.state() == QProcess::Running) + (b.state() == QProcess::Running), 1);
+        for (QProcess* p : {&a, &b}) {
+            p->terminate();
+            p->waitForFinished(10000);
+        }
     }
 }
 
