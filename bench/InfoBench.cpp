@@ -23,7 +23,9 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-double Seconds(TClock::time_point start) { return std::chrono::duration<double>(TClock::now() - start).count(); }
+double Seconds(TClock::time_point start) {
+    return std::chrono::duration<double>(TClock::now() - start).count();
+}
 
 // Every row of a grid made current, one after the other.
 void ClickThrough(QTableView* view) {
@@ -60,24 +62,27 @@ QStringList Codes(QSqlDatabase& db, const QString& sql) {
 qint64 Baseline(QSqlDatabase& db) {
     qint64 n = Select(db, u"SELECT * FROM Crops ORDER BY CropNR"_s);
     for (const QString& crop : Codes(db, u"SELECT CropCode FROM Crops ORDER BY CropNR"_s))
-        n += Select(db,
-                    u"SELECT Locations.* FROM Locations INNER JOIN CropsxLocations ON Locations.LocationCode = "
-                    u"CropsxLocations.LocationCode WHERE (CropsxLocations.CropCode=?) and (CropsxLocations.CropNr = '1st')"_s,
-                    {crop});
+        n += Select(
+            db,
+            u"SELECT Locations.* FROM Locations INNER JOIN CropsxLocations ON Locations.LocationCode = "
+            u"CropsxLocations.LocationCode WHERE (CropsxLocations.CropCode=?) and (CropsxLocations.CropNr = '1st')"_s,
+            {crop});
     n += Select(db, u"SELECT * FROM Locations"_s);
     for (const QString& location : Codes(db, u"SELECT LocationCode FROM Locations"_s)) {
-        n += Select(db,
-                    u"SELECT Crops.*, CropsxLocations.IrrigationUsed FROM Crops INNER JOIN CropsxLocations ON "
-                    u"Crops.CropCode = CropsxLocations.CropCode WHERE (CropsxLocations.LocationCode=?) and "
-                    u"(CropsxLocations.CropNr = '1st')"_s,
-                    {location});
+        n +=
+            Select(db,
+                   u"SELECT Crops.*, CropsxLocations.IrrigationUsed FROM Crops INNER JOIN CropsxLocations ON "
+                   u"Crops.CropCode = CropsxLocations.CropCode WHERE (CropsxLocations.LocationCode=?) and "
+                   u"(CropsxLocations.CropNr = '1st')"_s,
+                   {location});
         n += Select(db, u"SELECT * FROM LocationxWaterbody WHERE LocationCode=?"_s, {location});
     }
     for (const QString& type : {u"focus_ditch"_s, u"focus_pond"_s, u"focus_stream"_s})
-        n += Select(db,
-                    u"SELECT Locations.* FROM Locations INNER JOIN LocationxWaterBody ON Locations.LocationCode = "
-                    u"LocationxWaterBody.LocationCode WHERE LocationxWaterBody.WaterBodyCode=?"_s,
-                    {type});
+        n += Select(
+            db,
+            u"SELECT Locations.* FROM Locations INNER JOIN LocationxWaterBody ON Locations.LocationCode = "
+            u"LocationxWaterBody.LocationCode WHERE LocationxWaterBody.WaterBodyCode=?"_s,
+            {type});
     return n;
 }
 

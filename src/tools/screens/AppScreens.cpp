@@ -90,7 +90,9 @@ void RenderWizards(TScreenContext& context) {
     TfrmUserWizard wizard;
     auto* pages = wizard.findChild<QStackedWidget*>(u"pgsWizard"_s);
     auto* next = wizard.findChild<QPushButton*>(u"btnNext"_s);
-    const auto savePage = [&] { context.Save(&wizard, u"frmUserWizard-"_s + pages->currentWidget()->objectName()); };
+    const auto savePage = [&] {
+        context.Save(&wizard, u"frmUserWizard-"_s + pages->currentWidget()->objectName());
+    };
     savePage();
     QTest::mouseClick(next, Qt::LeftButton);
     auto* crops = wizard.findChild<QListWidget*>(u"CropsSrcList"_s);
