@@ -3,8 +3,10 @@
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QThread>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -32,7 +34,10 @@ bool AskToRaise(const QString& name) {
 
 } // namespace
 
-TInstanceGuard::TInstanceGuard(QObject* parent) : QObject(parent) {
+TInstanceGuard::TInstanceGuard(QObject* parent)
+    : QObject(parent), m_lock(QDir::tempPath() + u"/%1.lck"_s.arg(ServerName())) {
+    // Only a lock whose process is gone is stale, however old it is.
+    m_lock.setStaleLockTime(0);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &TInstanceGuard::Accept);
 }
@@ -43,14 +48,19 @@ QString TInstanceGuard::ServerName() {
 
 bool TInstanceGuard::Claim() {
     const QString name = ServerName();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (AskToRaise(name)) return false;
-        if (m_server.listen(name)) return true;
-        // Another start may have begun listening in between; else the socket is a crashed Kelvo's.
-        if (m_server.serverError() == QAbstractSocket::AddressInUseError && !Answers(name))
-            QLocalServer::removeServer(name);
+    if (m_lock.tryLock(0)) {
+        QLocalServer::removeServer(name); // the socket of a crashed Kelvo
+        m_server.listen(name);
+        return true;
     }
-    return m_server.listen(name);
+    // A lock that cannot be written at all must not keep Kelvo from running.
+    if (m_lock.error() != QLockFile::LockFailedError) return true;
+    // The instance may still be starting: give it a few seconds to listen.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (AskToRaise(name)) return false;
+        QThread::msleep(250);
+    }
+    return false;
 }
 
 void TInstanceGuard::Accept() {

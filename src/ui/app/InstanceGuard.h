@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 
-// The single-instance guard of the kelvo program: a local server named "Kelvo_gui" (one per user). A
-// second start connects to it, asks the first to come to the front and ends silently. A socket left by a
-// crashed Kelvo, where nobody answers, is removed; of two starts at the same moment exactly one listens.
+// The single-instance guard of the kelvo program, one per user: the instance holds a lock file and listens
+// on a local server named "Kelvo_gui". A later start finds the lock held, connects to the server, asks the
+// first to come to the front and ends silently. The lock of a crashed Kelvo is stale (its process is
+// gone) and is taken over with its socket; of two starts at the same moment exactly one gets the lock.
 class TInstanceGuard : public QObject {
     Q_OBJECT
 
@@ -26,6 +28,7 @@ signals:
 private:
     void Accept();
 
+    QLockFile m_lock;
     QLocalServer m_server;
 };
 
