@@ -13,6 +13,8 @@
 #include "ui/app/Info.h"
 #include "ui/app/Intro.h"
 #include "ui/app/Version.h"
+#include "ui/drift/Drift.h"
+#include "ui/screens/Main.h"
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
@@ -32,29 +34,27 @@ constexpr int windowContext = 2;
 constexpr int actionsContext = 3;
 constexpr int informationContext = 21;
 
-QString ModelDir(const QString& model) { return InstallationDir() + model; }
+QString ModelDir(const QString& model) {
+    return InstallationDir() + model;
+}
 
 } // namespace
 
-QString KelvoDocumentationUrl() { return QUrl::fromLocalFile(HelpFileName()).toString(); }
+QString KelvoDocumentationUrl() {
+    return QUrl::fromLocalFile(HelpFileName()).toString();
+}
 
 TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TfrmHelp>()), m_dm(dm), m_macro(macro) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
     ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
-    // The windows of these buttons come with the project and substance screens.
-    for (QWidget* w : {static_cast<QWidget*>(ui->btnSubstances), static_cast<QWidget*>(ui->btnReport),
-                       static_cast<QWidget*>(ui->btnDrift)})
-        w->setToolTip(u"Not available in this version of Kelvo"_s);
+    // The window of this button comes with the substance screens.
+    ui->btnSubstances->setToolTip(u"Not available in this version of Kelvo"_s);
     ui->btnSubstances->setEnabled(false);
-    ui->btnReport->setEnabled(false);
-    ui->btnDrift->setEnabled(false);
     ui->actSubstances->setEnabled(false);
-    ui->actRuns->setEnabled(false);
-    ui->actDrift->setEnabled(false);
     SetHelpContext(this, windowContext);
     SetHelpContext(ui->tsActions, actionsContext);
     SetHelpContext(ui->tsInformation, informationContext);
@@ -64,7 +64,9 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
 
 TfrmHelp::~TfrmHelp() = default;
 
-void TfrmHelp::SetFocusWizard(QDialog* wizard) { m_focusWizard = wizard; }
+void TfrmHelp::SetFocusWizard(QDialog* wizard) {
+    m_focusWizard = wizard;
+}
 
 void TfrmHelp::RestoreOrRaise() {
     if (isMinimized()) showNormal();
@@ -83,7 +85,9 @@ void TfrmHelp::FormCreate() {
 void TfrmHelp::Connect() {
     // Every handler runs guarded: no exception crosses the event loop.
     const auto guard = [](auto handler) { return [handler] { Guarded(handler); }; };
-    const auto member = [this, guard](void (TfrmHelp::*handler)()) { return guard([this, handler] { (this->*handler)(); }); };
+    const auto member = [this, guard](void (TfrmHelp::*handler)()) {
+        return guard([this, handler] { (this->*handler)(); });
+    };
 
     connect(ui->btnDrift1, &QToolButton::clicked, this,
             guard([] { ShowInformation(u"Is done automatically when writing TOXSWA input files!"_s); }));
@@ -106,6 +110,10 @@ void TfrmHelp::Connect() {
     connect(ui->actCrops, &QAction::triggered, this, info(0));
     connect(ui->actMaps, &QAction::triggered, this, info(1));
     connect(ui->actWaterbodyTypes, &QAction::triggered, this, info(2));
+    connect(ui->btnReport, &QPushButton::clicked, this, member(&TfrmHelp::ShowProjects));
+    connect(ui->actRuns, &QAction::triggered, this, member(&TfrmHelp::ShowProjects));
+    connect(ui->btnDrift, &QPushButton::clicked, this, member(&TfrmHelp::ShowDrift));
+    connect(ui->actDrift, &QAction::triggered, this, member(&TfrmHelp::ShowDrift));
     connect(ui->btnHelp, &QPushButton::clicked, this, guard([] { ShowHelpContents(); }));
     connect(ui->actContents, &QAction::triggered, this, guard([] { ShowHelpContents(); }));
     connect(ui->btnIntro, &QPushButton::clicked, this, guard([this] { ShowIntro(this); }));
@@ -151,7 +159,8 @@ bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
 void TfrmHelp::StartMacroShell() {
     const QString dir = ModelDir(u"MACRO"_s);
     Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
-    if (!RunShell(dir, u"MACRO_Focus.exe"_s)) ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
+    if (!RunShell(dir, u"MACRO_Focus.exe"_s))
+        ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
     Guarded([this] { m_dm.ImportMacroSubstances(m_macro); });
 }
 
@@ -195,4 +204,16 @@ void TfrmHelp::ShowInfo(int page) {
 void TfrmHelp::OpenUrl() {
     if (!QDesktopServices::openUrl(QUrl(KelvoDocumentationUrl())))
         ShowWarning(u"Cannot open %1"_s.arg(KelvoDocumentationUrl()));
+}
+
+void TfrmHelp::ShowProjects() {
+    TfrmMain projects(this);
+    projects.exec();
+}
+
+void TfrmHelp::ShowDrift() {
+    TfrmDrift drift(this);
+    drift.adjustSize();
+    drift.PlaceOver(*this);
+    drift.exec();
 }
