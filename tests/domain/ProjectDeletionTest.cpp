@@ -188,6 +188,7 @@ TEST_F(ProjectDeletionTest, ClosedMacroDatabaseIsOpenedForTheRemoval) {
 // Another process changes the project list between showing it and deleting: the project asked about
 // is the one deleted, or, when it is gone, nothing is.
 TEST_F(ProjectDeletionTest, AListChangedByAnotherProcessDeletesTheProjectAskedAbout) {
+    SetModelAvailable(TModelKind::Macro, true);
     TConnection other;
     other.Open(DatabaseFile());
     other.Execute(u"INSERT INTO Projects (ProjectID, Name, Path) VALUES (9, 'Intruder', ?)"_s,

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -77,7 +78,10 @@ TfrmDefaults::TfrmDefaults(QWidget* parent) : QDialog(parent), m_dm(DataModule()
                                                                : QColor(Qt::white);
     });
     m_model->bindView(grdDefaults);
-    grdDefaults->setMinimumWidth(760);
+    int width = 2 * grdDefaults->frameWidth() + grdDefaults->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < ColumnCount; ++c)
+        width += grdDefaults->columnWidth(c);
+    grdDefaults->setMinimumWidth(width);
     grdDefaults->setMinimumHeight(300);
     layout->addWidget(grdDefaults);
 

@@ -159,18 +159,18 @@ void TfrmRuns::CreateControls() {
     pattern->addWidget(Text(GroupBox1,
                             u"Copy selected application pattern (Appl. Method, NrOfApps, Min. Interval "
                             u"and Rate) to all scenarios of the same crop (in season)."_s),
-                       0, 1, 1, 2);
+                       0, 1, 1, 3);
     btnDefaults = Button(GroupBox1, u"btnDefaults"_s, u"Default..."_s);
     btnDefaults->setToolTip(u"To define standard application pattern, different from KELVO default"_s);
     pattern->addWidget(btnDefaults, 1, 0);
-    pattern->addWidget(Text(GroupBox1, u"View\\edit default appl. pattern of substance:"_s), 1, 1);
+    pattern->addWidget(new QLabel(u"View\\edit default appl. pattern of substance:"_s, GroupBox1), 1, 1);
     DBSubstanceCode = new QLabel(m_dm.CurrentProjectSubstanceCode(), GroupBox1);
     DBSubstanceCode->setObjectName(u"DBSubstanceCode"_s);
     QFont bold = DBSubstanceCode->font();
     bold.setBold(true);
     DBSubstanceCode->setFont(bold);
     pattern->addWidget(DBSubstanceCode, 1, 2);
-    pattern->setColumnStretch(1, 1);
+    pattern->setColumnStretch(3, 1);
     layout->addWidget(GroupBox1);
 
     auto* buttons = new QHBoxLayout;
@@ -224,16 +224,26 @@ void TfrmRuns::Connect() {
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+// Without its transaction nothing may be edited here: the editor closes again.
 void TfrmRuns::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!m_activated) Guarded([this] { Activate(); });
+    if (m_shown) return;
+    m_shown = true;
+    if (!Guarded([this] { Activate(); }) && !m_activated) QTimer::singleShot(0, this, &QDialog::reject);
 }
 
 // Runs once per showing: a dialog or message box opened from here must neither open a second transaction
 // nor end the first.
 void TfrmRuns::Activate() {
+    try {
+        m_dm.dbKelvoADO.BeginTrans();
+    } catch (const EKelvoError& e) {
+        throw EKelvoError(
+            u"The applications cannot be edited now: another program (Kelvo or the TOXSWA shell) is "
+            u"writing the scenario database.\n"_s +
+            e.Message());
+    }
     m_activated = true;
-    m_dm.dbKelvoADO.BeginTrans();
     m_dm.OpenRuns();
     m_dm.OpenCrops();
     m_dm.RefreshRuns();

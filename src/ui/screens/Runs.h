@@ -75,6 +75,7 @@ private:
     QStringList m_airBlastMethods;
     QStringList m_otherMethods;
     int m_lastColumn = ColMethod;
+    bool m_shown = false;
     bool m_activated = false;
     bool m_closed = false;
 

@@ -290,4 +290,26 @@ TEST_F(RunsTest, PrintsTheWindowLandscapeWithoutItsButtons) {
     Click(u"btnCancel"_s);
 }
 
+// Another Kelvo or the TOXSWA shell holding the database for writing: the editor waits the busy timeout,
+// says why it cannot edit, and closes without a transaction.
+TEST_F(RunsTest, ADatabaseKeptBusyByAnotherProgramIsReportedAndTheEditorCloses) {
+    TConnection other;
+    other.Open(DatabaseFile());
+    other.BeginTrans();
+    runs = std::make_unique<TfrmRuns>();
+    runs->show();
+    QTest::qWait(50);
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(
+        shown[0].startsWith(u"The applications cannot be edited now: another program (Kelvo or the TOXSWA "
+                            u"shell) is writing the scenario database."_s))
+        << shown[0].toStdString();
+    EXPECT_FALSE(runs->isVisible());
+    EXPECT_FALSE(db().InTransaction());
+    other.RollbackTrans();
+    runs.reset();
+    EXPECT_EQ(Snapshot(), before);
+}
+
 } // namespace
