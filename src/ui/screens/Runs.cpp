@@ -159,18 +159,21 @@ void TfrmRuns::CreateControls() {
     pattern->addWidget(Text(GroupBox1,
                             u"Copy selected application pattern (Appl. Method, NrOfApps, Min. Interval "
                             u"and Rate) to all scenarios of the same crop (in season)."_s),
-                       0, 1, 1, 3);
+                       0, 1);
     btnDefaults = Button(GroupBox1, u"btnDefaults"_s, u"Default..."_s);
     btnDefaults->setToolTip(u"To define standard application pattern, different from KELVO default"_s);
     pattern->addWidget(btnDefaults, 1, 0);
-    pattern->addWidget(new QLabel(u"View\\edit default appl. pattern of substance:"_s, GroupBox1), 1, 1);
+    auto* substance = new QHBoxLayout;
+    substance->addWidget(new QLabel(u"View\\edit default appl. pattern of substance:"_s, GroupBox1));
     DBSubstanceCode = new QLabel(m_dm.CurrentProjectSubstanceCode(), GroupBox1);
     DBSubstanceCode->setObjectName(u"DBSubstanceCode"_s);
     QFont bold = DBSubstanceCode->font();
     bold.setBold(true);
     DBSubstanceCode->setFont(bold);
-    pattern->addWidget(DBSubstanceCode, 1, 2);
-    pattern->setColumnStretch(3, 1);
+    substance->addWidget(DBSubstanceCode);
+    substance->addStretch();
+    pattern->addLayout(substance, 1, 1);
+    pattern->setColumnStretch(1, 1);
     layout->addWidget(GroupBox1);
 
     auto* buttons = new QHBoxLayout;
