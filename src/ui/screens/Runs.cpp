@@ -258,6 +258,20 @@ void TfrmRuns::Activate() {
     CurrentRunChanged();
 }
 
+// The crops and methods do not change while the editor is open: each is looked up once.
+bool TfrmRuns::IsAirBlastCrop(const QString& cropCode) {
+    auto found = m_airBlastCrops.constFind(cropCode);
+    if (found == m_airBlastCrops.constEnd())
+        found = m_airBlastCrops.insert(cropCode, m_dm.IsAirBlastCrop(cropCode));
+    return *found;
+}
+
+const QStringList& TfrmRuns::CAMsForMethod(const QString& method) {
+    auto found = m_cams.constFind(method);
+    if (found == m_cams.constEnd()) found = m_cams.insert(method, m_dm.CAMsForMethod(method));
+    return *found;
+}
+
 bool TfrmRuns::IsMetaboliteRun() const {
     return !m_dm.tblRuns.fieldByName(u"RunID"_s).asString().toLower().endsWith(u"pa"_s);
 }
@@ -266,7 +280,7 @@ void TfrmRuns::CurrentRunChanged() {
     TRecordSet& runs = m_dm.tblRuns;
     if (!runs.active() || runs.isEmpty()) return;
     edtRunID->setText(runs.fieldByName(u"RunID"_s).asString());
-    m_runs->setPickList(ColMethod, m_dm.IsAirBlastCrop(runs.fieldByName(u"CropCode"_s).asString())
+    m_runs->setPickList(ColMethod, IsAirBlastCrop(runs.fieldByName(u"CropCode"_s).asString())
                                        ? m_airBlastMethods
                                        : m_otherMethods);
     const bool runoff = runs.fieldByName(u"LocationCode"_s).asString().startsWith(u'R');
@@ -279,7 +293,7 @@ void TfrmRuns::CurrentRunChanged() {
     grdApplications->setEnabled(!metabolite);
     for (int c = ColMethod; c < RunColumnCount; ++c)
         m_runs->setColumnReadOnly(c, metabolite);
-    m_applications->setPickList(ColCAM, m_dm.CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()));
+    m_applications->setPickList(ColCAM, CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()));
     grdApplications->viewport()->update();
     RunColumnEntered(grdRuns->currentIndex().column());
 }
@@ -314,7 +328,7 @@ void TfrmRuns::RunColumnEntered(int column) {
 void TfrmRuns::ApplicationsEntered() {
     TRecordSet& runs = m_dm.tblRuns;
     if (runs.state() == TRecordSet::TState::Edit) Guarded([&] { runs.post(); });
-    m_applications->setPickList(ColCAM, m_dm.CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()));
+    m_applications->setPickList(ColCAM, CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()));
 }
 
 // The applications just edited reach the run's siblings and, for a runoff run, the crop's other runoff runs.

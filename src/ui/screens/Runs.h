@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 
 class QGroupBox;
@@ -69,11 +70,15 @@ private:
     void ShowDefaults();
     void Print();
     bool IsMetaboliteRun() const;
+    bool IsAirBlastCrop(const QString& cropCode);
+    const QStringList& CAMsForMethod(const QString& method);
     bool CloseQuery(int result);
 
     TdmKelvoADO& m_dm;
     QStringList m_airBlastMethods;
     QStringList m_otherMethods;
+    QHash<QString, bool> m_airBlastCrops;
+    QHash<QString, QStringList> m_cams;
     int m_lastColumn = ColMethod;
     bool m_shown = false;
     bool m_activated = false;
