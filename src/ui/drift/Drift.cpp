@@ -252,7 +252,9 @@ void TfrmDrift::Connect() {
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+// Placed again when shown, when the window has its final size.
 void TfrmDrift::PlaceOver(const QWidget& launcher) {
+    m_launcher = &launcher;
     const QRect frame = launcher.frameGeometry();
     move(frame.left() + (frame.width() - frameGeometry().width()) / 2, frame.top() - launcherGap);
 }
@@ -261,6 +263,7 @@ void TfrmDrift::PlaceOver(const QWidget& launcher) {
 // file question closing must not reset what the user chose.
 void TfrmDrift::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (m_launcher) PlaceOver(*m_launcher);
     if (m_started) return;
     m_started = true;
     Guarded([this] { Start(); });

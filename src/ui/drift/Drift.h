@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 class QComboBox;
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<TAggregationList> m_crops;
     std::unique_ptr<TDriftCalculation> m_calculation;
     bool m_started = false;
+    QPointer<const QWidget> m_launcher;
 
     QLineEdit* edtRate;
     QComboBox* cmbNumber;
