@@ -26,7 +26,16 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         if (options.Report) project.WriteReport();
         dmKelvoADO->RefreshRuns();
     } catch (...) {
+        // What was written before the failure would look like a complete export: it goes.
         ShowCurrentException();
+        try {
+            project.DeleteProjectDirectory();
+        } catch (...) {
+            ShowCurrentException();
+        }
+        ShowWarning(
+            u"The export was not completed; the files written before the failure were removed from "_s +
+            directory);
         return false;
     }
     ShowMessage(u"Saved all files at subdirectory "_s + directory);

@@ -5,6 +5,7 @@
 #include "domain/Run.h"
 #include "domain/RunApplication.h"
 #include "export/DataModuleMacroADO.h"
+#include "export/MacroConnection.h"
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
 
@@ -13,25 +14,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Opens the MACRO database for the export when it is closed, and closes it again afterwards.
-class TMacroConnection {
-public:
-    TMacroConnection() {
-        if (!dmMacroADO) throw EKelvoError(u"Unable to open MACRO database"_s);
-        if (dmMacroADO->dbMacroADO.IsOpen()) return;
-        if (!dmMacroADO->OpenMacroDatabase()) Abort(); // the reason was shown
-        m_opened = true;
-    }
-    ~TMacroConnection() {
-        if (m_opened) dmMacroADO->CloseMacroDatabase();
-    }
-    TMacroConnection(const TMacroConnection&) = delete;
-    TMacroConnection& operator=(const TMacroConnection&) = delete;
-
-private:
-    bool m_opened = false;
-};
 
 // The "run" and "applications" rows are found on their leading fields, the keys of those tables: a
 // row found is edited, otherwise one is added.

@@ -3,6 +3,7 @@
 #include "domain/Project.h"
 #include "domain/Run.h"
 #include "export/DataModuleMacroADO.h"
+#include "export/MacroConnection.h"
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
@@ -34,9 +35,16 @@ void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
         throw EKelvoError(u"Not allowed to delete example project."_s);
     if (!AskConfirmation(u"Remove project: "_s + dataSet.fieldByName(u"Name"_s).asString())) Abort();
     if (!AskConfirmation(u"Also delete created files?"_s)) return;
+    // Reading the project reloads the list; the row deleted afterwards must still be the one asked about,
+    // also when another process added or removed projects meanwhile.
+    const int projectId = dataSet.fieldByName(u"ProjectID"_s).asInteger();
     std::unique_ptr<TProject> project = CurrentProject();
-    if (!project) return;
-    if (IsModelAvailable(TModelKind::Macro) && dmMacroADO) dmMacroADO->RemoveProjectRuns(project->GetName());
+    if (!project || project->ProjectID != projectId)
+        throw EKelvoError(u"The project was removed by another program; nothing is deleted."_s);
+    if (IsModelAvailable(TModelKind::Macro) && dmMacroADO) {
+        const TMacroConnection macro;
+        dmMacroADO->RemoveProjectRuns(project->GetName());
+    }
     if (project->DeleteProjectDirectory()) ShowInformation(u"All created files deleted!"_s);
     if (const int mapId = FirstMapOf(dbKelvoADO, project->ProjectID); mapId > 0) {
         TQuery maps(&dbKelvoADO, u"qryToxswaMap"_s,

@@ -170,4 +170,48 @@ TEST_F(ProjectDeletionTest, ARefusedDirectoryKeepsTheProject) {
     EXPECT_EQ(Kept(), everything);
 }
 
+// In a normal run the MACRO database is closed after the start-up exchange: the deletion opens it for
+// the removal of the MACRO runs and closes it again.
+TEST_F(ProjectDeletionTest, ClosedMacroDatabaseIsOpenedForTheRemoval) {
+    SetModelAvailable(TModelKind::Macro, true);
+    macro->CloseMacroDatabase();
+    ui.Answer(true, removeQuestion);
+    ui.Answer(true, filesQuestion);
+    dm->qryProjects.deleteRecord();
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{removeQuestion, filesQuestion, u"All created files deleted!"_s}));
+    EXPECT_FALSE(macro->dbMacroADO.IsOpen());
+    ASSERT_TRUE(macro->OpenMacroDatabase());
+    EXPECT_EQ(Doomed(), u"row 0, runs 0, map 0, schemes 0, directory 0, macro 0"_s);
+    EXPECT_EQ(Kept(), everything);
+}
+
+// Another process changes the project list between showing it and deleting: the project asked about
+// is the one deleted, or, when it is gone, nothing is.
+TEST_F(ProjectDeletionTest, AListChangedByAnotherProcessDeletesTheProjectAskedAbout) {
+    SetModelAvailable(TModelKind::Macro, true);
+    TConnection other;
+    other.Open(DatabaseFile());
+    other.Execute(u"INSERT INTO Projects (ProjectID, Name, Path) VALUES (9, 'Intruder', ?)"_s,
+                  {root + u"/Intruder"_s});
+    other.Execute(u"INSERT INTO ToxswaMap (MapID, Name, Focus) VALUES (109, 'Intruder', 1)"_s);
+    other.Execute(u"INSERT INTO MapxProject (MapID, ProjectID) VALUES (109, 9)"_s);
+    ui.Answer(true, removeQuestion);
+    ui.Answer(true, filesQuestion);
+    dm->qryProjects.deleteRecord();
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{removeQuestion, filesQuestion, u"All created files deleted!"_s}));
+    EXPECT_EQ(Doomed(), u"row 0, runs 0, map 0, schemes 0, directory 0, macro 0"_s);
+    EXPECT_EQ(Kept(), everything);
+    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Projects WHERE ProjectID = 9"_s).toInt(), 1);
+
+    // "Kept" is now current; another process removes it before the user's deletion reads it.
+    ASSERT_TRUE(LocateByIntegerKeys(dm->qryProjects, {4}));
+    other.Execute(u"DELETE FROM Projects WHERE ProjectID = 4"_s);
+    ui.Answer(true, u"Remove project: Kept"_s);
+    ui.Answer(true, filesQuestion);
+    EXPECT_THROW(dm->qryProjects.deleteRecord(), EKelvoError);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Remove project: Kept"_s, filesQuestion}));
+    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Projects WHERE ProjectID = 9"_s).toInt(), 1);
+    EXPECT_TRUE(QFileInfo(paths[0]).isDir());
+}
+
 } // namespace

@@ -114,10 +114,17 @@ TEST_F(ProjectExportTest, AFailedWriteIsShownAndNothingReportsSuccess) {
     project->Path = InstallDir() + u"missing/P1"_s;
     EXPECT_FALSE(ExportProject(*project, {}));
     const QVector<TScriptedUserInterface::TEntry> shown = ui.Take();
-    ASSERT_FALSE(shown.isEmpty());
-    EXPECT_EQ(shown.last().kind, TScriptedUserInterface::TKind::Error);
-    EXPECT_TRUE(shown.last().text.startsWith(u"Cannot write "_s + project->Path + u"/PRZM/MZ/przm.pzm"_s))
-        << shown.last().text.toStdString();
+    ASSERT_GE(shown.size(), 2);
+    const auto& error = shown[shown.size() - 2];
+    EXPECT_EQ(error.kind, TScriptedUserInterface::TKind::Error);
+    EXPECT_TRUE(error.text.startsWith(u"Cannot write "_s + project->Path + u"/PRZM/MZ/przm.pzm"_s))
+        << error.text.toStdString();
+    EXPECT_EQ(shown.last(), (TScriptedUserInterface::TEntry{
+                                TScriptedUserInterface::TKind::Warning,
+                                u"The export was not completed; the files written before the failure were "
+                                u"removed from "_s +
+                                    project->Path}));
+    EXPECT_FALSE(QFileInfo::exists(project->Path));
     for (const auto& entry : shown)
         EXPECT_FALSE(entry.text.startsWith(u"Saved all files"_s));
     EXPECT_EQ(SchemeRows(), 0);

@@ -13,6 +13,8 @@
 #include "ui/app/Info.h"
 #include "ui/app/Intro.h"
 #include "ui/app/Version.h"
+#include "ui/drift/Drift.h"
+#include "ui/screens/Main.h"
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
@@ -49,16 +51,10 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
     ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
-    // The windows of these buttons come with the project and substance screens.
-    for (QWidget* w : {static_cast<QWidget*>(ui->btnSubstances), static_cast<QWidget*>(ui->btnReport),
-                       static_cast<QWidget*>(ui->btnDrift)})
-        w->setToolTip(u"Not available in this version of Kelvo"_s);
+    // The window of this button comes with the substance screens.
+    ui->btnSubstances->setToolTip(u"Not available in this version of Kelvo"_s);
     ui->btnSubstances->setEnabled(false);
-    ui->btnReport->setEnabled(false);
-    ui->btnDrift->setEnabled(false);
     ui->actSubstances->setEnabled(false);
-    ui->actRuns->setEnabled(false);
-    ui->actDrift->setEnabled(false);
     SetHelpContext(this, windowContext);
     SetHelpContext(ui->tsActions, actionsContext);
     SetHelpContext(ui->tsInformation, informationContext);
@@ -114,6 +110,10 @@ void TfrmHelp::Connect() {
     connect(ui->actCrops, &QAction::triggered, this, info(0));
     connect(ui->actMaps, &QAction::triggered, this, info(1));
     connect(ui->actWaterbodyTypes, &QAction::triggered, this, info(2));
+    connect(ui->btnReport, &QPushButton::clicked, this, member(&TfrmHelp::ShowProjects));
+    connect(ui->actRuns, &QAction::triggered, this, member(&TfrmHelp::ShowProjects));
+    connect(ui->btnDrift, &QPushButton::clicked, this, member(&TfrmHelp::ShowDrift));
+    connect(ui->actDrift, &QAction::triggered, this, member(&TfrmHelp::ShowDrift));
     connect(ui->btnHelp, &QPushButton::clicked, this, guard([] { ShowHelpContents(); }));
     connect(ui->actContents, &QAction::triggered, this, guard([] { ShowHelpContents(); }));
     connect(ui->btnIntro, &QPushButton::clicked, this, guard([this] { ShowIntro(this); }));
@@ -204,4 +204,16 @@ void TfrmHelp::ShowInfo(int page) {
 void TfrmHelp::OpenUrl() {
     if (!QDesktopServices::openUrl(QUrl(KelvoDocumentationUrl())))
         ShowWarning(u"Cannot open %1"_s.arg(KelvoDocumentationUrl()));
+}
+
+void TfrmHelp::ShowProjects() {
+    TfrmMain projects(this);
+    projects.exec();
+}
+
+void TfrmHelp::ShowDrift() {
+    TfrmDrift drift(this);
+    drift.adjustSize();
+    drift.PlaceOver(*this);
+    drift.exec();
 }

@@ -40,6 +40,8 @@ private:
     bool RunShell(const QString& modelDir, const QString& program);
     void WriteSubstanceData();
     void ShowInfo(int page);
+    void ShowProjects();
+    void ShowDrift();
     void OpenUrl();
 
     std::unique_ptr<Ui::TfrmHelp> ui;

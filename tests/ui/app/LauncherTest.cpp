@@ -202,6 +202,10 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
         {u"actAbout"_s, u"frmAbout"_s, -1},
         {u"btnIntro"_s, u"frmIntro"_s, -1},
         {u"btnUserWizard"_s, u"frmUserWizard"_s, -1},
+        {u"btnReport"_s, u"frmMain"_s, -1},
+        {u"actRuns"_s, u"frmMain"_s, -1},
+        {u"btnDrift"_s, u"frmDrift"_s, -1},
+        {u"actDrift"_s, u"frmDrift"_s, -1},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.control.toStdString());
@@ -209,6 +213,13 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
         int page = -1;
         AnswerModal([&](QWidget* window) {
             opened = window->objectName();
+            // The drift calculator stands centred over the launcher, 21 pixels above its top.
+            if (opened == u"frmDrift"_s) {
+                EXPECT_EQ(window->frameGeometry().top(), launcher->frameGeometry().top() - 21);
+                EXPECT_LE(
+                    std::abs(window->frameGeometry().center().x() - launcher->frameGeometry().center().x()),
+                    1);
+            }
             if (auto* pages = window->findChild<QTabWidget*>(u"PageControl1"_s)) page = pages->currentIndex();
             window->close();
         });

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+// "Copy Project": shows the current project's name and description and asks for the copy's, which
+// start as "Copy_of_" and the original's.
+class TfrmCopyProject : public QDialog {
+    Q_OBJECT
+
+public:
+    TfrmCopyProject(const QString& name, const QString& description, QWidget* owner);
+
+    QString NewName() const;
+    QString NewDescription() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* edtName;
+    QLineEdit* edtDesc;
+    QLineEdit* edtNameNew;
+    QLineEdit* edtDescNew;
+};

@@ -1,0 +1,237 @@
+#include "ui/drift/Drift.h"
+#include "domain/Crop.h"
+#include "drift/DriftCalculation.h"
+#include "foundation/ConcreteCollections.h"
+#include "support/DataModuleTest.h"
+#include "ui/app/AppTestSupport.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The drift calculator on a fresh installation, driven through its lists and its rate.
+class DriftTest : public TDataModuleTest {
+protected:
+    void SetUp() override {
+        TDataModuleTest::SetUp();
+        if (HasFatalFailure()) return;
+        drift = std::make_unique<TfrmDrift>();
+        drift->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(drift.get()));
+    }
+    void TearDown() override {
+        drift.reset();
+        TDataModuleTest::TearDown();
+    }
+
+    template <typename T> T* Control(const QString& name) {
+        T* control = drift->findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
+    }
+    QString Text(const QString& edit) { return Control<QLineEdit>(edit)->text(); }
+    // Chooses an item of a list with the keyboard, as a user would after opening it.
+    void Choose(const QString& combo, const QString& item) {
+        auto* box = Control<QComboBox>(combo);
+        const int index = box->findText(item);
+        ASSERT_GE(index, 0) << item.toStdString();
+        box->setFocus();
+        while (box->currentIndex() < index)
+            QTest::keyClick(box, Qt::Key_Down);
+        while (box->currentIndex() > index)
+            QTest::keyClick(box, Qt::Key_Up);
+    }
+    void TypeRate(const QString& rate) {
+        auto* edit = Control<QLineEdit>(u"edtRate"_s);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, rate);
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+
+    // kelvo-cli's numbers for the same inputs.
+    QJsonObject Cli(const QStringList& arguments) {
+        QProcess cli;
+        cli.start(QString::fromUtf8(KELVO_CLI),
+                  QStringList{u"--install-dir"_s, InstallDir(), u"--json"_s, u"drift"_s} + arguments);
+        EXPECT_TRUE(cli.waitForFinished(30000));
+        EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    }
+    static double Number(const QString& text) { return QLocale().toDouble(text); }
+
+    std::unique_ptr<TfrmDrift> drift;
+};
+
+TEST_F(DriftTest, StartsOnTheFirstCropOneApplicationAndFocusValues) {
+    EXPECT_EQ(drift->windowTitle(), u"Calculation of drift loading into surface water"_s);
+    EXPECT_EQ(Text(u"edtRate"_s), u"1000"_s);
+    EXPECT_EQ(Control<QComboBox>(u"cmbCrop"_s)->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(u"cmbNumber"_s)->currentText(), u"1"_s);
+    EXPECT_EQ(Control<QComboBox>(u"cmbWater"_s)->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(u"cmbMitigation"_s)->currentText(), u"FOCUS values"_s);
+    EXPECT_EQ(Text(u"edtApplications"_s), u"1"_s);
+    EXPECT_TRUE(Control<QLineEdit>(u"edtRate"_s)->hasFocus());
+    for (const QString& result : {u"edtDrift1"_s, u"edtDrift2"_s, u"edtDrift3"_s, u"edtMassLoading"_s,
+                                  u"edtConcentration"_s, u"edtRegA"_s})
+        EXPECT_NO_THROW(ReadNumber(Text(result))) << result.toStdString();
+}
+
+TEST_F(DriftTest, NumbersAgreeWithKelvoCli) {
+    struct TCase {
+        QString crop;
+        QString number;
+        QString water;
+        QString mitigation;
+        QString rate;
+        QStringList arguments;
+    };
+    const TCase cases[] = {
+        {u"Maize"_s,
+         u"1"_s,
+         u"focus_ditch"_s,
+         u"FOCUS values"_s,
+         u"1000"_s,
+         {u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_ditch"_s}},
+        {u"Vines, late applns"_s,
+         u"3"_s,
+         u"focus_stream"_s,
+         u"FOCUS values"_s,
+         u"250"_s,
+         {u"--crop"_s, u"Vines, late applns"_s, u"--water"_s, u"focus_stream"_s, u"--apps"_s, u"3"_s,
+          u"--rate"_s, u"250"_s}},
+        {u"Maize"_s,
+         u"1"_s,
+         u"focus_pond"_s,
+         u"10"_s,
+         u"1000"_s,
+         {u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--mitigation"_s, u"10"_s}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        if (Control<QComboBox>(u"cmbCrop"_s)->findText(c.crop) < 0) continue;
+        Choose(u"cmbCrop"_s, c.crop);
+        Choose(u"cmbNumber"_s, c.number);
+        Choose(u"cmbWater"_s, c.water);
+        Choose(u"cmbMitigation"_s, c.mitigation);
+        TypeRate(c.rate);
+        const QJsonObject cli = Cli(c.arguments);
+        const std::pair<QString, QString> fields[] = {{u"edtDrift1"_s, u"driftNear"_s},
+                                                      {u"edtDrift2"_s, u"driftFar"_s},
+                                                      {u"edtDrift3"_s, u"meanDeposition"_s},
+                                                      {u"edtMassLoading"_s, u"massLoading"_s},
+                                                      {u"edtConcentration"_s, u"concentration"_s},
+                                                      {u"edtDistanceCropDrift1"_s, u"nearEdge"_s},
+                                                      {u"edtDistanceCropDrift2"_s, u"farEdge"_s},
+                                                      {u"edtRegA"_s, u"A"_s}};
+        for (const auto& [edit, key] : fields) {
+            ASSERT_TRUE(cli.contains(key)) << key.toStdString();
+            const double expected = cli.value(key).toDouble();
+            EXPECT_NEAR(Number(Text(edit)), expected, 5e-5 + std::abs(expected) * 1e-7) << edit.toStdString();
+        }
+    }
+}
+
+TEST_F(DriftTest, AnAerialCropFixesOneApplication) {
+    Choose(u"cmbNumber"_s, u"3"_s);
+    EXPECT_EQ(Text(u"edtApplications"_s), u"3"_s);
+    Choose(u"cmbCrop"_s, u"Appln, aerial"_s);
+    auto* number = Control<QComboBox>(u"cmbNumber"_s);
+    EXPECT_FALSE(number->isEnabled());
+    EXPECT_EQ(number->currentText(), u"1"_s);
+    EXPECT_EQ(Text(u"edtApplications"_s), u"1"_s);
+    Choose(u"cmbCrop"_s, u"Maize"_s);
+    EXPECT_TRUE(number->isEnabled());
+}
+
+TEST_F(DriftTest, AnEmptyRateLeavesTheLoadingAsItWas) {
+    const QString mass = Text(u"edtMassLoading"_s);
+    const QString concentration = Text(u"edtConcentration"_s);
+    const QString mean = Text(u"edtDrift3"_s);
+    TypeRate(QString());
+    Choose(u"cmbWater"_s, u"focus_stream"_s);
+    EXPECT_NE(Text(u"edtDrift3"_s), mean);
+    EXPECT_EQ(Text(u"edtMassLoading"_s), mass);
+    EXPECT_EQ(Text(u"edtConcentration"_s), concentration);
+}
+
+TEST_F(DriftTest, ARateThatIsNoNumberIsReported) {
+    const QString mass = Text(u"edtMassLoading"_s);
+    TypeRate(u"abc"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid floating point value"_s});
+    EXPECT_EQ(Text(u"edtMassLoading"_s), mass);
+}
+
+TEST_F(DriftTest, AMitigationDistanceOf10HidesTheBankDistance) {
+    Choose(u"cmbWater"_s, u"focus_ditch"_s);
+    const QString width = Text(u"edtWidth"_s);
+    Choose(u"cmbMitigation"_s, u"10"_s);
+    EXPECT_EQ(Text(u"edtDistanceCrop"_s), u"10"_s);
+    EXPECT_EQ(Text(u"edtDistanceCropDrift1"_s), QLocale().toString(10.0, 'f', 2));
+    EXPECT_EQ(Text(u"edtDistanceCropDrift2"_s), QLocale().toString(10.0 + width.toDouble(), 'f', 2));
+    EXPECT_FALSE(Control<QLineEdit>(u"edtDistance"_s)->isVisible());
+    EXPECT_FALSE(Control<QLabel>(u"lblTopOfBank"_s)->isVisible());
+    // lblWater takes the place of lblTopOfBank, and goes back after the bank distance.
+    auto* water = Control<QLabel>(u"lblWater"_s);
+    QTest::qWait(10);
+    EXPECT_EQ(water->x(), Control<QLabel>(u"lblTopOfBank"_s)->x());
+    Choose(u"cmbMitigation"_s, u"FOCUS values"_s);
+    QTest::qWait(10);
+    EXPECT_TRUE(Control<QLineEdit>(u"edtDistance"_s)->isVisible());
+    EXPECT_GT(water->x(), Control<QLineEdit>(u"edtDistance"_s)->x());
+}
+
+TEST_F(DriftTest, SaveScreenWritesABitmapWithTheCloseButtonOnly) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"drift"_s);
+    ui.AnswerPath(file);
+    QTest::mouseClick(Control<QPushButton>(u"btnSave"_s), Qt::LeftButton);
+    ui.Take();
+    const QImage image(file + u".bmp"_s, "BMP");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), drift->size());
+    EXPECT_TRUE(Control<QPushButton>(u"btnSave"_s)->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(u"btnPrint"_s)->isVisible());
+
+    // Cancelling the question writes nothing.
+    ui.AnswerPath(QString());
+    QTest::mouseClick(Control<QPushButton>(u"btnSave"_s), Qt::LeftButton);
+    ui.Take();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(DriftTest, PrintsPortraitAndPlacesItselfOverTheLauncher) {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(u"drift.pdf"_s));
+    drift->PrintTo(printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_GT(QFileInfo(dir.filePath(u"drift.pdf"_s)).size(), 1000);
+    EXPECT_TRUE(Control<QPushButton>(u"btnClose"_s)->isVisible());
+
+    QWidget launcher;
+    launcher.setGeometry(300, 400, 800, 500);
+    launcher.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&launcher));
+    drift->PlaceOver(launcher);
+    const QRect l = launcher.frameGeometry();
+    EXPECT_EQ(drift->frameGeometry().top(), l.top() - 21);
+    EXPECT_LE(std::abs(drift->frameGeometry().center().x() - l.center().x()), 1);
+}
+
+} // namespace

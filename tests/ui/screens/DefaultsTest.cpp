@@ -1,0 +1,124 @@
+#include "ScreensTest.h"
+
+#include "ui/bound/DBNavigator.h"
+#include "ui/models/RecordSetModel.h"
+#include "ui/screens/Defaults.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The default pattern editor on the unlocked ONEMET, which has one pattern for winter cereals at D1,
+// or on the predefined EXAMPLE_P.
+class DefaultsTest : public TScreensTest {
+protected:
+    void SetUp() override {
+        TScreensTest::SetUp();
+        if (HasFatalFailure()) return;
+        db().Execute(
+            u"INSERT INTO SubstancexCropxLocation (SubstanceCode, CropCode, LocationCode, CropNr, "
+            u"DefAppMethod, DefNumberOfApps, DefMinIntervalApps, DefFirstDayYrApp, DefLastDayYrApp, DefRate, "
+            u"Locked) VALUES ('ONEMET', 'Cereals, winter', 'D1', '1st', 'ground spray', 1, 14, 105, 165, "
+            u"1.0, 0)"_s);
+    }
+    void TearDown() override {
+        defaults.reset();
+        TScreensTest::TearDown();
+    }
+    void Open(const QString& substance) {
+        defaults = std::make_unique<TfrmDefaults>();
+        ASSERT_TRUE(defaults->Prepare(substance));
+        defaults->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(defaults.get()));
+        QTest::qWait(20);
+    }
+    QTableView* Grid() { return Control<QTableView>(defaults.get(), u"grdDefaults"_s); }
+    TRecordSetModel* Model() { return static_cast<TRecordSetModel*>(Grid()->model()); }
+    TDBNavigator* Navigator() { return Control<TDBNavigator>(defaults.get(), u"navDefaults"_s); }
+
+    std::unique_ptr<TfrmDefaults> defaults;
+};
+
+TEST_F(DefaultsTest, ALockedSubstanceIsShownReadOnlyAfterItsMessage) {
+    Open(u"EXAMPLE_P"_s);
+    EXPECT_EQ(
+        ui.TakeTexts(),
+        QStringList{
+            u"Predefined FOCUS substance. It is not allowed to change the default application pattern."_s});
+    EXPECT_EQ(Control<QLineEdit>(defaults.get(), u"edtSubCode"_s)->text(), u"EXAMPLE_P"_s);
+    EXPECT_GT(Grid()->model()->rowCount(), 0);
+    EXPECT_FALSE(Control<QPushButton>(defaults.get(), u"btnOK"_s)->isEnabled());
+    for (int column = 0; column < TfrmDefaults::ColumnCount; ++column)
+        EXPECT_FALSE(Grid()->model()->flags(Grid()->model()->index(0, column)).testFlag(Qt::ItemIsEditable));
+    EXPECT_TRUE(Navigator()->button(TDBNavigator::Next)->isVisibleTo(defaults.get()));
+    for (const TDBNavigator::TButton button :
+         {TDBNavigator::Insert, TDBNavigator::Delete, TDBNavigator::Post, TDBNavigator::Cancel})
+        EXPECT_FALSE(Navigator()->button(button)->isVisibleTo(defaults.get())) << button;
+    // The message comes once per showing, not again when the window is active again.
+    defaults->activateWindow();
+    QTest::qWait(20);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+}
+
+TEST_F(DefaultsTest, PickListsNarrowToTheScenarioAndTheCrop) {
+    Open(u"ONEMET"_s);
+    ClickCell(Grid(), 0, TfrmDefaults::ColCrop);
+    EXPECT_EQ(Model()->pickList(TfrmDefaults::ColCrop), dm->FirstCropCodesAt(u"D1"_s));
+    EXPECT_LT(Model()->pickList(TfrmDefaults::ColCrop).size(), dm->LoadCropCodes(false).size());
+    EXPECT_EQ(Grid()->toolTip(), u"<click to edit>"_s);
+    ClickCell(Grid(), 0, TfrmDefaults::ColScenario);
+    EXPECT_EQ(Model()->pickList(TfrmDefaults::ColScenario), dm->FirstCropLocationCodes(u"Cereals, winter"_s));
+    EXPECT_EQ(Model()->pickList(TfrmDefaults::ColMethod), dm->ApplicationMethodList(-1));
+    ClickCell(Grid(), 0, TfrmDefaults::ColNumber);
+    EXPECT_EQ(Grid()->toolTip(), QString());
+}
+
+TEST_F(DefaultsTest, TabPassesOverTheDateColumnsBothWays) {
+    Open(u"ONEMET"_s);
+    ClickCell(Grid(), 0, TfrmDefaults::ColFirst);
+    QTest::keyClick(Grid(), Qt::Key_Tab);
+    QTest::qWait(20);
+    EXPECT_EQ(Grid()->currentIndex().column(), TfrmDefaults::ColLast);
+    QTest::keyClick(Grid(), Qt::Key_Tab);
+    QTest::qWait(20);
+    EXPECT_EQ(Grid()->currentIndex().column(), TfrmDefaults::ColInterval);
+    QTest::keyClick(Grid(), Qt::Key_Backtab);
+    QTest::qWait(20);
+    EXPECT_EQ(Grid()->currentIndex().column(), TfrmDefaults::ColLast);
+    QTest::keyClick(Grid(), Qt::Key_Backtab);
+    QTest::qWait(20);
+    EXPECT_EQ(Grid()->currentIndex().column(), TfrmDefaults::ColFirst);
+}
+
+TEST_F(DefaultsTest, ASecondRowOfTheSameCombinationIsRefused) {
+    Open(u"ONEMET"_s);
+    QTest::mouseClick(Navigator()->button(TDBNavigator::Insert), Qt::LeftButton);
+    const int row = dm->tblDefaults.currentRow();
+    const std::pair<int, QString> values[] = {{TfrmDefaults::ColCrop, u"Cereals, winter"_s},
+                                              {TfrmDefaults::ColCropNr, u"1st"_s},
+                                              {TfrmDefaults::ColScenario, u"D1"_s},
+                                              {TfrmDefaults::ColMethod, u"ground spray"_s},
+                                              {TfrmDefaults::ColNumber, u"1"_s},
+                                              {TfrmDefaults::ColFirst, u"100"_s},
+                                              {TfrmDefaults::ColLast, u"170"_s},
+                                              {TfrmDefaults::ColInterval, u"14"_s}};
+    for (const auto& [column, value] : values)
+        EXPECT_TRUE(Model()->setData(Model()->index(row, column), value)) << column;
+    QTest::mouseClick(Navigator()->button(TDBNavigator::Post), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Combination already exists."_s});
+    EXPECT_EQ(Value(u"SELECT count(*) FROM SubstancexCropxLocation WHERE SubstanceCode = 'ONEMET'"_s).toInt(),
+              1);
+    // OK drops the refused row silently.
+    QTest::mouseClick(Control<QPushButton>(defaults.get(), u"btnOK"_s), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    EXPECT_FALSE(defaults->isVisible());
+    EXPECT_FALSE(dm->tblDefaults.active());
+    EXPECT_EQ(Value(u"SELECT count(*) FROM SubstancexCropxLocation WHERE SubstanceCode = 'ONEMET'"_s).toInt(),
+              1);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+#include "ScreensTest.h"
+
+#include "foundation/Installation.h"
+#include "ui/bound/DBNavigator.h"
+#include "ui/screens/Main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The project browser over "Alpha" and "Beta", driven by clicks.
+class MainTest : public TScreensTest {
+protected:
+    void SetUp() override {
+        TScreensTest::SetUp();
+        if (HasFatalFailure()) return;
+        SetModelAvailable(TModelKind::Przm, true);
+        SetModelAvailable(TModelKind::Macro, false);
+        Open();
+    }
+    void TearDown() override {
+        main.reset();
+        SetModelAvailable(TModelKind::Przm, false);
+        TScreensTest::TearDown();
+    }
+    void Open() {
+        main = std::make_unique<TfrmMain>();
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    QTableView* Projects() { return Control<QTableView>(main.get(), u"grdProjects"_s); }
+    QTableView* Runs() { return Control<QTableView>(main.get(), u"grdRuns"_s); }
+    void Click(const QString& button) {
+        QTest::mouseClick(Control<QAbstractButton>(main.get(), button), Qt::LeftButton);
+    }
+    QString CurrentProject() { return Projects()->currentIndex().siblingAtColumn(0).data().toString(); }
+    QStringList Selected(int projectId) {
+        return Column(u"SELECT coalesce(Selected, '') FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s,
+                      {projectId});
+    }
+    QString Saved(int project) const { return u"Saved all files at subdirectory "_s + paths[project]; }
+    QString Overwrite(int project) const {
+        return u"Are you sure you want to overwrite existing input files and delete existing output files at "_s +
+               paths[project] + u" directories?"_s;
+    }
+
+    // Answers the export dialog with OK after checking its boxes.
+    void ExportWith(bool przm, bool macro) {
+        AnswerModal([this, przm, macro](QWidget* modal) {
+            EXPECT_EQ(modal->windowTitle(), u"Create project files"_s);
+            EXPECT_EQ(Control<QLabel>(modal, u"pnlPath"_s)->text(), paths[1]);
+            const auto* cbPRZM = Control<QCheckBox>(modal, u"cbPRZM"_s);
+            const auto* cbMACRO = Control<QCheckBox>(modal, u"cbMACRO"_s);
+            EXPECT_EQ(cbPRZM->isChecked(), przm);
+            EXPECT_EQ(cbPRZM->isEnabled(), przm);
+            EXPECT_EQ(cbMACRO->isChecked(), macro);
+            EXPECT_EQ(cbMACRO->isEnabled(), macro);
+            EXPECT_TRUE(Control<QCheckBox>(modal, u"cbTOXSWA"_s)->isChecked());
+            EXPECT_FALSE(Control<QCheckBox>(modal, u"cbTOXSWA"_s)->isEnabled());
+            QTest::mouseClick(Control<QPushButton>(modal, u"btnOK"_s), Qt::LeftButton);
+        });
+        Click(u"btnReport"_s);
+    }
+
+    std::unique_ptr<TfrmMain> main;
+};
+
+TEST_F(MainTest, ShowsTheNewestProjectWithItsRunsUnderTheirCaptions) {
+    EXPECT_EQ(main->windowTitle(), u"Overview of composed projects"_s);
+    EXPECT_EQ(Headers(Projects()), (QStringList{u"Name"_s, u"Description"_s, u"Substance Code"_s,
+                                                u"Created"_s, u"Modified"_s, u"Path"_s}));
+    EXPECT_EQ(Headers(Runs()), (QStringList{u"ID"_s, u"Crop"_s, u"No in Season"_s, u"Scenario"_s,
+                                            u"WaterbodyType"_s, u"#Appls."_s, u"Selected for Report"_s}));
+    EXPECT_EQ(CurrentProject(), u"Beta"_s);
+    EXPECT_EQ(Projects()->currentIndex().row(), Projects()->model()->rowCount() - 1);
+    QStringList runs = GridColumn(Runs(), 0);
+    runs.sort();
+    EXPECT_EQ(runs, Column(u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, {ids[1]}));
+    EXPECT_EQ(Runs()->toolTip(), u"double click to select/unselect for report"_s);
+
+    // Moving to "Alpha" shows its runs.
+    QTest::mouseClick(Projects()->viewport(), Qt::LeftButton, {},
+                      CellCentre(Projects(), GridColumn(Projects(), 0).indexOf(u"Alpha"_s), 0));
+    EXPECT_EQ(CurrentProject(), u"Alpha"_s);
+    runs = GridColumn(Runs(), 0);
+    runs.sort();
+    EXPECT_EQ(runs, Column(u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, {ids[0]}));
+}
+
+TEST_F(MainTest, DoubleClickTogglesTheRunAndTwiceLeavesItAsItWas) {
+    const QString runId = GridColumn(Runs(), 0).value(0);
+    const auto stored = [&] {
+        return Value(u"SELECT coalesce(Selected, '') FROM Runs WHERE RunID = ?"_s, {runId}).toString();
+    };
+    const QString before = stored();
+    const auto doubleClick = [this] {
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mouseDClick(Runs()->viewport(), Qt::LeftButton, {}, CellCentre(Runs(), 0, 0));
+    };
+    ClickCell(Runs(), 0, 0);
+    doubleClick();
+    EXPECT_EQ(stored(), before.isEmpty() ? u"Yes"_s : QString());
+    EXPECT_EQ(GridColumn(Runs(), 6).value(0), stored());
+    doubleClick();
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(MainTest, SelectAllRunsSetsOrEmptiesEveryRunOfTheProjectOnly) {
+    const QStringList alpha = Selected(ids[0]);
+    auto* cbSelect = Control<QCheckBox>(main.get(), u"cbSelect"_s);
+    EXPECT_TRUE(cbSelect->isChecked());
+    Click(u"cbSelect"_s);
+    for (const QString& selected : Selected(ids[1]))
+        EXPECT_EQ(selected, QString());
+    for (const QString& shown : GridColumn(Runs(), 6))
+        EXPECT_EQ(shown, QString());
+    Click(u"cbSelect"_s);
+    for (const QString& selected : Selected(ids[1]))
+        EXPECT_EQ(selected, u"Yes"_s);
+    EXPECT_EQ(Selected(ids[0]), alpha);
+}
+
+TEST_F(MainTest, RemoveRunDeletesTheCurrentRunAfterTheQuestion) {
+    const int before = Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {ids[1]}).toInt();
+    ClickCell(Runs(), 0, 0);
+    const QString runId = GridColumn(Runs(), 0).value(0);
+    ui.Answer(false, u"Are you sure?"_s);
+    Click(u"btnRemoveRun"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Are you sure?"_s});
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {ids[1]}).toInt(), before);
+
+    ui.Answer(true, u"Are you sure?"_s);
+    Click(u"btnRemoveRun"_s);
+    ui.TakeTexts();
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Runs WHERE RunID = ?"_s, {runId}).toInt(), 0);
+    EXPECT_FALSE(GridColumn(Runs(), 0).contains(runId));
+}
+
+TEST_F(MainTest, WithoutRunsRemoveAndEditSayNoRunsAvailable) {
+    db().Execute(u"DELETE FROM Runs WHERE ProjectID = ?"_s, {ids[1]});
+    // Moving away and back reads the runs of "Beta" again.
+    auto* navigator = Control<TDBNavigator>(main.get(), u"DBNavigator1"_s);
+    QTest::mouseClick(navigator->button(TDBNavigator::First), Qt::LeftButton);
+    QTest::mouseClick(navigator->button(TDBNavigator::Last), Qt::LeftButton);
+    ASSERT_EQ(CurrentProject(), u"Beta"_s);
+    EXPECT_EQ(Runs()->model()->rowCount(), 0);
+    Click(u"btnRemoveRun"_s);
+    Click(u"btnEdit"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"No runs available."_s, u"No runs available."_s}));
+}
+
+TEST_F(MainTest, ExportWritesTheChosenFilesAndAsksBeforeOverwriting) {
+    ExportWith(true, false);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{Saved(1)});
+    EXPECT_TRUE(QFileInfo::exists(paths[1] + u"/Beta_report.txt"_s));
+    EXPECT_FALSE(QDir(paths[1] + u"/PRZM"_s).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+    EXPECT_FALSE(QFileInfo::exists(paths[0] + u"/Alpha_report.txt"_s));
+
+    // The user's own file in the earlier export stays when the overwrite is declined.
+    QFile output(paths[1] + u"/TOXSWA/output.txt"_s);
+    ASSERT_TRUE(output.open(QIODevice::WriteOnly));
+    output.close();
+    ui.Answer(false, Overwrite(1));
+    ExportWith(true, false);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{Overwrite(1)});
+    EXPECT_TRUE(output.exists());
+
+    // PRZM unavailable: offered unchecked and disabled, and no PRZM files are written.
+    SetModelAvailable(TModelKind::Przm, false);
+    ui.Answer(true, Overwrite(1));
+    ExportWith(false, false);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{Overwrite(1), Saved(1)}));
+    EXPECT_FALSE(output.exists());
+    EXPECT_TRUE(QDir(paths[1] + u"/PRZM"_s).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(QFileInfo::exists(paths[1] + u"/Beta_report.txt"_s));
+}
+
+TEST_F(MainTest, CancelledExportDialogWritesNothing) {
+    AnswerModal([](QWidget* modal) {
+        QTest::mouseClick(Control<QPushButton>(modal, u"btnCancel"_s), Qt::LeftButton);
+    });
+    Click(u"btnReport"_s);
+    EXPECT_FALSE(QFileInfo::exists(paths[1] + u"/Beta_report.txt"_s));
+}
+
+TEST_F(MainTest, CopyStoresTheCopyUnderTheNameEnteredAndMakesItCurrent) {
+    AnswerModal([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), u"Copy Project"_s);
+        EXPECT_EQ(Control<QLineEdit>(modal, u"edtName"_s)->text(), u"Beta"_s);
+        EXPECT_EQ(Control<QLineEdit>(modal, u"edtDesc"_s)->text(), u"about Beta"_s);
+        auto* name = Control<QLineEdit>(modal, u"edtNameNew"_s);
+        EXPECT_EQ(name->text(), u"Copy_of_Beta"_s);
+        EXPECT_EQ(Control<QLineEdit>(modal, u"edtDescNew"_s)->text(), u"Copy_of_about Beta"_s);
+        EXPECT_TRUE(name->hasFocus());
+        name->selectAll();
+        QTest::keyClicks(name, u"Gamma"_s);
+        QTest::mouseClick(Control<QPushButton>(modal, u"btnOK"_s), Qt::LeftButton);
+    });
+    Click(u"btnCopy"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Created runs: 8"_s, u"New project created: Gamma"_s}));
+    EXPECT_EQ(CurrentProject(), u"Gamma"_s);
+    const int copyId = Value(u"SELECT ProjectID FROM Projects WHERE Name = 'Gamma'"_s).toInt();
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {copyId}).toInt(),
+              Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {ids[1]}).toInt());
+    EXPECT_EQ(Runs()->model()->rowCount(),
+              Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {copyId}).toInt());
+
+    // Cancel stores nothing.
+    AnswerModal([](QWidget* modal) {
+        QTest::mouseClick(Control<QPushButton>(modal, u"btnCancel"_s), Qt::LeftButton);
+    });
+    Click(u"btnCopy"_s);
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Projects"_s).toInt(), 3);
+}
+
+TEST_F(MainTest, NavigatorDeleteAsksTwiceAndKeepsTheFilesOnNo) {
+    ExportWith(true, false);
+    ui.TakeTexts();
+    auto* navigator = Control<TDBNavigator>(main.get(), u"DBNavigator1"_s);
+    ui.Answer(false, u"Remove project: Beta"_s);
+    QTest::mouseClick(navigator->button(TDBNavigator::Delete), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Remove project: Beta"_s});
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Projects WHERE Name = 'Beta'"_s).toInt(), 1);
+
+    ui.Answer(true, u"Remove project: Beta"_s);
+    ui.Answer(false, u"Also delete created files?"_s);
+    QTest::mouseClick(navigator->button(TDBNavigator::Delete), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Remove project: Beta"_s, u"Also delete created files?"_s}));
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Projects WHERE Name = 'Beta'"_s).toInt(), 0);
+    EXPECT_EQ(Value(u"SELECT count(*) FROM Runs WHERE ProjectID = ?"_s, {ids[1]}).toInt(), 0);
+    EXPECT_TRUE(QFileInfo(paths[1]).isDir());
+    EXPECT_EQ(GridColumn(Projects(), 0), QStringList{u"Alpha"_s});
+}
+
+TEST_F(MainTest, NavigatorDeleteWithItsFilesRemovesTheDirectory) {
+    ExportWith(true, false);
+    ui.TakeTexts();
+    ui.Answer(true, u"Remove project: Beta"_s);
+    ui.Answer(true, u"Also delete created files?"_s);
+    QTest::mouseClick(Control<TDBNavigator>(main.get(), u"DBNavigator1"_s)->button(TDBNavigator::Delete),
+                      Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Remove project: Beta"_s, u"Also delete created files?"_s,
+                                           u"All created files deleted!"_s}));
+    EXPECT_FALSE(QFileInfo::exists(paths[1]));
+    EXPECT_EQ(Value(u"SELECT count(*) FROM ToxswaMap WHERE Name = 'Beta'"_s).toInt(), 0);
+}
+
+TEST_F(MainTest, ViewReportWithoutAReportSaysHowToMakeOne) {
+    Click(u"btnViewReport"_s);
+    EXPECT_EQ(
+        ui.TakeTexts(),
+        QStringList{u"Report not available. Please create it with aid 'Export FOCUS input...' button"_s});
+}
+
+TEST_F(MainTest, ClosingClosesTheLists) {
+    Click(u"BitBtn1"_s);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_FALSE(dm->qryProjects.active());
+    EXPECT_FALSE(dm->tblRuns.active());
+}
+
+} // namespace

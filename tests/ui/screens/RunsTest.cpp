@@ -1,0 +1,315 @@
+#include "ScreensTest.h"
+
+#include "store/Locate.h"
+#include "ui/models/RecordSetModel.h"
+#include "ui/screens/Runs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The runs editor on "Beta", opened from the project browser's lists.
+class RunsTest : public TScreensTest {
+protected:
+    void SetUp() override {
+        TScreensTest::SetUp();
+        if (HasFatalFailure()) return;
+        before = Snapshot();
+        ASSERT_TRUE(dm->OpenProjects());
+        ASSERT_TRUE(LocateByIntegerKeys(dm->qryProjects, {ids[1]}));
+        ASSERT_TRUE(dm->OpenRuns());
+        dm->RefreshRuns();
+    }
+    void TearDown() override {
+        runs.reset();
+        if (dm) {
+            dm->CloseRuns();
+            dm->CloseProjects();
+        }
+        TScreensTest::TearDown();
+    }
+    void Open() {
+        runs = std::make_unique<TfrmRuns>();
+        runs->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(runs.get()));
+        QTest::qWait(10);
+    }
+
+    QTableView* Runs() { return Control<QTableView>(runs.get(), u"grdRuns"_s); }
+    QTableView* Applications() { return Control<QTableView>(runs.get(), u"grdApplications"_s); }
+    TRecordSetModel* RunModel() { return static_cast<TRecordSetModel*>(Runs()->model()); }
+    void Click(const QString& button) {
+        QTest::mouseClick(Control<QPushButton>(runs.get(), button), Qt::LeftButton);
+    }
+    int RowOf(const QString& runId) { return static_cast<int>(GridColumn(Runs(), 0).indexOf(runId)); }
+    // The first run of the scenario whose RunID ends in the suffix.
+    QString RunAt(const QString& location, const QString& suffix) {
+        return Value(u"SELECT RunID FROM Runs WHERE ProjectID = ? AND LocationCode = ? AND RunID LIKE ? "
+                     u"ORDER BY RunID"_s,
+                     {ids[1], location, u"%"_s + suffix})
+            .toString();
+    }
+    // Types a value into a runs grid cell and commits it with Enter.
+    void TypeInto(QTableView* view, int row, int column, const QString& text) {
+        ClickCell(view, row, column);
+        QTest::keyClick(view, Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, view);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(10);
+    }
+    bool Editable(QTableView* view, int row, int column) {
+        return view->model()->flags(view->model()->index(row, column)).testFlag(Qt::ItemIsEditable);
+    }
+    QStringList CommittedSnapshot() {
+        TConnection other;
+        other.Open(DatabaseFile());
+        QStringList rows;
+        for (const char* table : {"Runs", "Applications", "SubstancexCropxLocation"})
+            for (const TSqlRow& row :
+                 other.Select(u"SELECT * FROM %1 ORDER BY 1, 2, 3"_s.arg(QString::fromLatin1(table))).rows) {
+                QStringList values;
+                for (const QVariant& value : row)
+                    values << value.toString();
+                rows << values.join(u'|');
+            }
+        return rows;
+    }
+
+    QStringList before;
+    std::unique_ptr<TfrmRuns> runs;
+};
+
+TEST_F(RunsTest, MetaboliteRowsAreShadedAndLockedParentRowsEditable) {
+    Open();
+    EXPECT_EQ(runs->windowTitle(), u"Applications"_s);
+    EXPECT_EQ(Headers(Runs()), (QStringList{u"ID"_s, u"Scenario"_s, u"Crop"_s, u"Nr in season"_s,
+                                            u"Waterbody"_s, u"Appl. Method"_s, u"# Appls."_s, u"First"_s,
+                                            u"DayNr"_s, u"Last"_s, u"DayNr"_s, u"Min. Interval (d)"_s}));
+    const int metabolite = RowOf(RunAt(u"D4"_s, u"_m1"_s));
+    const int parent = RowOf(RunAt(u"D4"_s, u"_pa"_s));
+    ASSERT_GE(metabolite, 0);
+    ASSERT_GE(parent, 0);
+    const auto background = [&](int row, int column) {
+        return Runs()->model()->index(row, column).data(Qt::BackgroundRole).value<QColor>();
+    };
+    for (int column = 0; column < TfrmRuns::RunColumnCount; ++column)
+        EXPECT_EQ(background(metabolite, column), TRecordSetModel::InfoColour()) << column;
+    EXPECT_EQ(background(parent, TfrmRuns::ColRunID), TRecordSetModel::InfoColour());
+    EXPECT_EQ(background(parent, TfrmRuns::ColNumber), QColor(Qt::white));
+
+    ClickCell(Runs(), metabolite, TfrmRuns::ColNumber);
+    EXPECT_EQ(Runs()->toolTip(), u"Displayed data relate to parent"_s);
+    EXPECT_FALSE(Applications()->isEnabled());
+    for (int column = TfrmRuns::ColMethod; column < TfrmRuns::RunColumnCount; ++column)
+        EXPECT_FALSE(Editable(Runs(), metabolite, column)) << column;
+
+    ClickCell(Runs(), parent, TfrmRuns::ColNumber);
+    EXPECT_TRUE(Applications()->isEnabled());
+    for (int column = 0; column < TfrmRuns::RunColumnCount; ++column)
+        EXPECT_EQ(Editable(Runs(), parent, column), column >= TfrmRuns::ColMethod) << column;
+}
+
+TEST_F(RunsTest, RunoffRunsShowTheirPRZMColumnsDrainageRunsHideThem) {
+    Open();
+    auto* lblPRZM = Control<QLabel>(runs.get(), u"lblPRZM"_s);
+    ClickCell(Runs(), RowOf(RunAt(u"R1"_s, u"_pa"_s)), TfrmRuns::ColNumber);
+    EXPECT_TRUE(lblPRZM->isVisible());
+    EXPECT_FALSE(Applications()->isColumnHidden(TfrmRuns::ColCAM));
+    EXPECT_FALSE(Applications()->isColumnHidden(TfrmRuns::ColDepth));
+    EXPECT_EQ(Applications()->toolTip(), u"See help, subject CAM"_s);
+    EXPECT_EQ(Applications()
+                  ->model()
+                  ->index(0, TfrmRuns::ColCAM)
+                  .data(TRecordSetModel::PickListRole)
+                  .toStringList(),
+              dm->CAMsForMethod(dm->tblRuns.fieldByName(u"AppMethod"_s).asString()));
+
+    ClickCell(Runs(), RowOf(RunAt(u"D4"_s, u"_pa"_s)), TfrmRuns::ColNumber);
+    EXPECT_FALSE(lblPRZM->isVisible());
+    EXPECT_TRUE(Applications()->isColumnHidden(TfrmRuns::ColCAM));
+    EXPECT_TRUE(Applications()->isColumnHidden(TfrmRuns::ColDepth));
+    EXPECT_TRUE(Applications()->isColumnHidden(TfrmRuns::ColRun));
+    EXPECT_TRUE(Applications()->isColumnHidden(TfrmRuns::ColPerc));
+}
+
+TEST_F(RunsTest, MethodPickListLeavesOutTheMethodThatDoesNotFitTheCrop) {
+    const QStringList methods = dm->ApplicationMethodList(-1);
+    for (const bool airBlast : {false, true}) {
+        SCOPED_TRACE(airBlast);
+        db().Execute(u"UPDATE Crops SET AirBlast = ? WHERE CropCode = 'Maize'"_s, {airBlast});
+        Open();
+        ClickCell(Runs(), RowOf(RunAt(u"D4"_s, u"_pa"_s)), TfrmRuns::ColMethod);
+        QStringList expected = methods;
+        expected.removeAt(airBlast ? 3 : 1);
+        EXPECT_EQ(RunModel()->pickList(TfrmRuns::ColMethod), expected);
+        EXPECT_EQ(Runs()->toolTip(), u"<click to edit>"_s);
+        runs.reset();
+    }
+}
+
+TEST_F(RunsTest, ClickingAnInformativeColumnMovesToTheMethod) {
+    Open();
+    const int row = RowOf(RunAt(u"R1"_s, u"_pa"_s));
+    for (const int column : {TfrmRuns::ColRunID, TfrmRuns::ColWaterbody}) {
+        ClickCell(Runs(), row, column);
+        QTest::qWait(20);
+        EXPECT_EQ(Runs()->currentIndex().column(), TfrmRuns::ColMethod) << column;
+        EXPECT_EQ(Runs()->currentIndex().row(), row);
+    }
+    ClickCell(Runs(), row, TfrmRuns::ColFirst);
+    EXPECT_EQ(Runs()->toolTip(), u"default is 2 weeks before emergence date"_s);
+}
+
+TEST_F(RunsTest, CancelRestoresEveryRowAndOKCommits) {
+    Open();
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    // A wider window first, so that two applications fit.
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColLastDay, u"250"_s);
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColNumber, u"2"_s);
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColInterval, u"20"_s);
+    TypeInto(Applications(), 0, TfrmRuns::ColRate, u"0.5"_s);
+    ClickCell(Runs(), RowOf(RunAt(u"R1"_s, u"_pa"_s)), TfrmRuns::ColNumber);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    EXPECT_EQ(Value(u"SELECT NumberOfApps FROM Runs WHERE RunID = ?"_s, {parent}).toInt(), 2);
+    EXPECT_NE(Snapshot(), before);
+    // Nothing is visible to another connection before OK.
+    EXPECT_EQ(CommittedSnapshot(), before);
+    Click(u"btnCancel"_s);
+    EXPECT_FALSE(runs->isVisible());
+    EXPECT_FALSE(db().InTransaction());
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(dm->tblRuns.fieldByName(u"NumberOfApps"_s).asInteger(),
+              Value(u"SELECT NumberOfApps FROM Runs WHERE RunID = ?"_s,
+                    {dm->tblRuns.fieldByName(u"RunID"_s).asString()})
+                  .toInt());
+    runs.reset();
+
+    Open();
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColLastDay, u"250"_s);
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColNumber, u"2"_s);
+    Click(u"btnOK"_s);
+    ui.TakeTexts();
+    EXPECT_FALSE(runs->isVisible());
+    EXPECT_FALSE(db().InTransaction());
+    EXPECT_EQ(CommittedSnapshot(), Snapshot());
+    EXPECT_EQ(Value(u"SELECT NumberOfApps FROM Runs WHERE RunID = ?"_s, {parent}).toInt(), 2);
+}
+
+TEST_F(RunsTest, ARefusedValueIsShownAndNotStored) {
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    const std::pair<int, QString> refused[] = {{TfrmRuns::ColNumber, u"abc"_s},
+                                               {TfrmRuns::ColNumber, u"-1"_s},
+                                               {TfrmRuns::ColNumber, u"2"_s},
+                                               {TfrmRuns::ColFirst, u"31-feb"_s}};
+    for (const auto& [column, text] : refused) {
+        SCOPED_TRACE(text.toStdString());
+        Open();
+        TypeInto(Runs(), RowOf(parent), column, text);
+        ClickCell(Runs(), RowOf(RunAt(u"R1"_s, u"_pa"_s)), TfrmRuns::ColNumber);
+        EXPECT_FALSE(ui.Take().isEmpty());
+        EXPECT_EQ(Snapshot(), before);
+        Click(u"btnCancel"_s);
+        ui.Take();
+        runs.reset();
+    }
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(RunsTest, CopyTellsWhichRunsHadTooSmallAWindow) {
+    const QString source = RunAt(u"D4"_s, u"_pa"_s);
+    const QString narrow = RunAt(u"R1"_s, u"_pa"_s);
+    Open();
+    ClickCell(Runs(), RowOf(source), TfrmRuns::ColMethod);
+    Click(u"btnCopyAppls"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    Click(u"btnCancel"_s);
+    runs.reset();
+
+    db().Execute(u"UPDATE Runs SET FirstDayYrApp = 100, LastDayYrApp = 110 WHERE RunID = ?"_s, {narrow});
+    Open();
+    ClickCell(Runs(), RowOf(source), TfrmRuns::ColMethod);
+    Click(u"btnCopyAppls"_s);
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(u"Application pattern is not copied to the following runs because the "
+                                    u"application window was too small.\n"_s +
+                                    narrow + u"\n"_s))
+        << shown[0].toStdString();
+    EXPECT_TRUE(
+        shown[0].endsWith(u"\nPlease, extend the application window such, that:\nLast day - First day > "
+                          u"30 d + ((no_of_appl-1) * min interval)"_s));
+    Click(u"btnCancel"_s);
+}
+
+TEST_F(RunsTest, DefaultPatternChangesBelongToTheEditorsTransaction) {
+    db().Execute(
+        u"INSERT INTO SubstancexCropxLocation (SubstanceCode, CropCode, LocationCode, CropNr, DefAppMethod, "
+        u"DefNumberOfApps, DefMinIntervalApps, DefFirstDayYrApp, DefLastDayYrApp, DefRate, Locked) "
+        u"VALUES ('ONEMET', 'Maize', 'D4', '1st', 'ground spray', 1, 14, 100, 160, 1.0, 0)"_s);
+    before = Snapshot();
+    Open();
+    AnswerModal([this](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), u"Default Application Pattern"_s);
+        auto* grid = Control<QTableView>(modal, u"grdDefaults"_s);
+        ASSERT_EQ(grid->model()->rowCount(), 1);
+        TypeInto(grid, 0, 9, u"21"_s);
+        QTest::mouseClick(Control<QPushButton>(modal, u"btnOK"_s), Qt::LeftButton);
+    });
+    Click(u"btnDefaults"_s);
+    EXPECT_EQ(
+        Value(u"SELECT DefMinIntervalApps FROM SubstancexCropxLocation WHERE SubstanceCode = 'ONEMET'"_s)
+            .toInt(),
+        21);
+    EXPECT_TRUE(db().InTransaction());
+    Click(u"btnCancel"_s);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(RunsTest, PrintsTheWindowLandscapeWithoutItsButtons) {
+    Open();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(u"runs.pdf"_s));
+    runs->PrintTo(printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_GT(QFileInfo(dir.filePath(u"runs.pdf"_s)).size(), 1000);
+    for (const QString& button : {u"btnPrint"_s, u"btnOK"_s, u"btnCancel"_s})
+        EXPECT_TRUE(Control<QPushButton>(runs.get(), button)->isVisible()) << button.toStdString();
+    Click(u"btnCancel"_s);
+}
+
+// Another Kelvo or the TOXSWA shell holding the database for writing: the editor waits the busy timeout,
+// says why it cannot edit, and closes without a transaction.
+TEST_F(RunsTest, ADatabaseKeptBusyByAnotherProgramIsReportedAndTheEditorCloses) {
+    TConnection other;
+    other.Open(DatabaseFile());
+    other.BeginTrans();
+    runs = std::make_unique<TfrmRuns>();
+    runs->show();
+    QTest::qWait(50);
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(
+        shown[0].startsWith(u"The applications cannot be edited now: another program (Kelvo or the TOXSWA "
+                            u"shell) is writing the scenario database."_s))
+        << shown[0].toStdString();
+    EXPECT_FALSE(runs->isVisible());
+    EXPECT_FALSE(db().InTransaction());
+    other.RollbackTrans();
+    runs.reset();
+    EXPECT_EQ(Snapshot(), before);
+}
+
+} // namespace
