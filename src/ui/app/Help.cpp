@@ -13,6 +13,7 @@
 #include "ui/app/Info.h"
 #include "ui/app/Intro.h"
 #include "ui/app/Version.h"
+#include "ui/substances/Substances.h"
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
@@ -46,13 +47,10 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
     ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
     ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
     // The windows of these buttons come with the project and substance screens.
-    for (QWidget* w : {static_cast<QWidget*>(ui->btnSubstances), static_cast<QWidget*>(ui->btnReport),
-                       static_cast<QWidget*>(ui->btnDrift)})
+    for (QWidget* w : {static_cast<QWidget*>(ui->btnReport), static_cast<QWidget*>(ui->btnDrift)})
         w->setToolTip(u"Not available in this version of Kelvo"_s);
-    ui->btnSubstances->setEnabled(false);
     ui->btnReport->setEnabled(false);
     ui->btnDrift->setEnabled(false);
-    ui->actSubstances->setEnabled(false);
     ui->actRuns->setEnabled(false);
     ui->actDrift->setEnabled(false);
     SetHelpContext(this, windowContext);
@@ -101,6 +99,12 @@ void TfrmHelp::Connect() {
                 TfrmUserWizard wizard(this);
                 wizard.exec();
             }));
+    const auto substances = guard([this] {
+        TfrmSubstances editor(m_dm, this);
+        editor.exec();
+    });
+    connect(ui->btnSubstances, &QPushButton::clicked, this, substances);
+    connect(ui->actSubstances, &QAction::triggered, this, substances);
     const auto info = [this, guard](int page) { return guard([this, page] { ShowInfo(page); }); };
     connect(ui->btnInfo, &QPushButton::clicked, this, info(0));
     connect(ui->actCrops, &QAction::triggered, this, info(0));
