@@ -10,7 +10,7 @@ namespace {
 
 // Codes are keys in the model stores too, which do not tell letter cases apart.
 bool IsCodeTaken(TdmKelvoADO& dm, const QString& code) {
-    if (IsCodeTaken(dm, code)) return true;
+    if (!dm.IsSubstanceCodeFree(code)) return true;
     const TSqlResult codes = dm.dbKelvoADO.Select(u"SELECT SubstanceCode FROM Substances"_s);
     for (const TSqlRow& row : codes.rows)
         if (row[0].toString().compare(code, Qt::CaseInsensitive) == 0) return true;
@@ -45,6 +45,16 @@ bool CreateNewSubstance(TdmKelvoADO& dm, const QString& typedCode, const QString
         ~TAskAgain() { ask = true; }
     } askAgain{dm.AskBeforeSave};
     dm.AskBeforeSave = false;
-    dm.InsertSubstance(typedCode.trimmed(), typedName.trimmed());
+    // The three rows are stored together: a process that ends half way leaves no part of the substance.
+    TConnection& db = dm.dbKelvoADO;
+    const bool ownTransaction = !db.InTransaction();
+    if (ownTransaction) db.BeginTrans();
+    try {
+        dm.InsertSubstance(typedCode.trimmed(), typedName.trimmed());
+    } catch (...) {
+        if (ownTransaction) db.CommitTrans();
+        throw;
+    }
+    if (ownTransaction) db.CommitTrans();
     return true;
 }

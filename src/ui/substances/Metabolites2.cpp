@@ -149,6 +149,12 @@ TfrmMetabolites2::TfrmMetabolites2(TdmKelvoADO& dm, QWidget* parent)
     Guarded([this] { Activate(); });
 }
 
+// The fields lose the focus while they go: nothing is entered then.
+TfrmMetabolites2::~TfrmMetabolites2() {
+    for (const auto& field : m_fields)
+        field->edit->disconnect(this);
+}
+
 QComboBox* TfrmMetabolites2::MetaboliteList(const QString& name, bool chain, int position) {
     auto* list = new QComboBox(this);
     list->setObjectName(name);

@@ -21,6 +21,7 @@ class TfrmMetabolites2 : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmMetabolites2(TdmKelvoADO& dm, QWidget* parent = nullptr);
+    ~TfrmMetabolites2() override;
 
     // Only shows the scheme: only Cancel can be used.
     void SetViewOnly(bool viewOnly);

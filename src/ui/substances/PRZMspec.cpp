@@ -100,6 +100,12 @@ TfrmPRZMspec::TfrmPRZMspec(TdmKelvoADO& dm, QWidget* parent)
     Activate();
 }
 
+// The fields lose the focus while they go: that is no change.
+TfrmPRZMspec::~TfrmPRZMspec() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->disconnect(this);
+}
+
 QLineEdit* TfrmPRZMspec::BoundEdit(const QString& name, TTable& table, const QString& field) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);

@@ -18,6 +18,7 @@ class TfrmPRZMspec : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmPRZMspec(TdmKelvoADO& dm, QWidget* parent = nullptr);
+    ~TfrmPRZMspec() override;
 
     // Whether the user changed anything since the dialog opened.
     bool Changed() const { return m_changed; }

@@ -104,8 +104,11 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
     if (open) Guarded([this] { Activate(); });
 }
 
-// A window that goes without being closed drops what was not saved.
+// A window that goes without being closed drops what was not saved. Its fields lose the focus while
+// they go: no rule runs then.
 TfrmSubstances::~TfrmSubstances() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->disconnect(this);
     if (!m_closed) {
         m_closed = true;
         m_dm.UndoSubstance();

@@ -1,4 +1,4 @@
-#include "substances/SubstanceWindowTest.h"
+#include "ui/substances/SubstanceWindowTest.h"
 
 #include "ui/substances/Metabolites2.h"
 

@@ -1,4 +1,4 @@
-#include "substances/SubstanceWindowTest.h"
+#include "ui/substances/SubstanceWindowTest.h"
 
 #include "ui/substances/PRZMspec.h"
 
@@ -50,6 +50,7 @@ TEST_F(PRZMspecTest, RelativeMoistureAndPFAreStored) {
     EXPECT_EQ(dm->tblSubstancesMacro.fieldByName(u"pf"_s).asInteger(), 1);
     Enter(*dialog, u"DBEdit25"_s, u"0.5"_s);
     EXPECT_TRUE(dialog->Changed());
+    ui.Answer(true, u"Save changes?"_s);
     ASSERT_TRUE(dm->SaveSubstance());
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
     EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"PAR"_s, u"iset1"_s).toInt(), 2);

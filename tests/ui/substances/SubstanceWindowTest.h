@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 
 // The substances PAR (parent of MET1 and MET2), LONE and the locked example substances, and the means to
 // drive the substance windows as a user would.
@@ -28,7 +29,8 @@ protected:
     static void Click(const QWidget& window, const QString& name) {
         auto* button = Find<QAbstractButton>(window, name);
         ASSERT_TRUE(button->isEnabled()) << name.toStdString() << " is disabled";
-        QTest::mouseClick(button, Qt::LeftButton);
+        // Near the left edge: a radio button or check box takes clicks on its mark and caption only.
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
     }
 
     // Replaces the text of an edit field by typing, and leaves the field with Tab.
@@ -45,11 +47,12 @@ protected:
         auto* combo = Find<QComboBox>(window, name);
         const int target = combo->findText(entry);
         ASSERT_GE(target, 0) << entry.toStdString() << " is not offered in " << name.toStdString();
+        // Each step is a choice the window may refuse (the list then has no selection): the walk stops.
         if (combo->currentIndex() < 0) QTest::keyClick(combo, Qt::Key_Home);
-        while (combo->currentIndex() < target)
-            QTest::keyClick(combo, Qt::Key_Down);
-        while (combo->currentIndex() > target)
-            QTest::keyClick(combo, Qt::Key_Up);
+        for (int steps = combo->count(); steps > 0 && combo->currentIndex() >= 0; --steps) {
+            if (combo->currentIndex() == target) break;
+            QTest::keyClick(combo, combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        }
     }
 
     static QString Text(const QWidget& window, const QString& name) { return Find<QLineEdit>(window, name)->text(); }

@@ -1,4 +1,4 @@
-#include "substances/SubstanceWindowTest.h"
+#include "ui/substances/SubstanceWindowTest.h"
 
 #include "ui/app/AppTestSupport.h"
 #include "ui/substances/Substances.h"
