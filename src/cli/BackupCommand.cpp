@@ -35,7 +35,8 @@ int RunBackup(QStringList arguments, TCliContext&) {
     }
     const int version = RecordedSchemaVersion(connection); // refuses a file that is not Kelvo's
     BackupDatabase(connection, target);
-    QTextStream(stdout) << u"Backed up %1 (schema version %2) into %3"_s.arg(database).arg(version).arg(target)
+    QTextStream(stdout) << u"Backed up %1 (schema version %2) into %3"_s.arg(database).arg(version).arg(
+                               target)
                         << Qt::endl;
     return 0;
 }

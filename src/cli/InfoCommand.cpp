@@ -17,12 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QStringList referenceTables = {u"Locations"_s,          u"Crops"_s,
-                                     u"CropsxLocations"_s,    u"WaterBodies"_s,
-                                     u"LocationxWaterBody"_s, u"ApplicationMethods"_s,
-                                     u"CAMTypes"_s,           u"ApplicationCAMDefaults"_s,
-                                     u"Regression"_s,         u"Drift"_s,
-                                     u"Mitigation"_s};
 
 struct TModelInfo {
     TModel model;
@@ -67,7 +61,7 @@ QJsonObject DatabaseInfo(const QString& file) {
         info.insert(u"schemaError"_s, e.Message());
     }
     QJsonObject counts;
-    for (const QString& table : referenceTables) {
+    for (const QString& table : ReferenceTables()) {
         try {
             const TSqlResult count = connection.Select(u"SELECT COUNT(*) FROM \"%1\""_s.arg(table));
             counts.insert(table, count.rows[0][0].toInt());
@@ -117,7 +111,7 @@ void PrintText(const QJsonObject& info) {
         if (database.contains(u"migratedAt"_s))
             out << u"  migrated at "_s << database[u"migratedAt"_s].toString() << Qt::endl;
         const QJsonObject counts = database[u"tables"_s].toObject();
-        for (const QString& table : referenceTables) {
+        for (const QString& table : ReferenceTables()) {
             const QJsonValue count = counts[table];
             out << u"  %1: %2"_s.arg(table, count.isNull() ? u"missing"_s : QString::number(count.toInt()))
                 << Qt::endl;
@@ -158,8 +152,8 @@ int RunInfo(QStringList arguments, TCliContext& context) {
     return 0;
 }
 
-const TCliCommandRegistrar registrar({u"info"_s, u"[--json]"_s,
-                                      u"program directory, working installation, scenario database and models"_s,
-                                      RunInfo});
+const TCliCommandRegistrar
+    registrar({u"info"_s, u"[--json]"_s,
+               u"program directory, working installation, scenario database and models"_s, RunInfo});
 
 } // namespace

@@ -31,7 +31,9 @@ void SetProgramDir(const QString& directory) {
     overriddenProgramDir = directory.isEmpty() ? QString() : WithOneSeparator(directory);
 }
 
-QString ProgramFile(const QString& relativePath) { return ProgramDir() + relativePath; }
+QString ProgramFile(const QString& relativePath) {
+    return ProgramDir() + relativePath;
+}
 
 QString InstallationDir() {
     if (!overriddenDir.isEmpty()) return overriddenDir;
@@ -50,4 +52,6 @@ void SetModelAvailable(TModelKind kind, bool available) {
     (kind == TModelKind::Macro ? macroAvailable : przmAvailable) = available;
 }
 
-bool IsModelAvailable(TModelKind kind) { return kind == TModelKind::Macro ? macroAvailable : przmAvailable; }
+bool IsModelAvailable(TModelKind kind) {
+    return kind == TModelKind::Macro ? macroAvailable : przmAvailable;
+}

@@ -37,17 +37,35 @@ TUserInterface* installed = nullptr;
 
 } // namespace
 
-void InstallUserInterface(TUserInterface* handler) { installed = handler; }
+void InstallUserInterface(TUserInterface* handler) {
+    installed = handler;
+}
 
-TUserInterface& UserInterface() { return installed ? *installed : fallback; }
+TUserInterface& UserInterface() {
+    return installed ? *installed : fallback;
+}
 
-void ShowWarning(const QString& text) { UserInterface().Show(TMessageKind::Warning, text); }
-void ShowInformation(const QString& text) { UserInterface().Show(TMessageKind::Information, text); }
-void ShowMessage(const QString& text) { UserInterface().Show(TMessageKind::Message, text); }
-void ShowErrorBox(const QString& text) { UserInterface().Show(TMessageKind::ErrorBox, text); }
-void ShowError(const QString& text) { UserInterface().Show(TMessageKind::Error, text); }
-bool AskConfirmation(const QString& text) { return UserInterface().Ask(TQuestionKind::YesNo, text); }
-bool AskYesCancel(const QString& text) { return UserInterface().Ask(TQuestionKind::YesCancel, text); }
+void ShowWarning(const QString& text) {
+    UserInterface().Show(TMessageKind::Warning, text);
+}
+void ShowInformation(const QString& text) {
+    UserInterface().Show(TMessageKind::Information, text);
+}
+void ShowMessage(const QString& text) {
+    UserInterface().Show(TMessageKind::Message, text);
+}
+void ShowErrorBox(const QString& text) {
+    UserInterface().Show(TMessageKind::ErrorBox, text);
+}
+void ShowError(const QString& text) {
+    UserInterface().Show(TMessageKind::Error, text);
+}
+bool AskConfirmation(const QString& text) {
+    return UserInterface().Ask(TQuestionKind::YesNo, text);
+}
+bool AskYesCancel(const QString& text) {
+    return UserInterface().Ask(TQuestionKind::YesCancel, text);
+}
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
     return UserInterface().AskSaveFileName(caption, suggested, filter);
 }
@@ -80,7 +98,13 @@ void StepProgress(TProgressWindow* window) {
     if (window) window->Step();
 }
 
-void CloseProgressWindow(TProgressWindow* window) { delete window; }
+void CloseProgressWindow(TProgressWindow* window) {
+    delete window;
+}
 
-TBusyCursor::TBusyCursor() { UserInterface().SetBusy(true); }
-TBusyCursor::~TBusyCursor() { UserInterface().SetBusy(false); }
+TBusyCursor::TBusyCursor() {
+    UserInterface().SetBusy(true);
+}
+TBusyCursor::~TBusyCursor() {
+    UserInterface().SetBusy(false);
+}

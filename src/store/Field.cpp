@@ -188,7 +188,7 @@ void TField::setAsString(const QString& text) {
 QVariant TField::convert(const QVariant& value) const {
     if (value.isNull()) return {};
     const bool isText = value.typeId() == QMetaType::QString;
-    const QString text = value.toString().trimmed();
+    const QString text = isText ? value.toString().trimmed() : QString();
     switch (m_type) {
     case TFieldType::String: {
         const QString s = value.typeId() == QMetaType::Bool ? (value.toBool() ? u"True"_s : u"False"_s)
@@ -236,8 +236,9 @@ QVariant TField::convert(const QVariant& value) const {
     case TFieldType::DateTime: {
         if (value.typeId() == QMetaType::QDateTime) return value;
         if (value.typeId() == QMetaType::QDate) return value.toDate().startOfDay();
-        QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
-        if (!dt.isValid()) dt = QDateTime::fromString(text, u"yyyy-MM-dd HH:mm:ss"_s);
+        const QString stamp = value.toString().trimmed();
+        QDateTime dt = QDateTime::fromString(stamp, Qt::ISODate);
+        if (!dt.isValid()) dt = QDateTime::fromString(stamp, u"yyyy-MM-dd HH:mm:ss"_s);
         if (!dt.isValid()) throw EKelvoError(u"'%1' is not a valid date and time"_s.arg(value.toString()));
         return dt;
     }

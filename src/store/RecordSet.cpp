@@ -2,6 +2,7 @@
 
 #include "foundation/Errors.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -37,9 +38,25 @@ TFieldType TypeOf(const QString& declared, int* size) {
     return TFieldType::String;
 }
 
-// A stored value in the form its field holds it.
+// A stored value in the form its field holds it. Values the driver already gives in that form are taken
+// as they are (a snapshot converts every stored value).
 QVariant FromDatabase(const TField& field, const QVariant& value) {
     if (value.isNull()) return {};
+    const int type = value.typeId();
+    switch (field.dataType()) {
+    case TFieldType::String:
+        if (type == QMetaType::QString && (field.size() == 0 || value.toString().size() <= field.size()))
+            return value;
+        break;
+    case TFieldType::Integer:
+    case TFieldType::SmallInt:
+        if (type == QMetaType::LongLong || type == QMetaType::Int) return value.toInt();
+        break;
+    case TFieldType::Float:
+        if (type == QMetaType::Double) return value;
+        break;
+    default: break;
+    }
     try {
         return field.convert(field.dataType() == TFieldType::String ? QVariant(value.toString()) : value);
     } catch (const EKelvoError&) {
@@ -171,14 +188,26 @@ std::vector<TRecordSet::TRow> TRecordSet::loadRows() {
         if (source[i] < 0) throw EKelvoError(u"%1: Field '%2' not found"_s.arg(m_name, field(i).fieldName()));
     }
 
+    // Stored dates repeat (the runs of a project share theirs) and are slow to read: each distinct one is
+    // read once per load.
+    QHash<QString, QVariant> dates;
     std::vector<TRow> rows;
     rows.reserve(static_cast<size_t>(result.rows.size()));
     for (const TSqlRow& r : result.rows) {
         TRow row;
         row.id = writable ? r[0].toLongLong() : -1;
         row.values.resize(fieldCount());
-        for (int i = 0; i < fieldCount(); ++i)
-            if (source[i] >= 0) row.values[i] = FromDatabase(field(i), r[source[i]]);
+        for (int i = 0; i < fieldCount(); ++i) {
+            if (source[i] < 0) continue;
+            const QVariant& stored = r[source[i]];
+            if (field(i).dataType() != TFieldType::DateTime || stored.typeId() != QMetaType::QString) {
+                row.values[i] = FromDatabase(field(i), stored);
+                continue;
+            }
+            auto date = dates.constFind(stored.toString());
+            if (date == dates.cend()) date = dates.insert(stored.toString(), FromDatabase(field(i), stored));
+            row.values[i] = *date;
+        }
         rows.push_back(std::move(row));
     }
     if (!m_sortField.isEmpty()) sortRows(rows);

@@ -12,12 +12,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The tables of predefined FOCUS data, which the program replaces whole.
-const QStringList referenceTables = {
-    u"Locations"_s,          u"Crops"_s,    u"CropsxLocations"_s, u"WaterBodies"_s,
-    u"LocationxWaterBody"_s, u"ApplicationMethods"_s, u"CAMTypes"_s, u"ApplicationCAMDefaults"_s,
-    u"Regression"_s,         u"Drift"_s,    u"Mitigation"_s};
-
 // Migration step n takes a database of schema version n to version n + 1.
 const std::function<void(TConnection&)> migrationSteps[] = {
     // 1 → 2: the meta table records the program version that last opened the database and when it
@@ -29,10 +23,14 @@ const std::function<void(TConnection&)> migrationSteps[] = {
 };
 static_assert(std::size(migrationSteps) == ScenarioSchemaVersion - 1, "one migration step per version");
 
-QString FileOf(const TConnection& connection) { return QFileInfo(connection.FileName()).absoluteFilePath(); }
+QString FileOf(const TConnection& connection) {
+    return QFileInfo(connection.FileName()).absoluteFilePath();
+}
 
 // SQLite's own words for a file that is no database and for a damaged one.
-bool IsNotADatabase(const QString& driverText) { return driverText.contains(u"file is not a database"_s); }
+bool IsNotADatabase(const QString& driverText) {
+    return driverText.contains(u"file is not a database"_s);
+}
 bool IsDamage(const QString& driverText) {
     return driverText.contains(u"malformed"_s) || driverText.contains(u"corrupt"_s);
 }
@@ -61,7 +59,7 @@ QString QuotedColumns(TConnection& connection, const QString& table) {
 // locks, where the database has them locked too or not at all (a user's substance of the same code
 // stays), with their MACRO and PRZM rows and their locked default patterns.
 void ReplacePredefinedRows(TConnection& c) {
-    for (const QString& table : referenceTables) {
+    for (const QString& table : ReferenceTables()) {
         const QString columns = QuotedColumns(c, table);
         c.Execute(u"DELETE FROM main.\"%1\""_s.arg(table));
         c.Execute(u"INSERT INTO main.\"%1\" (%2) SELECT %2 FROM program.\"%1\""_s.arg(table, columns));
@@ -83,7 +81,8 @@ void ReplacePredefinedRows(TConnection& c) {
                   u"WHERE SubstanceCode IN (%3)"_s.arg(table, columns, predefined));
     }
     const QString columns = QuotedColumns(c, u"SubstancexCropxLocation"_s);
-    c.Execute(u"DELETE FROM main.SubstancexCropxLocation WHERE Locked AND SubstanceCode IN (%1)"_s.arg(predefined));
+    c.Execute(
+        u"DELETE FROM main.SubstancexCropxLocation WHERE Locked AND SubstanceCode IN (%1)"_s.arg(predefined));
     c.Execute(u"INSERT INTO main.SubstancexCropxLocation (%1) SELECT %1 FROM program.SubstancexCropxLocation "
               u"WHERE Locked AND SubstanceCode IN (%2)"_s.arg(columns, predefined));
 }
@@ -108,7 +107,8 @@ void Migrate(TConnection& c, int from, const QString& templateFile) {
     if (check != u"ok"_s) throw EKelvoError(u"%1 is damaged: %2"_s.arg(file, check));
     const QString backup = FreeBackupName(file, from);
     BackupDatabase(c, backup);
-    c.Execute(u"ATTACH DATABASE ? AS program"_s, {u"file:%1?mode=ro"_s.arg(QFileInfo(templateFile).absoluteFilePath())});
+    c.Execute(u"ATTACH DATABASE ? AS program"_s,
+              {u"file:%1?mode=ro"_s.arg(QFileInfo(templateFile).absoluteFilePath())});
     try {
         c.BeginTrans();
         try {
@@ -141,7 +141,19 @@ void Migrate(TConnection& c, int from, const QString& templateFile) {
 
 } // namespace
 
-QString ProgramVersion() { return QStringLiteral(KELVO_VERSION); }
+const QStringList& ReferenceTables() {
+    static const QStringList tables = {u"Locations"_s,          u"Crops"_s,
+                                       u"CropsxLocations"_s,    u"WaterBodies"_s,
+                                       u"LocationxWaterBody"_s, u"ApplicationMethods"_s,
+                                       u"CAMTypes"_s,           u"ApplicationCAMDefaults"_s,
+                                       u"Regression"_s,         u"Drift"_s,
+                                       u"Mitigation"_s};
+    return tables;
+}
+
+QString ProgramVersion() {
+    return QStringLiteral(KELVO_VERSION);
+}
 
 QString DatabaseProblem(const QString& file, const QString& driverText) {
     if (IsNotADatabase(driverText)) return u"%1 is not a Kelvo scenario database"_s.arg(file);
@@ -167,8 +179,8 @@ int RecordedSchemaVersion(TConnection& connection) {
     bool ok = false;
     const int version = text.toInt(&ok);
     if (!ok || version < 1)
-        throw EKelvoError(u"%1 is not a Kelvo scenario database: it records no schema version"_s.arg(
-            FileOf(connection)));
+        throw EKelvoError(
+            u"%1 is not a Kelvo scenario database: it records no schema version"_s.arg(FileOf(connection)));
     return version;
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class TConnection;
 
 // The schema version of the scenario database this program writes and reads.
 inline constexpr int ScenarioSchemaVersion = 2;
+
+// The tables of predefined FOCUS data, delivered filled and only read.
+const QStringList& ReferenceTables();
 
 // The program's version as the meta table records it ("ProgramVersion").
 QString ProgramVersion();

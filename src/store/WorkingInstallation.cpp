@@ -22,7 +22,8 @@ void CopyFile(const QString& from, const QString& to) {
         throw EKelvoError(u"Cannot create the folder of %1"_s.arg(to));
     QFile::remove(to);
     QFile source(from);
-    if (!source.copy(to)) throw EKelvoError(u"Cannot copy %1 to %2: %3"_s.arg(from, to, source.errorString()));
+    if (!source.copy(to))
+        throw EKelvoError(u"Cannot copy %1 to %2: %3"_s.arg(from, to, source.errorString()));
     // The user owns the copy, whatever the program files allow.
     QFile::setPermissions(to, QFile::permissions(to) | QFile::ReadOwner | QFile::WriteOwner);
 }
@@ -45,7 +46,9 @@ void CopyModelDir(const QString& from, const QString& to) {
 
 } // namespace
 
-QString TemplatesDir() { return ProgramDir() + u"templates/"_s; }
+QString TemplatesDir() {
+    return ProgramDir() + u"templates/"_s;
+}
 
 bool MakeWorkingInstallation() {
     const QString dir = InstallationDir();
@@ -53,7 +56,8 @@ bool MakeWorkingInstallation() {
     if (QFileInfo::exists(database)) return false;
     const QString templates = TemplatesDir();
     if (!QFileInfo(templates + databasePath).isFile())
-        throw EKelvoError(u"The program's templates are missing: %1 not found"_s.arg(templates + databasePath));
+        throw EKelvoError(
+            u"The program's templates are missing: %1 not found"_s.arg(templates + databasePath));
     if (!QDir().mkpath(dir + u"data"_s))
         throw EKelvoError(u"Cannot create the working installation %1"_s.arg(dir));
 

@@ -28,7 +28,8 @@ protected:
     QString WorkingInstallation() const { return Home() + u"/.local/share/Kelvo/"_s; }
 
     // Builds a program directory as the build does from the given data sources.
-    void MakeProgramDir(const QString& dir, const QString& dataSource = QString::fromUtf8(KELVO_DATA_SOURCE_DIR)) {
+    void MakeProgramDir(const QString& dir,
+                        const QString& dataSource = QString::fromUtf8(KELVO_DATA_SOURCE_DIR)) {
         ASSERT_TRUE(QDir().mkpath(dir));
         QFile::remove(dir + u"/kelvo-cli"_s); // a rebuild replaces the executable
         ASSERT_TRUE(QFile::copy(QString::fromUtf8(KELVO_CLI), dir + u"/kelvo-cli"_s));
@@ -57,7 +58,8 @@ protected:
         return run;
     }
 
-    TCliRun Cli(const QString& programDir, const QStringList& arguments, const QString& kelvoHome = {}) const {
+    TCliRun Cli(const QString& programDir, const QStringList& arguments,
+                const QString& kelvoHome = {}) const {
         QProcess process;
         process.setProcessEnvironment(Environment(kelvoHome));
         process.start(programDir + u"/kelvo-cli"_s, arguments);
@@ -91,8 +93,8 @@ TEST_F(WorkingInstallationCliTest, TheUsersWorkSurvivesARebuildAfterASchemaChang
     EXPECT_FALSE(QFileInfo::exists(build + u"/data/kelvo_db.sqlite"_s));
 
     const QString root = Home() + u"/KelvoProjects"_s;
-    run = Cli(build, {u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, u"myproject"_s,
-                      u"--crop"_s, u"Maize"_s, u"--root"_s, root});
+    run = Cli(build, {u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s,
+                      u"myproject"_s, u"--crop"_s, u"Maize"_s, u"--root"_s, root});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(u"working installation"_s));
     run = Cli(build, {u"--yes"_s, u"project"_s, u"export"_s, u"myproject"_s});
@@ -110,7 +112,8 @@ TEST_F(WorkingInstallationCliTest, TheUsersWorkSurvivesARebuildAfterASchemaChang
     const QDir source(QString::fromUtf8(KELVO_DATA_SOURCE_DIR));
     for (const QString& folder : {u"reference"_s, u"examples"_s})
         for (const QString& csv : QDir(source.filePath(folder)).entryList({u"*.csv"_s}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(source.filePath(folder + u'/' + csv), changed + u'/' + folder + u'/' + csv));
+            ASSERT_TRUE(
+                QFile::copy(source.filePath(folder + u'/' + csv), changed + u'/' + folder + u'/' + csv));
     QFile schema(source.filePath(u"schema.sql"_s));
     ASSERT_TRUE(schema.open(QIODevice::ReadOnly));
     QFile changedSchema(changed + u"/schema.sql"_s);
@@ -169,10 +172,10 @@ TEST_F(WorkingInstallationCliTest, BackupWritesAConsistentCopyAndNeverOverwrites
     const QString copy = tempDir.path() + u"/copy.sqlite"_s;
     TCliRun run = Cli(program, {u"backup"_s, copy});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, u"Backed up %1data/kelvo_db.sqlite (schema version %2) into %3\n"_s.arg(
-                           WorkingInstallation())
-                           .arg(ScenarioSchemaVersion)
-                           .arg(copy));
+    EXPECT_EQ(run.out,
+              u"Backed up %1data/kelvo_db.sqlite (schema version %2) into %3\n"_s.arg(WorkingInstallation())
+                  .arg(ScenarioSchemaVersion)
+                  .arg(copy));
     // The copy is a Kelvo installation's database of its own.
     const QString other = tempDir.path() + u"/other"_s;
     ASSERT_TRUE(QDir().mkpath(other + u"/data"_s));

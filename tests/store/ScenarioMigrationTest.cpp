@@ -18,13 +18,11 @@ namespace {
 
 const QString fixtures = QString::fromUtf8(KELVO_TESTS_SOURCE_DIR) + u"/data/schema_v1/"_s;
 
-const QStringList userTables = {u"Projects"_s,    u"Runs"_s,          u"Applications"_s,
-                                u"ToxswaMap"_s,   u"MapxProject"_s,   u"ApplicationSchemes"_s,
+const QStringList userTables = {u"Projects"_s,           u"Runs"_s,
+                                u"Applications"_s,       u"ToxswaMap"_s,
+                                u"MapxProject"_s,        u"ApplicationSchemes"_s,
                                 u"ToxswaApplications"_s, u"SimulationParameters"_s};
-const QStringList referenceTables = {
-    u"Locations"_s,          u"Crops"_s,    u"CropsxLocations"_s, u"WaterBodies"_s,
-    u"LocationxWaterBody"_s, u"ApplicationMethods"_s, u"CAMTypes"_s, u"ApplicationCAMDefaults"_s,
-    u"Regression"_s,         u"Drift"_s,    u"Mitigation"_s};
+const QStringList& referenceTables = ReferenceTables();
 
 QString ReadText(const QString& file) {
     QFile f(file);
@@ -62,7 +60,8 @@ QMap<QString, QStringList> DumpTables(const QString& file, const QStringList& ta
 
 // The rows of the substance tables and default patterns, split by whether the substance is locked.
 QMap<QString, QStringList> DumpSubstances(const QString& file, bool locked) {
-    const QString codes = u"SELECT SubstanceCode FROM Substances WHERE %1Locked"_s.arg(locked ? u""_s : u"NOT "_s);
+    const QString codes =
+        u"SELECT SubstanceCode FROM Substances WHERE %1Locked"_s.arg(locked ? u""_s : u"NOT "_s);
     QMap<QString, QStringList> dump;
     for (const QString& table :
          {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s, u"SubstancexCropxLocation"_s})
@@ -141,7 +140,8 @@ TEST_F(ScenarioMigrationTest, AnOlderDatabaseIsBackedUpAndMigratedKeepingEveryUs
 
     // The backup is the old database as it was.
     EXPECT_EQ(MetaValue(backup, u"SchemaVersion"_s), u"1"_s);
-    EXPECT_EQ(Dump(backup, u"SELECT Name FROM Crops WHERE CropCode = 'Maize'"_s), QStringList{u"Maize (1)"_s});
+    EXPECT_EQ(Dump(backup, u"SELECT Name FROM Crops WHERE CropCode = 'Maize'"_s),
+              QStringList{u"Maize (1)"_s});
     EXPECT_EQ(DumpTables(backup, userTables), userRows);
 
     // Opening it again changes nothing and makes no further backup.
@@ -159,9 +159,10 @@ TEST_F(ScenarioMigrationTest, AFailedMigrationLeavesTheDatabaseAsItWasAndSaysSo)
     // No program database to take the predefined rows from: nothing is touched.
     QFile::remove(TemplateFile());
     EXPECT_FALSE(Open());
-    EXPECT_EQ(ui.TakeTexts(), QStringList{u"%1 of schema version 1 cannot be brought to version 2: the program's "
-                                          u"scenario database %2 is missing. Nothing was changed."_s.arg(
-                                              DatabaseFile(), TemplateFile())});
+    EXPECT_EQ(ui.TakeTexts(),
+              QStringList{u"%1 of schema version 1 cannot be brought to version 2: the program's "
+                          u"scenario database %2 is missing. Nothing was changed."_s.arg(DatabaseFile(),
+                                                                                         TemplateFile())});
     EXPECT_EQ(DumpTables(DatabaseFile(), userTables + referenceTables + QStringList{u"meta"_s}), before);
 
     // A program database lacking the reference tables: the transaction is rolled back.
@@ -185,8 +186,9 @@ TEST_F(ScenarioMigrationTest, ANewerDatabaseIsRefusedAndNeverDowngraded) {
     const QByteArray hash = FileHash(DatabaseFile());
     EXPECT_FALSE(Open());
     EXPECT_EQ(ui.TakeTexts(),
-              QStringList{u"%1 has schema version 3, written by a newer Kelvo; this Kelvo (%2) reads schema version "
-                          u"2 and older. Open it with the newer Kelvo."_s.arg(DatabaseFile(), ProgramVersion())});
+              QStringList{
+                  u"%1 has schema version 3, written by a newer Kelvo; this Kelvo (%2) reads schema version "
+                  u"2 and older. Open it with the newer Kelvo."_s.arg(DatabaseFile(), ProgramVersion())});
     EXPECT_EQ(FileHash(DatabaseFile()), hash);
 }
 

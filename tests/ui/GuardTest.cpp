@@ -1,6 +1,6 @@
+#include "ui/Guard.h"
 #include "foundation/Errors.h"
 #include "support/KelvoTest.h"
-#include "ui/Guard.h"
 
 #include <stdexcept>
 

@@ -33,17 +33,21 @@ constexpr int windowContext = 2;
 constexpr int actionsContext = 3;
 constexpr int informationContext = 21;
 
-QString ModelDir(const QString& model) { return InstallationDir() + model; }
+QString ModelDir(const QString& model) {
+    return InstallationDir() + model;
+}
 
 } // namespace
 
-QString KelvoDocumentationUrl() { return QUrl::fromLocalFile(HelpFileName()).toString(); }
+QString KelvoDocumentationUrl() {
+    return QUrl::fromLocalFile(HelpFileName()).toString();
+}
 
 TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TfrmHelp>()), m_dm(dm), m_macro(macro) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
     ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
     // The windows of these buttons come with the project and substance screens.
@@ -62,7 +66,9 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
 
 TfrmHelp::~TfrmHelp() = default;
 
-void TfrmHelp::SetFocusWizard(QDialog* wizard) { m_focusWizard = wizard; }
+void TfrmHelp::SetFocusWizard(QDialog* wizard) {
+    m_focusWizard = wizard;
+}
 
 void TfrmHelp::RestoreOrRaise() {
     if (isMinimized()) showNormal();
@@ -81,7 +87,9 @@ void TfrmHelp::FormCreate() {
 void TfrmHelp::Connect() {
     // Every handler runs guarded: no exception crosses the event loop.
     const auto guard = [](auto handler) { return [handler] { Guarded(handler); }; };
-    const auto member = [this, guard](void (TfrmHelp::*handler)()) { return guard([this, handler] { (this->*handler)(); }); };
+    const auto member = [this, guard](void (TfrmHelp::*handler)()) {
+        return guard([this, handler] { (this->*handler)(); });
+    };
 
     connect(ui->btnDrift1, &QToolButton::clicked, this,
             guard([] { ShowInformation(u"Is done automatically when writing TOXSWA input files!"_s); }));
@@ -155,7 +163,8 @@ bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
 void TfrmHelp::StartMacroShell() {
     const QString dir = ModelDir(u"MACRO"_s);
     Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
-    if (!RunShell(dir, u"MACRO_Focus.exe"_s)) ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
+    if (!RunShell(dir, u"MACRO_Focus.exe"_s))
+        ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
     Guarded([this] { m_dm.ImportMacroSubstances(m_macro); });
 }
 

@@ -45,7 +45,8 @@ TfrmInfo::TfrmInfo(QWidget* parent)
     Grid(ui->DBGrid2, m_dm.qryCropsAtLoc, {u"CropCode"_s, u"IrrigationUsed"_s}, {u"Crop"_s, u"Irrigation"_s});
     Grid(ui->DBGrid3, m_dm.qryLocationsAtWaterbody, scenario, scenarioCaptions);
 
-    connect(&m_dm.qryCrops, &TRecordSet::currentChanged, this, [this] { Guarded([this] { CropChanged(); }); });
+    connect(&m_dm.qryCrops, &TRecordSet::currentChanged, this,
+            [this] { Guarded([this] { CropChanged(); }); });
     connect(&m_dm.tblLocations, &TRecordSet::currentChanged, this,
             [this] { Guarded([this] { LocationChanged(); }); });
     const std::pair<QRadioButton*, QString> types[] = {
@@ -65,7 +66,9 @@ TfrmInfo::TfrmInfo(QWidget* parent)
     SetHelpContext(ui->tsTypes, 26);
 }
 
-TfrmInfo::~TfrmInfo() { done(Rejected); }
+TfrmInfo::~TfrmInfo() {
+    done(Rejected);
+}
 
 TRecordSetModel* TfrmInfo::Grid(QTableView* view, TRecordSet& recordSet, const QStringList& fields,
                                 const QStringList& captions) {
@@ -79,11 +82,16 @@ TRecordSetModel* TfrmInfo::Grid(QTableView* view, TRecordSet& recordSet, const Q
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
+    view->setWordWrap(false);
+    view->resizeColumnsToContents();
     view->horizontalHeader()->setStretchLastSection(true);
     return model;
 }
 
-void TfrmInfo::ShowPage(int page) { ui->PageControl1->setCurrentIndex(page); }
+void TfrmInfo::ShowPage(int page) {
+    ui->PageControl1->setCurrentIndex(page);
+}
 
 void TfrmInfo::CropChanged() {
     ui->grpLocations->setTitle(u" Scenarios with "_s + m_dm.CurrentCropCode() + u' ');
@@ -98,7 +106,9 @@ void TfrmInfo::LocationChanged() {
     if (!location.isEmpty()) ui->lstBody->addItems(m_dm.WaterBodyCodesAt(location));
 }
 
-void TfrmInfo::ShowMap() { ShowSiteMap(m_dm.CurrentLocationCode(), this); }
+void TfrmInfo::ShowMap() {
+    ShowSiteMap(m_dm.CurrentLocationCode(), this);
+}
 
 void TfrmInfo::done(int result) {
     if (!m_closed) {

@@ -37,7 +37,9 @@ TInstanceGuard::TInstanceGuard(QObject* parent) : QObject(parent) {
     connect(&m_server, &QLocalServer::newConnection, this, &TInstanceGuard::Accept);
 }
 
-QString TInstanceGuard::ServerName() { return u"Kelvo_gui-%1"_s.arg(getuid()); }
+QString TInstanceGuard::ServerName() {
+    return u"Kelvo_gui-%1"_s.arg(getuid());
+}
 
 bool TInstanceGuard::Claim() {
     const QString name = ServerName();
@@ -60,7 +62,9 @@ void TInstanceGuard::Accept() {
     }
 }
 
-bool ToxswaShellRuns() { return Answers(u"TOXSWA"_s); }
+bool ToxswaShellRuns() {
+    return Answers(u"TOXSWA"_s);
+}
 
 bool ToxswaAllowsStart() {
     if (!ToxswaShellRuns() || QFileInfo::exists(InstallationDir() + u"TOXSWA/toxswa.lck"_s)) return true;

@@ -6,8 +6,6 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
 struct TButtonText {

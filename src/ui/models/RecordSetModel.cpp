@@ -5,11 +5,8 @@
 #include "ui/models/PickListDelegate.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QPalette>
 #include <QTableView>
-
-using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -20,8 +17,11 @@ constexpr int CellMargin = 8;
 
 TRecordSetModel::TRecordSetModel(TRecordSet& recordSet, const QStringList& fieldNames, QObject* parent)
     : QAbstractTableModel(parent), m_recordSet(recordSet), m_fieldNames(fieldNames) {
-    for (const QString& name : fieldNames)
-        m_columns.append(TColumn{name});
+    for (const QString& name : fieldNames) {
+        TColumn column;
+        column.fieldName = name;
+        m_columns.append(column);
+    }
     resolveFields();
     m_rowCount = m_recordSet.rowCount();
 

@@ -1,7 +1,7 @@
+#include "ui/app/Info.h"
 #include "store/Connection.h"
 #include "support/DataModuleTest.h"
 #include "ui/app/AppTestSupport.h"
-#include "ui/app/Info.h"
 
 #include <QGroupBox>
 #include <QListWidget>
@@ -36,8 +36,7 @@ protected:
         QTest::qWait(20);
     }
 
-    template <typename T>
-    T* Control(const QString& name) {
+    template <typename T> T* Control(const QString& name) {
         T* control = info->findChild<T*>(name);
         EXPECT_NE(control, nullptr) << name.toStdString();
         return control;
@@ -73,7 +72,8 @@ protected:
         TConnection c;
         c.Open(DatabaseFile());
         QStringList values;
-        for (const TSqlRow& row : c.Select(sql, parameter.isEmpty() ? QVariantList() : QVariantList{parameter}).rows)
+        for (const TSqlRow& row :
+             c.Select(sql, parameter.isEmpty() ? QVariantList() : QVariantList{parameter}).rows)
             values << row[0].toString();
         return values;
     }
@@ -100,7 +100,8 @@ TEST_F(InfoTest, TheScenarioPageShowsTheFirstCropsAndWaterBodiesOfTheChosenScena
     EXPECT_EQ(Headers(u"DBGrid1"_s), (QStringList{u"Scenario"_s, u"Type"_s, u"Weather station"_s}));
     // A scenario with second crops lists only its first crops.
     const QString location =
-        Sql(u"SELECT LocationCode FROM CropsxLocations WHERE CropNr = '2nd' ORDER BY LocationCode"_s).value(0);
+        Sql(u"SELECT LocationCode FROM CropsxLocations WHERE CropNr = '2nd' ORDER BY LocationCode"_s)
+            .value(0);
     ASSERT_FALSE(location.isEmpty());
     ClickRow(u"DBGrid1"_s, location);
     EXPECT_EQ(Control<QGroupBox>(u"grpCrops"_s)->title(), u" Crops at %1 "_s.arg(location));
@@ -125,14 +126,14 @@ TEST_F(InfoTest, TheScenarioPageShowsTheFirstCropsAndWaterBodiesOfTheChosenScena
 
 TEST_F(InfoTest, TheWaterBodyPageListsTheScenariosOfTheChosenType) {
     ShowPage(2);
-    const QString sql = u"SELECT LocationCode FROM LocationxWaterBody WHERE WaterBodyCode = ? ORDER BY LocationCode"_s;
+    const QString sql =
+        u"SELECT LocationCode FROM LocationxWaterBody WHERE WaterBodyCode = ? ORDER BY LocationCode"_s;
     struct TCase {
         QString radio;
         QString type;
     };
-    const TCase cases[] = {{u"rbPond"_s, u"focus_pond"_s},
-                           {u"rbStream"_s, u"focus_stream"_s},
-                           {u"rbDitch"_s, u"focus_ditch"_s}};
+    const TCase cases[] = {
+        {u"rbPond"_s, u"focus_pond"_s}, {u"rbStream"_s, u"focus_stream"_s}, {u"rbDitch"_s, u"focus_ditch"_s}};
     QStringList ditch = Column(u"DBGrid3"_s);
     ditch.sort();
     EXPECT_EQ(ditch, Sql(sql, u"focus_ditch"_s));

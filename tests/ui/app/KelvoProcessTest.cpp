@@ -13,6 +13,19 @@ namespace {
 
 class KelvoProcessTest : public TInstallationTest {
 protected:
+    // Waits until a kelvo answers on the single-instance server.
+    static bool Listening(const QProcess& process) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 60000 && process.state() == QProcess::Running) {
+            QLocalSocket probe;
+            probe.connectToServer(TInstanceGuard::ServerName());
+            if (probe.waitForConnected(200)) return true;
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
     void Start(QProcess& process) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"KELVO_HOME"_s, InstallDir());
@@ -24,30 +37,46 @@ protected:
     }
 };
 
-TEST_F(KelvoProcessTest, ASecondStartEndsAtOnceWhileTheFirstKeepsRunning) {
-    QProcess first;
-    Start(first);
-    // The first is up once its single-instance server answers.
-    QElapsedTimer waited;
-    waited.start();
-    bool listening = false;
-    while (!listening && waited.elapsed() < 60000 && first.state() == QProcess::Running) {
-        QLocalSocket probe;
-        probe.connectToServer(TInstanceGuard::ServerName());
-        listening = probe.waitForConnected(200);
-        if (!listening) QTest::qWait(200);
-    }
-    ASSERT_TRUE(listening) << "the first kelvo never listened";
+// One test, as the single-instance server is one per user: tests of it must not run side by side.
+TEST_F(KelvoProcessTest, OneKelvoRunsPerUser) {
+    {
+        SCOPED_TRACE("a second start ends at once while the first keeps running");
+        QProcess first;
+        Start(first);
+        ASSERT_TRUE(Listening(first)) << "the first kelvo never listened";
+        QProcess second;
+        Start(second);
+        EXPECT_TRUE(second.waitForFinished(20000)) << "the second kelvo did not end";
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        QTest::qWait(300);
+        EXPECT_EQ(first.state(), QProcess::Running);
 
-    QProcess second;
-    Start(second);
-    EXPECT_TRUE(second.waitForFinished(20000)) << "the second kelvo did not end";
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    QTest::qWait(300);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    first.terminate();
-    EXPECT_TRUE(first.waitForFinished(10000));
+        first.kill(); // a crash: its socket stays behind
+        ASSERT_TRUE(first.waitForFinished(10000));
+    }
+    {
+        SCOPED_TRACE("a crashed kelvo does not stop the next start");
+        QProcess next;
+        Start(next);
+        EXPECT_TRUE(Listening(next)) << "a stale socket stopped the start";
+        next.terminate();
+        EXPECT_TRUE(next.waitForFinished(10000));
+    }
+    {
+        SCOPED_TRACE("two starts at the same moment leave one running");
+        QProcess a;
+        QProcess b;
+        Start(a);
+        Start(b);
+        ASSERT_TRUE(Listening(a.state() == QProcess::Running ? a : b));
+        QTest::qWait(2000);
+        EXPECT_EQ((a.state() == QProcess::Running) + (b.state() == QProcess::Running), 1);
+        for (QProcess* p : {&a, &b}) {
+            p->terminate();
+            p->waitForFinished(10000);
+        }
+    }
 }
 
 } // namespace

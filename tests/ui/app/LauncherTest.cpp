@@ -1,12 +1,12 @@
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Installation.h"
 #include "store/DataModuleKelvoADO.h"
+#include "support/KelvoTest.h"
+#include "ui/app/AppTestSupport.h"
 #include "ui/app/Help.h"
 #include "ui/app/InstanceGuard.h"
 #include <QAction>
 #include <QPushButton>
-#include "support/KelvoTest.h"
-#include "ui/app/AppTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,8 +75,7 @@ protected:
         QTest::qWait(50);
     }
 
-    template <typename T>
-    T* Control(const QString& name) {
+    template <typename T> T* Control(const QString& name) {
         T* control = launcher->findChild<T*>(name);
         EXPECT_NE(control, nullptr) << name.toStdString();
         return control;
@@ -173,7 +172,7 @@ TEST_F(LauncherTest, AMissingOrCrashingShellIsSaidAndTheSubstancesAreStillReadBa
         ASSERT_TRUE(QFile::remove(InstallDir() + shell.model + u'/' + shell.program));
         QTest::mouseClick(Control<QToolButton>(shell.button), Qt::LeftButton);
         EXPECT_EQ(ui.TakeTexts(), QStringList{u"%1 shell not found: %2%1/%3"_s.arg(shell.model, InstallDir(),
-                                                                                 shell.program)});
+                                                                                   shell.program)});
         EXPECT_TRUE(launcher->isEnabled());
         EXPECT_FALSE(QFile::exists(InstallDir() + u"kelvo.lck"_s));
     }
@@ -194,10 +193,14 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
         int page; // of the information window, -1 for others
     };
     const TCase cases[] = {
-        {u"btnInfo"_s, u"frmInfo"_s, 0},         {u"actCrops"_s, u"frmInfo"_s, 0},
-        {u"actMaps"_s, u"frmInfo"_s, 1},         {u"actWaterbodyTypes"_s, u"frmInfo"_s, 2},
-        {u"btnVersions"_s, u"frmVersions"_s, -1}, {u"actVersions"_s, u"frmVersions"_s, -1},
-        {u"actAbout"_s, u"frmAbout"_s, -1},       {u"btnIntro"_s, u"frmIntro"_s, -1},
+        {u"btnInfo"_s, u"frmInfo"_s, 0},
+        {u"actCrops"_s, u"frmInfo"_s, 0},
+        {u"actMaps"_s, u"frmInfo"_s, 1},
+        {u"actWaterbodyTypes"_s, u"frmInfo"_s, 2},
+        {u"btnVersions"_s, u"frmVersions"_s, -1},
+        {u"actVersions"_s, u"frmVersions"_s, -1},
+        {u"actAbout"_s, u"frmAbout"_s, -1},
+        {u"btnIntro"_s, u"frmIntro"_s, -1},
         {u"btnUserWizard"_s, u"frmUserWizard"_s, -1},
     };
     for (const TCase& c : cases) {
@@ -223,7 +226,8 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
 TEST_F(LauncherTest, WriteSubstanceDataWritesOnlyPrzmWhenMacroIsUnavailable) {
     ASSERT_TRUE(QFile::remove(InstallDir() + u"MACRO/pest_focus.sqlite"_s));
     Create();
-    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Unable to open MACRO database: %1MACRO/pest_focus.sqlite"_s.arg(InstallDir())});
+    EXPECT_EQ(ui.TakeTexts(),
+              QStringList{u"Unable to open MACRO database: %1MACRO/pest_focus.sqlite"_s.arg(InstallDir())});
     EXPECT_FALSE(Control<QToolButton>(u"btnMACRO"_s)->isEnabled());
     QFile chmdat(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
     ASSERT_TRUE(chmdat.resize(0));
@@ -241,8 +245,9 @@ TEST_F(ToxswaGuardTest, ATOXSWAShellThatDidNotStartKelvoStopsTheStart) {
     QLocalServer::removeServer(u"TOXSWA"_s);
     ASSERT_TRUE(toxswa.listen(u"TOXSWA"_s));
     EXPECT_FALSE(ToxswaAllowsStart());
-    EXPECT_EQ(ui.TakeTexts(),
-              QStringList{u"TOXSWA is already running. First stop TOXSWA or start KELVO from TOXSWA shell."_s});
+    EXPECT_EQ(
+        ui.TakeTexts(),
+        QStringList{u"TOXSWA is already running. First stop TOXSWA or start KELVO from TOXSWA shell."_s});
     QFile lock(InstallDir() + u"TOXSWA/toxswa.lck"_s);
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.close();

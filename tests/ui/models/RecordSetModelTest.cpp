@@ -21,9 +21,10 @@ class RecordSetModelTest : public TRunsProjectTest {
 protected:
     using TTester = QAbstractItemModelTester;
 
-    // A grid shown on the screen, bound to the model.
+    // A grid shown on the screen, bound to the model, which the model tester watches meanwhile.
     std::unique_ptr<QTableView> Grid(TRecordSetModel& model) {
         auto view = std::make_unique<QTableView>();
+        new TTester(&model, TTester::FailureReportingMode::Fatal, view.get());
         model.bindView(view.get());
         view->resize(900, 300);
         view->show();
