@@ -42,7 +42,9 @@ struct TLibrary {
         const int existing = db.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt();
         db.BeginTrans();
         for (const QString& table : {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s}) {
-            db.Execute(u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = 'EXAMPLE_M1'"_s.arg(table));
+            db.Execute(
+                u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = 'EXAMPLE_M1'"_s.arg(
+                    table));
             for (int i = existing; i < size; ++i) {
                 db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {u"LIB%1"_s.arg(i, 5, 10, u'0')});
                 db.Execute(u"INSERT INTO %1 SELECT * FROM Clone"_s.arg(table));

@@ -145,7 +145,8 @@ void WashOffPRZMEntered(TdmKelvoADO& dm) {
 void Q10Entered(TdmKelvoADO& dm) {
     if (IsCurrentSubstanceLocked(dm)) return;
     TTable& przm = dm.tblSubstancesPRZM;
-    const bool corrected = HasValue(przm, u"q10fac"_s) && przm.fieldByName(u"q10fac"_s).asFloat() >= Q10Threshold;
+    const bool corrected =
+        HasValue(przm, u"q10fac"_s) && przm.fieldByName(u"q10fac"_s).asFloat() >= Q10Threshold;
     Assign(przm, u"iqfac"_s, corrected ? 1 : 0);
 }
 

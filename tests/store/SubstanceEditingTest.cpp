@@ -16,7 +16,9 @@ protected:
                 t->ensureEditing();
     }
 
-    QVector<TTable*> Tables() { return {&dm->tblSubstances, &dm->tblSubstancesMacro, &dm->tblSubstancesPRZM}; }
+    QVector<TTable*> Tables() {
+        return {&dm->tblSubstances, &dm->tblSubstancesMacro, &dm->tblSubstancesPRZM};
+    }
 
     TField& F(const QString& table, const QString& field) {
         for (TTable* t : Tables())

@@ -6,8 +6,8 @@
 #include "ui/Guard.h"
 
 #include <QButtonGroup>
-#include <QFrame>
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,7 +31,9 @@ QLabel* Named(QLabel* label, const QString& name) {
     return label;
 }
 
-void Select(QComboBox* list, const QString& code) { list->setCurrentIndex(list->findText(code)); }
+void Select(QComboBox* list, const QString& code) {
+    list->setCurrentIndex(list->findText(code));
+}
 
 } // namespace
 
@@ -121,7 +123,8 @@ TfrmMetabolites2::TfrmMetabolites2(TdmKelvoADO& dm, QWidget* parent)
     parentStep->addWidget(FractionEdit(u"edtHL1"_s, true, 1, false));
     parentStep->addWidget(new QLabel(u"(PRZM)"_s));
     chain->addLayout(parentStep, 1, 1, 1, 4);
-    chain->addWidget(new QLabel(u"<------------ only for PRZM ------------->"_s), 2, 4, 1, 4, Qt::AlignCenter);
+    chain->addWidget(new QLabel(u"<------------ only for PRZM ------------->"_s), 2, 4, 1, 4,
+                     Qt::AlignCenter);
     auto* chainStep = new QHBoxLayout;
     chainStep->addWidget(new QLabel(u"fraction:"_s));
     chainStep->addWidget(FractionEdit(u"edtHL2"_s, true, 2, false));
@@ -143,7 +146,8 @@ TfrmMetabolites2::TfrmMetabolites2(TdmKelvoADO& dm, QWidget* parent)
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(schemes, &QButtonGroup::idClicked, this, [this](int index) { Guarded([&] { SchemeClicked(index); }); });
+    connect(schemes, &QButtonGroup::idClicked, this,
+            [this](int index) { Guarded([&] { SchemeClicked(index); }); });
     connect(m_btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     Guarded([this] { Activate(); });
@@ -278,14 +282,16 @@ bool TfrmMetabolites2::CloseTestsPass() {
     if (scheme == 3) {
         if (m_cmbMetaP2->currentIndex() < 0) return refuse(m_cmbMetaP2, SelectMetabolite);
         if (field(u"edtHLP2"_s)->text().isEmpty()) return refuse(field(u"edtHLP2"_s), EnterFractionFirst);
-        if (m_cmbMetaP1->currentText() == m_cmbMetaP2->currentText()) return refuse(m_cmbMetaP2, SelectDifferent);
+        if (m_cmbMetaP1->currentText() == m_cmbMetaP2->currentText())
+            return refuse(m_cmbMetaP2, SelectDifferent);
     }
     if (scheme == 4) {
         if (m_cmbMeta1->currentIndex() < 0) return refuse(m_cmbMeta1, SelectMetabolite);
         if (field(u"edtHL1"_s)->text().isEmpty()) return refuse(field(u"edtHL1"_s), EnterFractionFirst);
         if (m_cmbMeta12->currentIndex() < 0) return refuse(m_cmbMeta12, SelectMetabolite);
         if (field(u"edtHL2"_s)->text().isEmpty()) return refuse(field(u"edtHL2"_s), EnterFractionFirst);
-        if (m_cmbMeta1->currentText() == m_cmbMeta12->currentText()) return refuse(m_cmbMeta12, SelectDifferent);
+        if (m_cmbMeta1->currentText() == m_cmbMeta12->currentText())
+            return refuse(m_cmbMeta12, SelectDifferent);
         return macroReadable(field(u"edtHL1Macro"_s));
     }
     if (scheme >= 2 && !macroReadable(field(u"edtHLP1Macro"_s))) return false;

@@ -53,7 +53,8 @@ TfrmPRZMspec::TfrmPRZMspec(TdmKelvoADO& dm, QWidget* parent)
     m_label18->setObjectName(u"Label18"_s);
 
     auto* macro = new QGridLayout(m_grpMACRO);
-    macro->addWidget(Hinted(new QLabel(u"Exponent for the effect of water content (-):"_s), NoWaterCorrection), 0, 0);
+    macro->addWidget(
+        Hinted(new QLabel(u"Exponent for the effect of water content (-):"_s), NoWaterCorrection), 0, 0);
     macro->addWidget(BoundEdit(u"DBEdit1"_s, dm.tblSubstancesMacro, u"expb"_s), 0, 1);
     macro->addWidget(new QLabel(u"Half-life measured at pF:"_s), 1, 0);
     macro->addWidget(m_cmbPF, 1, 1);
@@ -77,7 +78,8 @@ TfrmPRZMspec::TfrmPRZMspec(TdmKelvoADO& dm, QWidget* parent)
     bi->addWidget(m_edtDkNum, 2, 1);
 
     auto* przm = new QGridLayout(m_grpPRZM);
-    przm->addWidget(Hinted(new QLabel(u"Exponent for the effect of water content (-):"_s), NoWaterCorrection), 0, 0);
+    przm->addWidget(Hinted(new QLabel(u"Exponent for the effect of water content (-):"_s), NoWaterCorrection),
+                    0, 0);
     przm->addWidget(BoundEdit(u"DBEdit25"_s, dm.tblSubstancesPRZM, u"mseff"_s), 0, 1);
     przm->addWidget(new QLabel(u"Half-life measured at moisture content (%):"_s), 1, 0);
     przm->addWidget(BoundEdit(u"DBEdit23"_s, dm.tblSubstancesPRZM, u"mslab"_s), 1, 1);
@@ -133,7 +135,8 @@ void TfrmPRZMspec::Activate() {
                        static_cast<QWidget*>(m_label19), static_cast<QWidget*>(m_label18)})
         w->setEnabled(parent && !locked);
     const TTable& macro = m_dm.tblSubstancesMacro;
-    if (macro.active() && !macro.isEmpty()) m_cmbPF->setCurrentIndex(macro.fieldByName(u"pf"_s).asInteger() - 1);
+    if (macro.active() && !macro.isEmpty())
+        m_cmbPF->setCurrentIndex(macro.fieldByName(u"pf"_s).asInteger() - 1);
     m_changed = false;
     m_activating = false;
 }

@@ -53,8 +53,12 @@ void TfrmNewSubstance::Propose(const QString& code, const QString& name) {
     m_name->setText(name);
 }
 
-QString TfrmNewSubstance::Code() const { return m_code->text(); }
-QString TfrmNewSubstance::Name() const { return m_name->text(); }
+QString TfrmNewSubstance::Code() const {
+    return m_code->text();
+}
+QString TfrmNewSubstance::Name() const {
+    return m_name->text();
+}
 
 void TfrmNewSubstance::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

@@ -53,9 +53,9 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
     SetHelpContext(this, windowContext);
     m_grid->setObjectName(u"grdSubstances"_s);
     m_pages->setObjectName(u"pgSubstance"_s);
-    const std::pair<QPushButton*, QString> names[] = {{m_btnNew, u"btnNew"_s},     {m_btnCopy, u"btnCopy"_s},
-                                                      {m_btnRemove, u"btnRemove"_s}, {m_btnSave, u"btnSave"_s},
-                                                      {m_btnUndo, u"btnUndo"_s},   {m_btnClose, u"btnClose"_s}};
+    const std::pair<QPushButton*, QString> names[] = {
+        {m_btnNew, u"btnNew"_s},   {m_btnCopy, u"btnCopy"_s}, {m_btnRemove, u"btnRemove"_s},
+        {m_btnSave, u"btnSave"_s}, {m_btnUndo, u"btnUndo"_s}, {m_btnClose, u"btnClose"_s}};
     for (const auto& [button, name] : names) {
         button->setObjectName(name);
         button->setAutoDefault(false);
@@ -125,7 +125,8 @@ QLineEdit* TfrmSubstances::Edit(const QString& name, TTable& table, const QStrin
 }
 
 QLineEdit* TfrmSubstances::Row(QGridLayout* grid, int row, const QString& caption, const QString& name,
-                               TTable& table, const QString& field, const QString& unit, const QString& hint) {
+                               TTable& table, const QString& field, const QString& unit,
+                               const QString& hint) {
     QLineEdit* edit = Edit(name, table, field);
     grid->addWidget(Caption(caption, hint), row, 0);
     grid->addWidget(edit, row, 1);
@@ -303,7 +304,8 @@ QWidget* TfrmSubstances::TransformationPage() {
 
 void TfrmSubstances::Connect() {
     const auto click = [this](QPushButton* button, void (TfrmSubstances::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { Guarded([&] { (this->*handler)(); }); });
     };
     click(m_btnNew, &TfrmSubstances::NewClicked);
     click(m_btnCopy, &TfrmSubstances::CopyClicked);
@@ -322,12 +324,12 @@ void TfrmSubstances::Connect() {
     connect(m_cbParent, &QCheckBox::clicked, this, [this] { Guarded([this] { ParentDisplay(); }); });
     for (QRadioButton* mode : {m_rbDetailed, m_rbGeneral})
         connect(mode, &QRadioButton::clicked, this, [this] { Guarded([this] { SorptionMode(); }); });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) { Guarded([&] { PageShown(page); }); });
+    connect(m_pages, &QTabWidget::currentChanged, this,
+            [this](int page) { Guarded([&] { PageShown(page); }); });
 
     // Leaving a field whose value others follow; the binding has written the field by then.
     const auto leave = [this](const QString& name, std::function<void()> rule) {
-        connect(findChild<QLineEdit*>(name), &QLineEdit::editingFinished, this,
-                [this, rule] { Rule(rule); });
+        connect(findChild<QLineEdit*>(name), &QLineEdit::editingFinished, this, [this, rule] { Rule(rule); });
     };
     TdmKelvoADO& dm = m_dm;
     const std::pair<QString, TSorptionColumn> sorption[] = {{u"Kom"_s, TSorptionColumn::General},
@@ -350,7 +352,9 @@ void TfrmSubstances::Connect() {
     leave(u"DBEdit22"_s, [&dm] { Q10Entered(dm); });
 }
 
-bool TfrmSubstances::Locked() const { return IsCurrentSubstanceLocked(m_dm); }
+bool TfrmSubstances::Locked() const {
+    return IsCurrentSubstanceLocked(m_dm);
+}
 
 void TfrmSubstances::Activate() {
     ReenterEdit();
@@ -419,7 +423,8 @@ void TfrmSubstances::ParentDisplay() {
 
 void TfrmSubstances::SorptionMode() {
     TTable& s = m_dm.tblSubstances;
-    if (s.active() && !s.isEmpty() && s.fieldByName(u"DetailedSorption"_s).asBoolean() != m_rbDetailed->isChecked() &&
+    if (s.active() && !s.isEmpty() &&
+        s.fieldByName(u"DetailedSorption"_s).asBoolean() != m_rbDetailed->isChecked() &&
         !Guarded([this] { SetDetailedSorption(m_dm, m_rbDetailed->isChecked()); })) {
         const bool detailed = s.fieldByName(u"DetailedSorption"_s).asBoolean();
         m_rbDetailed->setChecked(detailed);

@@ -67,7 +67,8 @@ TEST_F(MetaboliteDialogTest, AMetaboliteHeavierThanTheParentCannotBeChosen) {
         Choose(*dialog, u"cmbMetaP1"_s, u"LONE"_s);
         auto* list = Find<QComboBox>(*dialog, u"cmbMetaP1"_s);
         EXPECT_EQ(list->currentText(), chosen ? u"LONE"_s : QString());
-        EXPECT_EQ(ui.TakeTexts(), chosen ? QStringList{} : QStringList{u"Molecular Mass of metabolite > parent."_s});
+        EXPECT_EQ(ui.TakeTexts(),
+                  chosen ? QStringList{} : QStringList{u"Molecular Mass of metabolite > parent."_s});
         dialog.reset();
         dm->UndoSubstance();
     }

@@ -54,7 +54,8 @@ TEST_F(NewSubstanceDialogTest, CreatesTheTrimmedSubstanceWithItsThreeRows) {
     TfrmNewSubstance dialog(*dm);
     Show(dialog);
     QTest::keyClicks(Find<QLineEdit>(dialog, u"edtCodeNew"_s), u"NEW  "_s);
-    EXPECT_EQ(ui.TakeTexts(), (QStringList{InvalidCharacter, InvalidCharacter})) << "said at each blank typed";
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{InvalidCharacter, InvalidCharacter}))
+        << "said at each blank typed";
     QTest::keyClicks(Find<QLineEdit>(dialog, u"edtNameNew"_s), u"  New one"_s);
     Click(dialog, u"btnOK"_s);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -30,7 +30,8 @@ protected:
         auto* button = Find<QAbstractButton>(window, name);
         ASSERT_TRUE(button->isEnabled()) << name.toStdString() << " is disabled";
         // Near the left edge: a radio button or check box takes clicks on its mark and caption only.
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          QPoint(std::min(8, button->width() / 2), button->height() / 2));
     }
 
     // Replaces the text of an edit field by typing, and leaves the field with Tab.
@@ -55,9 +56,13 @@ protected:
         }
     }
 
-    static QString Text(const QWidget& window, const QString& name) { return Find<QLineEdit>(window, name)->text(); }
+    static QString Text(const QWidget& window, const QString& name) {
+        return Find<QLineEdit>(window, name)->text();
+    }
 
-    static bool Enabled(const QWidget& window, const QString& name) { return Find<QWidget>(window, name)->isEnabled(); }
+    static bool Enabled(const QWidget& window, const QString& name) {
+        return Find<QWidget>(window, name)->isEnabled();
+    }
 
     double StoredNumber(const QString& table, const QString& code, const QString& column) {
         return Stored(table, code, column).toDouble();

@@ -65,8 +65,8 @@ class SorptionFillTest : public SubstanceEditorTest {
 protected:
     QVector<std::tuple<QString, QString, QVariant>> Stores() override {
         QVector<std::tuple<QString, QString, QVariant>> stores = {{u"Substance_Macro"_s, u"Koc"_s, {}},
-                                                                   {u"Substances"_s, u"Kom"_s, {}},
-                                                                   {u"Substances"_s, u"KomSol"_s, 77.0}};
+                                                                  {u"Substances"_s, u"Kom"_s, {}},
+                                                                  {u"Substances"_s, u"KomSol"_s, 77.0}};
         for (const QString& column : {u"KomSus"_s, u"KomSed"_s, u"KocSol"_s, u"KocSus"_s, u"KocSed"_s})
             stores.append({u"Substances"_s, column, QVariant()});
         return stores;
