@@ -7,6 +7,7 @@
 #include "cli/JsonOutput.h"
 #include "cli/MetaboliteCommand.h"
 #include "domain/NewSubstance.h"
+#include "domain/SubstanceEditing.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
@@ -177,17 +178,17 @@ int ShowSubstance(QStringList arguments, const TCliContext& context) {
 }
 
 int NewSubstance(QStringList arguments) {
-    const QString code = TakeArgument(arguments, u"CODE"_s).trimmed();
-    const QString name = TakeArgument(arguments, u"NAME"_s).trimmed();
+    const QString code = TakeArgument(arguments, u"CODE"_s);
+    const QString name = TakeArgument(arguments, u"NAME"_s);
     RequireNoArguments(arguments);
     TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
-    CheckLengths(code, name);
+    CheckLengths(code.trimmed(), name.trimmed());
     if (!dm.OpenSubstanceTables()) return 1;
     if (!CreateNewSubstance(dm, code, name)) Abort();
     dm.UndoSubstance();
     dm.CloseSubstanceTables();
-    Out() << u"Created substance %1"_s.arg(code) << Qt::endl;
+    Out() << u"Created substance %1"_s.arg(code.trimmed()) << Qt::endl;
     return 0;
 }
 
@@ -215,9 +216,11 @@ int SetSubstance(QStringList arguments) {
     QVector<std::pair<QString, QString>> assignments;
     for (const QString& argument : arguments)
         assignments << Assignment(argument);
+    // Each value as the editor takes it: the values coupled to it follow.
     for (auto& [field, value] : assignments) {
         TTable& rs = RecordSetOf(dm, field);
         Assign(rs, field, value);
+        ColumnEntered(dm, rs.tableName(), field);
     }
     dm.AskBeforeSave = true;
     if (!dm.SaveSubstance()) return 1;

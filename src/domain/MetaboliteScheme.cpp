@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
 
+#include <QLocale>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,10 +19,13 @@ const QString SelectDifferent = u"Select 2 different metabolites."_s;
 const QString TooHeavy = u"Molecular Mass of metabolite > parent."_s;
 const QString NotANumber = u"Invalid fraction. Enter a correct numeric value"_s;
 
-// The text's number; none when it is no number.
+// The text's number, typed in the user's locale or with a decimal point; none when it is no number.
 std::optional<double> NumberOf(const QString& text) {
+    QLocale user;
+    user.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
+    double value = user.toDouble(text.trimmed(), &ok);
+    if (!ok) value = text.trimmed().toDouble(&ok);
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
@@ -91,7 +95,8 @@ void SetNumberFromText(TField& field, const QString& text) {
 } // namespace
 
 QString FormatFraction(double value) {
-    return value == 0 ? QString() : QString::asprintf("%5.3f", value);
+    if (value == 0) return {};
+    return QString::asprintf("%5.3f", value).replace(u'.', QLocale().decimalPoint());
 }
 
 double MolarToMassFraction(double molarFraction, double metaboliteMass, double parentMass) {

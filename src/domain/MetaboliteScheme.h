@@ -7,7 +7,7 @@ class TdmKelvoADO;
 // The metabolite formation scheme of a parent substance: its PRZM scheme code icombo3, its metabolites
 // and their formation fractions, on a molar basis for PRZM and on a mass basis for MACRO.
 
-// A fraction as the scheme shows it: three decimals, and an empty text for exactly 0.
+// A fraction as the scheme shows it: three decimals in the user's locale, and an empty text for exactly 0.
 QString FormatFraction(double value);
 // A molar (PRZM) fraction as a mass (MACRO) fraction and back, through the molar masses.
 double MolarToMassFraction(double molarFraction, double metaboliteMass, double parentMass);

@@ -6,23 +6,55 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-bool CreateNewSubstance(TdmKelvoADO& dm, const QString& code, const QString& name) {
-    QString refusal;
-    if (code.isEmpty())
-        refusal = u"Enter a substance code"_s;
-    else if (HasInvalidNameChar(code))
-        refusal = u"invalid character (<space> , . / \\ ( ) : ? \" < > | *)"_s;
-    else if (!dm.IsSubstanceCodeFree(code))
-        refusal = code + u" is not a unique substance code"_s;
-    else if (name.isEmpty())
-        refusal = u"Enter a substance name"_s;
-    if (!refusal.isEmpty()) {
-        ShowMessage(refusal);
+namespace {
+
+// Codes are keys in the model stores too, which do not tell letter cases apart.
+bool IsCodeTaken(TdmKelvoADO& dm, const QString& code) {
+    if (!dm.IsSubstanceCodeFree(code)) return true;
+    const TSqlResult codes = dm.dbKelvoADO.Select(u"SELECT SubstanceCode FROM Substances"_s);
+    for (const TSqlRow& row : codes.rows)
+        if (row[0].toString().compare(code, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+QString InvalidCodeCharacterMessage() {
+    return u"invalid character (<space> , . / \\ ( ) : ? \" < > | *)"_s;
+}
+
+TNewSubstanceCheck CheckNewSubstance(TdmKelvoADO& dm, const QString& typedCode, const QString& typedName) {
+    const QString code = typedCode.trimmed();
+    if (code.isEmpty()) return {TNewSubstanceCheck::Code, u"Enter a substance code"_s};
+    if (HasInvalidNameChar(code)) return {TNewSubstanceCheck::Code, InvalidCodeCharacterMessage()};
+    if (IsCodeTaken(dm, code)) return {TNewSubstanceCheck::Code, code + u" is not a unique substance code"_s};
+    if (typedName.trimmed().isEmpty()) return {TNewSubstanceCheck::Name, u"Enter a substance name"_s};
+    return {};
+}
+
+bool CreateNewSubstance(TdmKelvoADO& dm, const QString& typedCode, const QString& typedName) {
+    const TNewSubstanceCheck check = CheckNewSubstance(dm, typedCode, typedName);
+    if (check.refused != TNewSubstanceCheck::None) {
+        ShowMessage(check.message);
         return false;
     }
-    // Created by the system itself: no "Save changes?" for its rows.
+    // Created by the system itself: no "Save changes?" for its rows; asked again afterwards, also when
+    // the insert failed.
+    struct TAskAgain {
+        bool& ask;
+        ~TAskAgain() { ask = true; }
+    } askAgain{dm.AskBeforeSave};
     dm.AskBeforeSave = false;
-    dm.InsertSubstance(code, name);
-    dm.AskBeforeSave = true;
+    // The three rows are stored together: a process that ends half way leaves no part of the substance.
+    TConnection& db = dm.dbKelvoADO;
+    const bool ownTransaction = !db.InTransaction();
+    if (ownTransaction) db.BeginTrans();
+    try {
+        dm.InsertSubstance(typedCode.trimmed(), typedName.trimmed());
+    } catch (...) {
+        if (ownTransaction) db.CommitTrans();
+        throw;
+    }
+    if (ownTransaction) db.CommitTrans();
     return true;
 }

@@ -177,6 +177,22 @@ TEST_F(SubstanceCliTest, CopyCarriesPatternsAndDeletionFollowsItsChecks) {
               Refused({u"defaults"_s, u"list"_s, u"cEXAMPLE_P"_s}));
 }
 
+// Setting one of a pair of coupled values sets the other as the editor does.
+TEST_F(SubstanceCliTest, SetKeepsCoupledValuesConsistent) {
+    Ok({u"substance"_s, u"copy"_s, u"EXAMPLE_P"_s, u"PAR"_s, u"Parent"_s});
+    Ok({u"--yes"_s, u"substance"_s, u"set"_s, u"PAR"_s, u"fext=0.04"_s, u"q10fac=0"_s, u"Kom=50"_s});
+    QJsonObject shown = Substance(u"PAR"_s);
+    EXPECT_DOUBLE_EQ(0.4, shown[u"Substance_PRZM"_s][u"fextrc"_s].toDouble());
+    EXPECT_EQ(0, shown[u"Substance_PRZM"_s][u"iqfac"_s].toInt());
+    EXPECT_NEAR(86.2, shown[u"Substance_Macro"_s][u"Koc"_s].toDouble(), 1e-12);
+    Ok({u"--yes"_s, u"substance"_s, u"set"_s, u"PAR"_s, u"Substance_PRZM.fextrc=0.2"_s, u"q10fac=1"_s,
+        u"KocSed=17.24"_s});
+    shown = Substance(u"PAR"_s);
+    EXPECT_DOUBLE_EQ(0.02, shown[u"Substance_Macro"_s][u"fext"_s].toDouble());
+    EXPECT_EQ(1, shown[u"Substance_PRZM"_s][u"iqfac"_s].toInt());
+    EXPECT_NEAR(10, shown[u"Substances"_s][u"KomSed"_s].toDouble(), 1e-12);
+}
+
 TEST_F(SubstanceCliTest, NewSubstanceDialogChecks) {
     struct TCase {
         QString code;
@@ -189,8 +205,8 @@ TEST_F(SubstanceCliTest, NewSubstanceDialogChecks) {
         {u"A B"_s, u"x"_s, u"invalid character (<space> , . / \\ ( ) : ? \" < > | *)"_s},
         {u"EXAMPLE_P"_s, u"x"_s, u"EXAMPLE_P is not a unique substance code"_s},
         {u" NEW "_s, u" "_s, u"Enter a substance name"_s},
-        // Free for the dialog's exact test, refused by the database key that ignores letter case.
-        {u"example_p"_s, u"x"_s, u"Substance Code is not unique"_s},
+        // Codes that differ only in letter case are one key for the database and the models.
+        {u"example_p"_s, u"x"_s, u"example_p is not a unique substance code"_s},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.code.toStdString());

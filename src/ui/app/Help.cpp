@@ -15,6 +15,7 @@
 #include "ui/app/Version.h"
 #include "ui/drift/Drift.h"
 #include "ui/screens/Main.h"
+#include "ui/substances/Substances.h"
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
@@ -51,10 +52,6 @@ TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->URLLabel->setText(u"<a href=\"%1\">%1</a>"_s.arg(KelvoDocumentationUrl()));
     ui->URLLabel->setToolTip(u"Kelvo's documentation"_s);
-    // The window of this button comes with the substance screens.
-    ui->btnSubstances->setToolTip(u"Not available in this version of Kelvo"_s);
-    ui->btnSubstances->setEnabled(false);
-    ui->actSubstances->setEnabled(false);
     SetHelpContext(this, windowContext);
     SetHelpContext(ui->tsActions, actionsContext);
     SetHelpContext(ui->tsInformation, informationContext);
@@ -105,6 +102,12 @@ void TfrmHelp::Connect() {
                 TfrmUserWizard wizard(this);
                 wizard.exec();
             }));
+    const auto substances = guard([this] {
+        TfrmSubstances editor(m_dm, this);
+        editor.exec();
+    });
+    connect(ui->btnSubstances, &QPushButton::clicked, this, substances);
+    connect(ui->actSubstances, &QAction::triggered, this, substances);
     const auto info = [this, guard](int page) { return guard([this, page] { ShowInfo(page); }); };
     connect(ui->btnInfo, &QPushButton::clicked, this, info(0));
     connect(ui->actCrops, &QAction::triggered, this, info(0));

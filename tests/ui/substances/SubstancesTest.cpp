@@ -1,0 +1,296 @@
+#include "ui/substances/SubstanceWindowTest.h"
+
+#include "ui/app/AppTestSupport.h"
+#include "ui/substances/Substances.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString LockedText = u"Record is locked because it is a FOCUS predefined record"_s;
+
+} // namespace
+
+class SubstanceEditorTest : public TSubstanceWindowTest {
+protected:
+    void SetUp() override {
+        TSubstanceWindowTest::SetUp();
+        if (HasFatalFailure()) return;
+        // The substances are stored before the editor reads them.
+        for (const auto& [table, column, value] : Stores())
+            Store(table, u"PAR"_s, column, value);
+        editor = std::make_unique<TfrmSubstances>(*dm);
+        Show(*editor);
+    }
+
+    void TearDown() override {
+        editor.reset();
+        TSubstanceWindowTest::TearDown();
+    }
+
+    virtual QVector<std::tuple<QString, QString, QVariant>> Stores() { return {}; }
+
+    // Clicks the substance's row in the grid.
+    void Select(const QString& code) {
+        auto* grid = Find<QTableView>(*editor, u"grdSubstances"_s);
+        const QAbstractItemModel* model = grid->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex index = model->index(row, 0);
+            if (model->data(index).toString() != code) continue;
+            grid->scrollTo(index);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+            ASSERT_EQ(Text(*editor, u"edtCode"_s), code);
+            return;
+        }
+        FAIL() << "no row " << code.toStdString();
+    }
+
+    void Page(int page) { Find<QTabWidget>(*editor, u"pgSubstance"_s)->setCurrentIndex(page); }
+
+    void Save() {
+        Click(*editor, u"btnSave"_s);
+        EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
+    }
+
+    std::unique_ptr<TfrmSubstances> editor;
+};
+
+// PAR's general sorption values are gone, and of the detailed ones only the soil Kom is kept.
+class SorptionFillTest : public SubstanceEditorTest {
+protected:
+    QVector<std::tuple<QString, QString, QVariant>> Stores() override {
+        QVector<std::tuple<QString, QString, QVariant>> stores = {{u"Substance_Macro"_s, u"Koc"_s, {}},
+                                                                  {u"Substances"_s, u"Kom"_s, {}},
+                                                                  {u"Substances"_s, u"KomSol"_s, 77.0}};
+        for (const QString& column : {u"KomSus"_s, u"KomSed"_s, u"KocSol"_s, u"KocSus"_s, u"KocSed"_s})
+            stores.append({u"Substances"_s, column, QVariant()});
+        return stores;
+    }
+};
+
+TEST_F(SorptionFillTest, GeneralKomGivesKocAndFillsOnlyTheEmptyDetailedValues) {
+    Select(u"PAR"_s);
+    Page(1);
+    Click(*editor, u"rbGeneral"_s);
+    Enter(*editor, u"edtKom"_s, u"100"_s);
+    EXPECT_NEAR(Text(*editor, u"edtKoc"_s).toDouble(), 172.4, 1e-9);
+    EXPECT_TRUE(Enabled(*editor, u"btnSave"_s));
+    ui.Answer(true, u"Save changes?"_s);
+    Save();
+
+    EXPECT_NEAR(StoredNumber(u"Substance_Macro"_s, u"PAR"_s, u"Koc"_s), 172.4, 1e-9);
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"Kom"_s), 100);
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"KomSol"_s), 77) << "a detailed value is kept";
+    for (const QString& column : {u"KomSus"_s, u"KomSed"_s})
+        EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, column), 100) << column.toStdString();
+    for (const QString& column : {u"KocSol"_s, u"KocSus"_s, u"KocSed"_s})
+        EXPECT_NEAR(StoredNumber(u"Substances"_s, u"PAR"_s, column), 172.4, 1e-9) << column.toStdString();
+    EXPECT_FALSE(Enabled(*editor, u"btnSave"_s));
+    EXPECT_FALSE(Enabled(*editor, u"btnUndo"_s));
+}
+
+TEST_F(SubstanceEditorTest, SoilKocGivesSoilKomAndADetailedKomItsKoc) {
+    Select(u"PAR"_s);
+    Page(1);
+    Click(*editor, u"rbDetailed"_s);
+    Enter(*editor, u"edtKocSol"_s, u"172.4"_s);
+    Enter(*editor, u"edtKomSed"_s, u"10"_s);
+    ui.Answer(true, u"Save changes?"_s);
+    Save();
+    EXPECT_NEAR(StoredNumber(u"Substances"_s, u"PAR"_s, u"KomSol"_s), 100, 1e-9);
+    EXPECT_NEAR(StoredNumber(u"Substances"_s, u"PAR"_s, u"KocSed"_s), 17.24, 1e-9);
+    EXPECT_EQ(Stored(u"Substances"_s, u"PAR"_s, u"DetailedSorption"_s).toInt(), 1);
+}
+
+TEST_F(SubstanceEditorTest, WashOffFactorsFollowEachOther) {
+    struct TCase {
+        QString field;
+        QString text;
+        double fext;
+        double fextrc;
+    };
+    const TCase cases[] = {{u"edtWashOffMacro"_s, u"0.04"_s, 0.04, 0.4},
+                           {u"edtWashOffPRZM"_s, u"0.3"_s, 0.03, 0.3}};
+    Select(u"PAR"_s);
+    Page(2);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.field.toStdString());
+        Enter(*editor, c.field, c.text);
+        ui.Answer(true, u"Save changes?"_s);
+        Save();
+        EXPECT_NEAR(StoredNumber(u"Substance_Macro"_s, u"PAR"_s, u"fext"_s), c.fext, 1e-12);
+        EXPECT_NEAR(StoredNumber(u"Substance_PRZM"_s, u"PAR"_s, u"fextrc"_s), c.fextrc, 1e-12);
+    }
+}
+
+TEST_F(SubstanceEditorTest, CommaDecimalUserTypesAndSeesCommas) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    Select(u"LONE"_s);
+    Page(2);
+    Select(u"PAR"_s);
+    Enter(*editor, u"edtWashOffMacro"_s, u"0,05"_s);
+    EXPECT_EQ(Text(*editor, u"edtWashOffPRZM"_s), u"0,50"_s);
+    ui.Answer(true, u"Save changes?"_s);
+    Save();
+    QLocale::setDefault(previous);
+    EXPECT_NEAR(StoredNumber(u"Substance_PRZM"_s, u"PAR"_s, u"fextrc"_s), 0.5, 1e-12);
+}
+
+TEST_F(SubstanceEditorTest, Q10FactorSwitchesTheTemperatureCorrection) {
+    const std::pair<QString, int> cases[] = {{u"0"_s, 0}, {u"1"_s, 1}, {QString(), 0}, {u"2.2"_s, 1}};
+    Select(u"PAR"_s);
+    Page(3);
+    for (const auto& [text, iqfac] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        Enter(*editor, u"DBEdit22"_s, text);
+        ui.Answer(true, u"Save changes?"_s);
+        Save();
+        EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"PAR"_s, u"iqfac"_s).toInt(), iqfac);
+    }
+}
+
+TEST_F(SubstanceEditorTest, LockedSubstanceChangesNothing) {
+    Select(u"EXAMPLE_P"_s);
+    EXPECT_TRUE(Find<QWidget>(*editor, u"pnlLocked"_s)->isVisible());
+    EXPECT_FALSE(Enabled(*editor, u"btnRemove"_s));
+    EXPECT_EQ(Find<QPushButton>(*editor, u"btnMetabolites"_s)->text(), u"view Metabolites"_s);
+    Page(1);
+    Click(*editor, u"rbGeneral"_s);
+    Enter(*editor, u"edtKom"_s, u"5"_s);
+    const auto shown = ui.Take();
+    ASSERT_FALSE(shown.isEmpty());
+    for (const auto& entry : shown)
+        EXPECT_EQ(entry.text, LockedText);
+    EXPECT_FALSE(Enabled(*editor, u"btnSave"_s));
+    EXPECT_FALSE(Enabled(*editor, u"btnUndo"_s));
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"EXAMPLE_P"_s, u"Kom"_s), 100);
+    EXPECT_NEAR(StoredNumber(u"Substance_Macro"_s, u"EXAMPLE_P"_s, u"Koc"_s), 172.4, 1e-9);
+    EXPECT_EQ(Text(*editor, u"edtKom"_s), u"100.000"_s);
+}
+
+TEST_F(SubstanceEditorTest, ParentBoxAndMetaboliteButtonFollowTheSubstance) {
+    dm->InsertProject(u"p"_s, u"d"_s, InstallDir(), u"PAR"_s, QDateTime::currentDateTime(),
+                      QDateTime::currentDateTime());
+    struct TCase {
+        QString code;
+        bool parentBox;
+        QString metabolites;
+    };
+    const TCase cases[] = {{u"PAR"_s, false, u"view Metabolites"_s},
+                           {u"MET1"_s, false, u"set Metabolites"_s},
+                           {u"LONE"_s, true, u"set Metabolites"_s}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.code.toStdString());
+        Select(c.code);
+        EXPECT_EQ(Enabled(*editor, u"cbParent"_s), c.parentBox);
+        EXPECT_EQ(Find<QPushButton>(*editor, u"btnMetabolites"_s)->text(), c.metabolites);
+    }
+    // A substance nobody's metabolite becomes a parent: its metabolite button and parent fields appear.
+    Page(2);
+    Page(0);
+    Click(*editor, u"cbParent"_s);
+    EXPECT_TRUE(Find<QWidget>(*editor, u"btnMetabolites"_s)->isVisible());
+    EXPECT_TRUE(Enabled(*editor, u"edtWashOffMacro"_s));
+    EXPECT_TRUE(Enabled(*editor, u"btnSave"_s));
+}
+
+TEST_F(SubstanceEditorTest, ViewMetabolitesOfASubstanceInAProjectOnlyShows) {
+    dm->InsertProject(u"p"_s, u"d"_s, InstallDir(), u"PAR"_s, QDateTime::currentDateTime(),
+                      QDateTime::currentDateTime());
+    Select(u"PAR"_s);
+    bool checked = false;
+    AnswerModal([&checked](QWidget* dialog) {
+        EXPECT_EQ(dialog->objectName(), u"frmMetabolites2"_s);
+        EXPECT_FALSE(dialog->findChild<QWidget*>(u"btnOK"_s)->isEnabled());
+        EXPECT_FALSE(dialog->findChild<QWidget*>(u"GroupBox1"_s)->isEnabled());
+        checked = true;
+        QTest::mouseClick(dialog->findChild<QPushButton*>(u"btnCancel"_s), Qt::LeftButton);
+    });
+    Click(*editor, u"btnMetabolites"_s);
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(Enabled(*editor, u"btnSave"_s));
+}
+
+TEST_F(SubstanceEditorTest, CopyProposesACodeAndANameThatFit) {
+    struct TCase {
+        QString source;
+        QString code;
+        QString name;
+    };
+    const TCase cases[] = {{u"ABC"_s, u"cABC"_s, u"copy_of_ABC"_s},
+                           {u"ABCDEFGHIJKLMNOPQRST"_s, u"cABCDEFGHIJKLMNOPQRS"_s, u"copy_of_ABCDEFGHIJKL"_s}};
+    for (const TCase& c : cases) {
+        Clone(u"EXAMPLE_M1"_s, c.source, false);
+        Store(u"Substances"_s, c.source, u"KocSus"_s, QVariant());
+        Store(u"Substances"_s, c.source, u"KomSus"_s, 20.0);
+    }
+    editor.reset();
+    editor = std::make_unique<TfrmSubstances>(*dm);
+    Show(*editor);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.source.toStdString());
+        Select(c.source);
+        AnswerModal([&c](QWidget* dialog) {
+            EXPECT_EQ(dialog->findChild<QLineEdit*>(u"edtCodeNew"_s)->text(), c.code);
+            EXPECT_EQ(dialog->findChild<QLineEdit*>(u"edtNameNew"_s)->text(), c.name);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(u"btnOK"_s), Qt::LeftButton);
+        });
+        Click(*editor, u"btnCopy"_s);
+        EXPECT_EQ(Text(*editor, u"edtCode"_s), c.code);
+        EXPECT_EQ(Stored(u"Substances"_s, c.code, u"Name"_s).toString(), c.name);
+        EXPECT_EQ(Stored(u"Substances"_s, c.code, u"Locked"_s).toInt(), 0);
+        EXPECT_EQ(Count(u"Substance_Macro"_s, c.code), 1);
+        EXPECT_EQ(Count(u"Substance_PRZM"_s, c.code), 1);
+        // The copy's detailed pairs are completed: its suspended solids Koc follows the Kom.
+        EXPECT_NEAR(editor->findChild<QLineEdit*>(u"edtKocSus"_s)->text().toDouble(), 34.48, 1e-9);
+        ui.Answer(true, u"Save changes?"_s);
+        Click(*editor, u"btnClose"_s);
+        ui.TakeTexts();
+        EXPECT_NEAR(StoredNumber(u"Substances"_s, c.code, u"KocSus"_s), 34.48, 1e-9);
+        editor = std::make_unique<TfrmSubstances>(*dm);
+        Show(*editor);
+    }
+}
+
+TEST_F(SubstanceEditorTest, ClosesOnlyAfterASuccessfulSave) {
+    Select(u"PAR"_s);
+    Enter(*editor, u"edtMolMass"_s, QString());
+    ui.Answer(true, u"Save changes?"_s);
+    Click(*editor, u"btnClose"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Save changes?"_s, u"Molar mass is required."_s}));
+    EXPECT_TRUE(editor->isVisible());
+    Enter(*editor, u"edtMolMass"_s, u"250"_s);
+    Click(*editor, u"btnClose"_s);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), 250);
+}
+
+TEST_F(SubstanceEditorTest, TextInANumberFieldIsRefusedAndNothingStored) {
+    Select(u"PAR"_s);
+    Enter(*editor, u"edtMolMass"_s, u"heavy"_s);
+    EXPECT_EQ(ui.Take().size(), 1);
+    EXPECT_EQ(Text(*editor, u"edtMolMass"_s), u"300.0"_s);
+    Enter(*editor, u"edtMolMass"_s, u"5"_s);
+    EXPECT_EQ(ui.Take().size(), 1) << "below the column's range";
+    Click(*editor, u"btnClose"_s);
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), 300);
+}
+
+TEST_F(SubstanceEditorTest, RemoveDeletesTheSubstanceWithItsRows) {
+    Select(u"LONE"_s);
+    Enter(*editor, u"edtName"_s, u"edited"_s);
+    ui.Answer(true, u"Delete record ?"_s);
+    Click(*editor, u"btnRemove"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Delete record ?"_s});
+    for (const QString& table : {u"Substances"_s, u"Substance_Macro"_s, u"Substance_PRZM"_s})
+        EXPECT_EQ(Count(table, u"LONE"_s), 0) << table.toStdString();
+    EXPECT_NE(Text(*editor, u"edtCode"_s), u"LONE"_s);
+    Click(*editor, u"btnClose"_s);
+    EXPECT_EQ(Count(u"Substances"_s, u"LONE"_s), 0);
+}
