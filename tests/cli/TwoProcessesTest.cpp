@@ -66,8 +66,8 @@ struct TWorker {
     QStringList runs;
     int count = 0;
     int done = 0;
-    std::unique_ptr<QProcess> process;
-    QElapsedTimer clock;
+    std::unique_ptr<QProcess> process{};
+    QElapsedTimer clock{};
 };
 
 TEST_F(TwoProcessesTest, InterleavedEditsAndExportsAllSucceedAndNoEditIsLost) {
@@ -124,13 +124,15 @@ TEST_F(TwoProcessesTest, InterleavedEditsAndExportsAllSucceedAndNoEditIsLost) {
                 2 * operations, seconds, 2 * operations / seconds, static_cast<long long>(longest));
 
     // Each run keeps the rate of its last edit.
-    for (int i = 0; i < operations; ++i)
+    for (int i = 0; i < operations; ++i) {
         if (i + runsA.size() >= operations)
             EXPECT_EQ(i + 1, Rate(runsA[i % runsA.size()])) << runsA[i % runsA.size()].toStdString();
-    for (int i = 1; i < operations; i += 2)
+    }
+    for (int i = 1; i < operations; i += 2) {
         if (i + 2 * runsB.size() >= operations)
             EXPECT_EQ(i + 1, Rate(runsB[(i / 2) % runsB.size()]))
                 << runsB[(i / 2) % runsB.size()].toStdString();
+    }
 }
 
 TEST_F(TwoProcessesTest, AWriterKeptOutPastTheTimeoutIsToldWhoHoldsTheFile) {
