@@ -44,6 +44,13 @@ private:
     QByteArray m_utf8;
 };
 
+// A value its option or argument does not take (too long, not a number, out of range): kelvo-cli shows
+// only this one line on stderr and exits with 2.
+class TRefusedValue : public TUsageError {
+public:
+    using TUsageError::TUsageError;
+};
+
 // Removes a flag from the arguments; answers whether it was there.
 bool TakeFlag(QStringList& arguments, const QString& flag);
 // Removes an option with its value ("--name VALUE" or "--name=VALUE"); none when absent. Raises

@@ -27,7 +27,7 @@ int Applications(const std::optional<QString>& text) {
     if (!text) return 1;
     bool ok = false;
     const int number = text->toInt(&ok);
-    if (!ok || number < 1) throw TUsageError(u"--apps needs a whole number of at least 1: %1"_s.arg(*text));
+    if (!ok || number < 1) throw TRefusedValue(u"--apps needs a whole number of at least 1: %1"_s.arg(*text));
     return number;
 }
 

@@ -80,7 +80,7 @@ int RunSubstanceMetabolites(QStringList arguments, TCliContext& context) {
     if (!schemeText) throw TUsageError(u"--scheme is missing"_s);
     bool ok = false;
     const int scheme = schemeText->toInt(&ok);
-    if (!ok || scheme < 1 || scheme > 4) throw TUsageError(u"--scheme is 1, 2, 3 or 4"_s);
+    if (!ok || scheme < 1 || scheme > 4) throw TRefusedValue(u"--scheme is 1, 2, 3 or 4"_s);
     TSchemeOptions options;
     for (int i = 0; i < 2; ++i) {
         const QString n = QString::number(i + 1);

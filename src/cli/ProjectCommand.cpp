@@ -98,5 +98,5 @@ QStringList SplitListed(const QStringList& valid, const QString& list, const QSt
 
 void CheckLength(const QString& text, int maxLength, const QString& what) {
     if (text.size() > maxLength)
-        throw TUsageError(u"%1 has at most %2 characters"_s.arg(what).arg(maxLength));
+        throw TRefusedValue(u"%1 has at most %2 characters"_s.arg(what).arg(maxLength));
 }

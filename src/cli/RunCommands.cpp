@@ -51,14 +51,14 @@ QStringList Values(const std::optional<QString>& list) {
 int Integer(const QString& text, const QString& option) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    if (!ok) throw TUsageError(u"%1 takes a whole number: %2"_s.arg(option, text));
+    if (!ok) throw TRefusedValue(u"%1 takes a whole number: %2"_s.arg(option, text));
     return value;
 }
 
 double Number(const QString& text, const QString& option) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
-    if (!ok) throw TUsageError(u"%1 takes numbers with a decimal point: %2"_s.arg(option, text));
+    if (!ok) throw TRefusedValue(u"%1 takes numbers with a decimal point: %2"_s.arg(option, text));
     return value;
 }
 
@@ -131,7 +131,7 @@ void EditApplications(TdmKelvoADO& dm, const TRunEdit& e) {
                                                e.cams, u"chemical application method"_s);
     for (const QStringList* values : {&e.rates, &cams, &e.depths})
         if (values->size() > count)
-            throw TUsageError(
+            throw TRefusedValue(
                 u"The run has %1 applications; %2 values given"_s.arg(count).arg(values->size()));
     for (int nr = 1; nr <= count; ++nr) {
         if (!LocateByIntegerKeys(apps, {nr})) throw EKelvoError(u"Application %1 not found"_s.arg(nr));

@@ -76,7 +76,7 @@ void Assign(TRecordSet& rs, const QString& fieldName, const QString& value) {
 // The lengths the dialog's edit fields allow.
 void CheckLengths(const QString& code, const QString& name) {
     if (code.size() > MaxCodeLength || name.size() > MaxCodeLength)
-        throw TUsageError(u"CODE and NAME have at most %1 characters"_s.arg(MaxCodeLength));
+        throw TRefusedValue(u"CODE and NAME have at most %1 characters"_s.arg(MaxCodeLength));
 }
 
 // --- substances ------------------------------------------------------------------------------------

@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
         // info only looks: it reports a missing installation rather than making one.
         if (command->name != u"info"_s) MakeWorkingInstallation();
         exitCode = command->run(rest, context);
+    } catch (const TRefusedValue& e) {
+        QTextStream(stderr) << e.Message() << u'\n' << Qt::flush;
+        exitCode = 2;
     } catch (const TUsageError& e) {
         exitCode = BadUsage(e.Message());
     } catch (const EAbort&) {

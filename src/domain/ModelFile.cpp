@@ -2,7 +2,7 @@
 
 #include "foundation/Errors.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,14 +11,21 @@ void WriteModelFile(const QString& fileName, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toLatin1() + "\r\n";
-    // Every step is checked, so a file that is not complete is never taken for written.
-    QFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(bytes) == bytes.size() && file.flush();
-    const QString reason = file.errorString();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError)
-        throw EKelvoError(u"Cannot write %1: %2"_s.arg(fileName, reason));
+    WriteWholeFile(fileName, bytes);
+}
+
+void WriteWholeFile(const QString& fileName, const QByteArray& bytes) {
+    // Unbuffered, so that a failing write is seen by the write itself (a buffered one failing at commit
+    // still replaced the file); a short write is continued, so that the system names the reason.
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        written = n > 0;
+        done += n;
+    }
+    if (!written || !file.commit())
+        throw EKelvoError(u"Cannot write %1: %2"_s.arg(fileName, file.errorString()));
 }
 
 QString FixedNumber(double value, int precision, int decimals) {

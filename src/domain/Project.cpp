@@ -221,8 +221,10 @@ bool TProject::StoreRuns(bool createFirst) {
     return true;
 }
 
+// The project row, its runs and its map are stored together or not at all.
 bool TProject::Save(bool createRuns) {
     SetPath(Path + u'/' + Name);
+    TTransaction transaction(dmKelvoADO->dbKelvoADO);
     ProjectID =
         dmKelvoADO->InsertProject(Name, Description, Path, SubstanceCode, CreationDate, ModificationDate);
     if (ProjectID <= 0) return false;

@@ -57,6 +57,8 @@ public:
     // nothing, for an empty or relative path, a symbolic link, the file-system root, a directory holding
     // the home directory or the projects root, or one whose last part is not the project's name.
     bool DeleteProjectDirectory() const;
+    // Raises what DeleteProjectDirectory would refuse, deleting nothing.
+    void CheckProjectDirectoryDeletable() const;
 
     // --- report (ProjectReport.cpp) -------------------------------------------------------------
     QString WriteReport() const;

@@ -69,7 +69,11 @@ void TProject::CreateDirectories() const {
 // Refuses, deleting nothing, a directory that is not plainly this project's own: see DeletionRefusal.
 // Symbolic links inside the tree are removed, never followed.
 bool TProject::DeleteProjectDirectory() const {
+    CheckProjectDirectoryDeletable();
+    return DeleteDirectoryTree(Path);
+}
+
+void TProject::CheckProjectDirectoryDeletable() const {
     if (const QString refusal = DeletionRefusal(Path, Name); !refusal.isEmpty())
         throw EKelvoError(u"The project directory \"%1\" is not deleted: %2."_s.arg(Path, refusal));
-    return DeleteDirectoryTree(Path);
 }

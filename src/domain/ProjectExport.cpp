@@ -1,6 +1,7 @@
 #include "domain/ProjectExport.h"
 
 #include "domain/Project.h"
+#include "domain/ProjectDirectoryRebuild.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
@@ -18,12 +19,15 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
 
     const TBusyCursor busy;
     try {
-        project.DeleteProjectDirectory();
+        // A failed export puts the previous directory back; a killed one leaves the new one marked.
+        TProjectDirectoryRebuild rebuild(project);
         project.CreateDirectories();
+        rebuild.MarkUnfinished();
         if (options.PRZM && IsModelAvailable(TModelKind::Przm)) project.ExportPRZMRuns();
         if (options.MACRO && IsModelAvailable(TModelKind::Macro)) project.ExportMACRORuns();
         project.PrepareToxswa();
         if (options.Report) project.WriteReport();
+        rebuild.Finish();
         dmKelvoADO->RefreshRuns();
     } catch (...) {
         // What was written before the failure would look like a complete export: it goes.

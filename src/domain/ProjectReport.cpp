@@ -25,13 +25,15 @@ QString CropColumn(const TRun& run, TExportLookups& lookups) {
     return name.left(20) + season;
 }
 
-QString ApplicationLine(const TRun& run, const TRunApplication& application, TExportLookups& lookups) {
+// Dates are shown in the user's month names, taken before the point-decimal switch.
+QString ApplicationLine(const TRun& run, const TRunApplication& application, TExportLookups& lookups,
+                        const QLocale& regional) {
     QString line = Prefix;
     if (application.ApplicationNr == 1) {
         line += u"* "_s + PadRight(run.RunID, 10) + PadRight(run.RunNumberPart(), 7) +
                 CropColumn(run, lookups) + PadRight(run.LocationCode, 10) + PadRight(run.WaterbodyCode, 13) +
-                PadRight(run.AppMethod, 15) + PadRight(DayNumberToText(run.FirstDayYrApp), 6) +
-                PadRight(u"/"_s + DayNumberToText(run.LastDayYrApp), 7) +
+                PadRight(run.AppMethod, 15) + PadRight(DayNumberToText(run.FirstDayYrApp, regional), 6) +
+                PadRight(u"/"_s + DayNumberToText(run.LastDayYrApp, regional), 7) +
                 PadRight(u"/"_s + QString::number(run.MinIntervalApps), 7);
     } else {
         line += PadRight(u"*"_s, 102);
@@ -117,7 +119,7 @@ QString TProject::WriteReport() const {
         progress.Step();
         if (!run->Selected) continue;
         for (const TRunApplication* application : run->Applications->Items<TRunApplication>())
-            lines << ApplicationLine(*run, *application, lookups);
+            lines << ApplicationLine(*run, *application, lookups, regional);
         lines << Prefix + u"*"_s;
     }
     progress.Close();

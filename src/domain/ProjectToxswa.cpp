@@ -114,9 +114,12 @@ struct TBatch {
 
 } // namespace
 
+// The map and the application schemes change together: a process killed between them leaves both old.
 void TProject::PrepareToxswa() {
+    TExportTransaction transaction(dmKelvoADO->dbKelvoADO);
     RegisterToxswaMap();
     PrepareToxswaRuns();
+    transaction.Commit();
 }
 
 void TProject::PrepareToxswaRuns() {

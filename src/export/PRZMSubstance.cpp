@@ -159,7 +159,7 @@ QString TrimmedText(const QString& text) {
 std::unique_ptr<TPRZM_Substance> TPRZM_Substance::CreateFromRecord(const QByteArray& record) {
     if (record.size() != RecordSize)
         throw EKelvoError(
-            u"A PRZM chemical record has %1 bytes, not %2"_s.arg(RecordSize).arg(record.size()));
+            u"A PRZM chemical record has %1 bytes, not %2"_s.arg(record.size()).arg(RecordSize));
     auto substance = std::make_unique<TPRZM_Substance>();
     ForEachField(*substance, [&record](int offset, int width, TEncoding, const QString&, auto& value) {
         const QString field = QString::fromLatin1(record.constData() + offset, width);

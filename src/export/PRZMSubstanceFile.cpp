@@ -44,7 +44,12 @@ TPRZMSubstanceFile::TPRZMSubstanceFile(const QString& folder)
     : m_dataFile(ExistingFile(folder, u"chmdat.dat"_s)),
       m_newDataFile(QFileInfo(m_dataFile).absolutePath() + u"/$chmdat.dat"_s),
       m_countFile(ExistingFile(folder, u"chmnum.dat"_s)),
-      m_newCountFile(QFileInfo(m_countFile).absolutePath() + u"/$chmnum.dat"_s) {}
+      m_newCountFile(QFileInfo(m_countFile).absolutePath() + u"/$chmnum.dat"_s) {
+    // A new count file without its data file is what a write stopped between the two renames leaves:
+    // the data file is already the new one, so its count follows.
+    if (QFileInfo::exists(m_newCountFile) && !QFileInfo::exists(m_newDataFile))
+        Rename(m_newCountFile, m_countFile);
+}
 
 // A write still open was not completed: its new files go.
 TPRZMSubstanceFile::~TPRZMSubstanceFile() {
@@ -177,6 +182,7 @@ void TPRZMSubstanceFile::DiscardNewFiles() {
         m_writer.close();
         m_mode = TMode::Closed;
     }
-    QFile::remove(m_newDataFile);
+    // The count file first: a count file alone means a replacement to finish.
     QFile::remove(m_newCountFile);
+    QFile::remove(m_newDataFile);
 }

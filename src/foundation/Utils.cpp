@@ -63,11 +63,11 @@ int DateToDayNumber(const QDateTime& date) {
     return static_cast<int>(std::nearbyint(days + 1.0));
 }
 
-QString DayNumberToText(int dayNumber) {
+QString DayNumberToText(int dayNumber, const QLocale& locale) {
     const QDate date = referenceDay.addDays(dayNumber - 1);
     // Some locales abbreviate with four letters or a trailing dot ("Sept", "Okt."); the date column
     // of the runs and the report is six characters wide.
-    const QString month = QLocale().monthName(date.month(), QLocale::ShortFormat).left(3);
+    const QString month = locale.monthName(date.month(), QLocale::ShortFormat).left(3);
     return u"%1-%2"_s.arg(date.day(), 2, 10, QChar(u'0')).arg(month);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 // Day numbers count the days of the reference year 1999: 1 is 1 January, 365 is 31 December. Values
@@ -9,8 +10,9 @@
 int DateToDayNumber(const QDate& date);
 // A time part counts as a fraction of a day; the result is rounded to the nearest day, halves to even.
 int DateToDayNumber(const QDateTime& date);
-// "dd-mmm": two-digit day, hyphen, the first three letters of the default locale's short month name.
-QString DayNumberToText(int dayNumber);
+// "dd-mmm": two-digit day, hyphen, the first three letters of the locale's short month name (the
+// default locale unless one is given, as files written under the point-decimal switch must).
+QString DayNumberToText(int dayNumber, const QLocale& locale = QLocale());
 // Reads "d-mmm" or "dd-mmm" in any letter case; anything else raises
 // "Invalid date. Use format dd-mmm (e.g. 12-sep)".
 int TextToDayNumber(const QString& text);

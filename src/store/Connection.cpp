@@ -3,6 +3,9 @@
 #include "foundation/Errors.h"
 #include "store/RecordSet.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +21,27 @@ std::atomic<int> connectionCount{0};
 
 // Prepared statements kept for reuse, per connection; more than this and the cache starts again.
 constexpr int MaxPreparedStatements = 256;
+
+// The other processes that have the file open, as "name (process id)"; read from /proc.
+QStringList ProcessesUsing(const QString& file) {
+    QStringList users;
+    const QString target = QFileInfo(file).canonicalFilePath();
+    if (target.isEmpty()) return users;
+    const QString own = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (pid == own || !pid.front().isDigit()) continue;
+        const QDir descriptors(u"/proc/%1/fd"_s.arg(pid));
+        for (const QString& fd : descriptors.entryList(QDir::Files | QDir::System)) {
+            if (QFileInfo(descriptors.filePath(fd)).symLinkTarget() != target) continue;
+            QFile comm(u"/proc/%1/comm"_s.arg(pid));
+            const QString name =
+                comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+            users << u"%1 (process %2)"_s.arg(name.isEmpty() ? u"a program"_s : name, pid);
+            break;
+        }
+    }
+    return users;
+}
 
 } // namespace
 
@@ -84,13 +108,37 @@ void TConnection::Fail(const QString& what, const QString& driverText) const {
     throw EKelvoError(driverText.trimmed().isEmpty() ? u"Database error"_s : driverText.trimmed());
 }
 
+// A file that cannot be written (full disk, size limit, read-only, I/O error) is named with the
+// database's reason; a file another process kept locked past the busy timeout is named with that
+// process; other errors carry the driver's text.
+void TConnection::Fail(const QString& what, const QSqlError& error) const {
+    const int primary = error.nativeErrorCode().toInt() & 0xff;
+    if (primary == FileBusy || primary == FileLocked) {
+        const QStringList users = ProcessesUsing(m_file);
+        throw EKelvoError(u"%1 is in use by %2 and stayed locked: %3. Try again when it has finished."_s.arg(
+            m_file, users.isEmpty() ? u"another program"_s : users.join(u", "_s),
+            error.databaseText().trimmed()));
+    }
+    if (primary == FileReadOnly || primary == FileIoError || primary == FileFull || primary == FileCannotOpen)
+        throw EKelvoError(u"Cannot write %1: %2"_s.arg(m_file, error.databaseText().trimmed()));
+    Fail(what, error.text());
+}
+
 void TConnection::BeginTrans() {
     Execute(u"BEGIN IMMEDIATE"_s);
     m_inTransaction = true;
 }
 
+// A commit that fails (a full disk) ends the transaction too: its rows are rolled back, so no later
+// statement runs inside it unnoticed.
 void TConnection::CommitTrans() {
-    Execute(u"COMMIT"_s);
+    try {
+        Execute(u"COMMIT"_s);
+    } catch (...) {
+        m_inTransaction = false;
+        QSqlQuery(Database()).exec(u"ROLLBACK"_s); // fails harmlessly when SQLite already rolled back
+        throw;
+    }
     m_inTransaction = false;
 }
 
@@ -107,14 +155,14 @@ QSqlQuery& TConnection::Run(const QString& sql, const QVariantList& params) {
         if (m_statements.size() >= MaxPreparedStatements) m_statements.clear();
         QSqlQuery query(Database());
         query.setForwardOnly(true);
-        if (!query.prepare(sql)) Fail(sql, query.lastError().text());
+        if (!query.prepare(sql)) Fail(sql, query.lastError());
         cached = m_statements.insert(sql, query);
     }
     QSqlQuery& query = cached.value();
     for (qsizetype i = 0; i < params.size(); ++i)
         query.bindValue(static_cast<int>(i), params[i]);
     if (!query.exec()) {
-        const QString error = query.lastError().text();
+        const QSqlError error = query.lastError();
         query.finish();
         Fail(sql, error);
     }
@@ -147,9 +195,9 @@ TSqlResult TConnection::Select(const QString& sql, const QVariantList& params) {
             row[i] = query.value(i);
         result.rows << row;
     }
-    const QString error = query.lastError().isValid() ? query.lastError().text() : QString();
+    const QSqlError error = query.lastError();
     query.finish();
-    if (!error.isEmpty()) Fail(sql, error);
+    if (error.isValid()) Fail(sql, error);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -70,6 +71,15 @@ private:
     void OpenWith(const QString& file, bool create);
     QSqlQuery& Run(const QString& sql, const QVariantList& params);
     [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
+    [[noreturn]] void Fail(const QString& what, const QSqlError& error) const;
+
+    // SQLite's primary result codes of a file locked by another process or that cannot be written.
+    static constexpr int FileBusy = 5;
+    static constexpr int FileLocked = 6;
+    static constexpr int FileReadOnly = 8;
+    static constexpr int FileIoError = 10;
+    static constexpr int FileFull = 13;
+    static constexpr int FileCannotOpen = 14;
 
     QString m_name;
     QString m_file;

@@ -137,4 +137,27 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndShowsTheUsage) {
     EXPECT_EQ(help.err, QString());
 }
 
+TEST_F(CliTest, ARefusedValueExitsWithTwoAndItsReasonAlone) {
+    struct TCase {
+        QStringList arguments;
+        QString message;
+    };
+    const TCase cases[] = {
+        {{u"substance"_s, u"new"_s, u"C23456789012345678901"_s, u"x"_s},
+         u"CODE and NAME have at most 20 characters"_s},
+        {{u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, QString(21, u'N'),
+          u"--crop"_s, u"Maize"_s},
+         u"NAME has at most 20 characters"_s},
+        {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--apps"_s, u"0"_s},
+         u"--apps needs a whole number of at least 1: 0"_s},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const TCliRun run = RunCli(QStringList{u"--install-dir"_s, InstallDir()} + c.arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, c.message + u'\n');
+        EXPECT_EQ(run.out, QString());
+    }
+}
+
 } // namespace

@@ -117,17 +117,20 @@ TEST_F(ProjectReportTest, WithoutSelectedRunsOnlyTheFrame) {
     ExpectGolden(Report(), u"report_empty/P1_report.txt"_s);
 }
 
-TEST_F(ProjectReportTest, NumbersWithAPointUnderADecimalComma) {
+TEST_F(ProjectReportTest, NumbersWithAPointAndMonthsOfTheUserUnderADecimalComma) {
     AddRun({.number = 12,
             .suffix = u"_pa"_s,
             .location = u"D1"_s,
             .crop = u"Cereals, winter"_s,
             .water = u"focus_stream"_s,
-            .rates = {0.5}});
+            .rates = {0.5},
+            .first = 135,
+            .last = 288});
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString line = QString::fromLatin1(Report()).split(u"\r\n"_s).value(37);
     QLocale::setDefault(saved);
+    EXPECT_EQ(line.mid(88, 13), u"15-Mai/15-Okt"_s);
     EXPECT_EQ(line.mid(110, 13), u"0.5000       "_s);
     EXPECT_TRUE(QRegularExpression(u"^\\d+\\.\\d{3} +\\d+\\.\\d{3}$"_s).match(line.mid(123)).hasMatch())
         << line.toStdString();

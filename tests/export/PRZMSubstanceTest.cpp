@@ -187,6 +187,17 @@ TEST_F(PRZMSubstanceTest, ABlankRealFieldCannotBeRead) {
     }
 }
 
+TEST_F(PRZMSubstanceTest, ARecordOfTheWrongSizeSaysItsOwnSizeFirst) {
+    for (const int size : {0, TPRZM_Substance::RecordSize - 1, TPRZM_Substance::RecordSize + 40}) {
+        try {
+            Read(QByteArray(size, ' '));
+            FAIL() << "a record of " << size << " bytes was read";
+        } catch (const EKelvoError& e) {
+            EXPECT_EQ(u"A PRZM chemical record has %1 bytes, not 760"_s.arg(size), e.Message());
+        }
+    }
+}
+
 TEST_F(PRZMSubstanceTest, AValueTooWideForItsFieldIsRefusedWithSubstanceFieldAndValue) {
     struct TCase {
         const char* name;

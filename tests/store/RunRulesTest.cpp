@@ -135,6 +135,39 @@ TEST_F(RunRulesTest, PostRefusesATooSmallWindowAndKeepsTheRowInEdit) {
     EXPECT_EQ(Untouched(), Stored(u"00001p_pa"_s));
 }
 
+TEST_F(RunRulesTest, AnIntervalThatMakesTheWindowTooSmallIsRefusedAndTheOldOneKept) {
+    Go(u"00001p_pa"_s);
+    runs().edit();
+    field("LastDayYrApp").setAsInteger(200); // a window of 100 days
+    field("NumberOfApps").setAsInteger(3);
+    struct Case {
+        int interval;
+        bool accepted;
+        int kept;
+    } cases[] = {
+        {35, true, 35},  // 30 + 2 * 35 = 100: exactly the window
+        {36, false, 35}, // one day more than the window holds
+        {1, true, 1},
+        {200, false, 1},
+    };
+    for (const Case& c : cases) {
+        bool accepted = true;
+        try {
+            field("MinIntervalApps").setAsInteger(c.interval);
+        } catch (const EKelvoError& e) {
+            EXPECT_EQ(windowTooSmall, e.Message());
+            accepted = false;
+        }
+        EXPECT_EQ(c.accepted, accepted) << c.interval;
+        EXPECT_EQ(c.kept, field("MinIntervalApps").asInteger()) << c.interval;
+        EXPECT_EQ(TRecordSet::TState::Edit, runs().state());
+    }
+    EXPECT_EQ(QStringList{}, ui.TakeTexts());
+    EXPECT_THROW(field("MinIntervalApps").setAsInteger(50), EKelvoError);
+    runs().post();
+    EXPECT_EQ(u"ground spray|3|100|200|1|10-Apr|19-Jul rates 1,1,1"_s, Stored(u"00001p_pa"_s));
+}
+
 TEST_F(RunRulesTest, PostingADrainageRunSpreadsThePatternToItsSiblingsOnly) {
     Go(u"00001p_pa"_s);
     runs().edit();
