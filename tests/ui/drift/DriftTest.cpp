@@ -85,7 +85,7 @@ TEST_F(DriftTest, StartsOnTheFirstCropOneApplicationAndFocusValues) {
     EXPECT_EQ(Control<QComboBox>(u"cmbWater"_s)->currentIndex(), 0);
     EXPECT_EQ(Control<QComboBox>(u"cmbMitigation"_s)->currentText(), u"FOCUS values"_s);
     EXPECT_EQ(Text(u"edtApplications"_s), u"1"_s);
-    EXPECT_TRUE(Control<QLineEdit>(u"edtRate"_s)->hasFocus());
+    EXPECT_EQ(drift->focusWidget(), Control<QLineEdit>(u"edtRate"_s));
     for (const QString& result : {u"edtDrift1"_s, u"edtDrift2"_s, u"edtDrift3"_s, u"edtMassLoading"_s,
                                   u"edtConcentration"_s, u"edtRegA"_s})
         EXPECT_NO_THROW(ReadNumber(Text(result))) << result.toStdString();
