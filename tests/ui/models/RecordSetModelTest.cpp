@@ -206,9 +206,31 @@ TEST_F(RecordSetModelTest, ARefusedValueIsShownAndTheOldValueKept) {
     EXPECT_EQ(ui.TakeTexts(),
               QStringList{u"1000 is not a valid value for field 'Rate'. The allowed range is 0 to 999"_s});
     EXPECT_EQ(applications.index(0, 1).data().toString(), before);
+    // The editor stays with the refused text until the value is valid or Esc cancels it.
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), u"1000"_s);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(ui.TakeTexts(),
+              QStringList{u"1000 is not a valid value for field 'Rate'. The allowed range is 0 to 999"_s});
+    EXPECT_EQ(view->viewport()->findChild<QLineEdit*>(), editor);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    Settle();
+    EXPECT_EQ(view->viewport()->findChild<QLineEdit*>(), nullptr);
+    EXPECT_EQ(applications.index(0, 1).data().toString(), before);
+
     TypeInto(*view, 0, 1, u"abc"_s);
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid floating point value"_s});
     EXPECT_EQ(applications.index(0, 1).data().toString(), before);
+    editor = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, u"2.5"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    Settle();
+    EXPECT_TRUE(ui.TakeTexts().isEmpty());
+    EXPECT_EQ(applications.index(0, 1).data().toString(), u"2.5000"_s);
+    dm->tblApplications.cancel();
     dm->tblApplications.checkBrowseMode();
     EXPECT_EQ(StoredRate(CurrentRunId()), stored);
 }
