@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -84,14 +85,14 @@ TEST_F(TwoProcessesTest, InterleavedEditsAndExportsAllSucceedAndNoEditIsLost) {
              return QStringList{
                  u"run"_s, u"set"_s, u"PA"_s, runs[i % runs.size()], u"--rates"_s, QString::number(i + 1)};
          },
-         runsA, operations},
+         runsA, operations, 0, nullptr, QElapsedTimer()},
         {[](int i, const QStringList& runs) {
              if (i % 2 == 0) return QStringList{u"project"_s, u"export"_s, u"PB"_s};
              return QStringList{u"run"_s,     u"set"_s,
                                 u"PB"_s,      runs[(i / 2) % runs.size()],
                                 u"--rates"_s, QString::number(i + 1)};
          },
-         runsB, operations},
+         runsB, operations, 0, nullptr, QElapsedTimer()},
     };
     QElapsedTimer total;
     total.start();
@@ -124,14 +125,11 @@ TEST_F(TwoProcessesTest, InterleavedEditsAndExportsAllSucceedAndNoEditIsLost) {
                 2 * operations, seconds, 2 * operations / seconds, static_cast<long long>(longest));
 
     // Each run keeps the rate of its last edit.
-    for (int i = 0; i < operations; ++i) {
-        if (i + runsA.size() >= operations)
-            EXPECT_EQ(i + 1, Rate(runsA[i % runsA.size()])) << runsA[i % runsA.size()].toStdString();
-    }
+    for (int i = std::max(0, operations - static_cast<int>(runsA.size())); i < operations; ++i)
+        EXPECT_EQ(i + 1, Rate(runsA[i % runsA.size()])) << runsA[i % runsA.size()].toStdString();
     for (int i = 1; i < operations; i += 2) {
-        if (i + 2 * runsB.size() >= operations)
-            EXPECT_EQ(i + 1, Rate(runsB[(i / 2) % runsB.size()]))
-                << runsB[(i / 2) % runsB.size()].toStdString();
+        if (i + 2 * runsB.size() < operations) continue;
+        EXPECT_EQ(i + 1, Rate(runsB[(i / 2) % runsB.size()])) << runsB[(i / 2) % runsB.size()].toStdString();
     }
 }
 
