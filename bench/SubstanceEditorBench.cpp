@@ -46,7 +46,7 @@ struct TLibrary {
                 u"CREATE TEMP TABLE Clone AS SELECT * FROM %1 WHERE SubstanceCode = 'EXAMPLE_M1'"_s.arg(
                     table));
             for (int i = existing; i < size; ++i) {
-                db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {u"LIB%1"_s.arg(i, 5, 10, u'0')});
+                db.Execute(u"UPDATE Clone SET SubstanceCode = ?"_s, {u"LIB%1"_s.arg(i, 5, 10, QChar(u'0'))});
                 db.Execute(u"INSERT INTO %1 SELECT * FROM Clone"_s.arg(table));
             }
             db.Execute(u"DROP TABLE Clone"_s);
@@ -80,8 +80,9 @@ struct TLibrary {
             for (const QString& code : codes) {
                 query.addBindValue(code);
                 query.exec();
+                const int columns = query.record().count();
                 while (query.next())
-                    for (int column = 0; column < query.record().count(); ++column)
+                    for (int column = 0; column < columns; ++column)
                         values += query.value(column).toString().size();
             }
         }

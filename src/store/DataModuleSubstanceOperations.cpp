@@ -107,17 +107,16 @@ bool TdmKelvoADO::IsSubstanceCodeFree(const QString& code) {
 }
 
 bool TdmKelvoADO::IsSubstanceUsedInProject(const QString& code) {
-    const TCodeQuery query(&dbKelvoADO, {u"select * from projects"_s, u"where SubstanceCode = :pCode"_s},
-                           code);
-    return !query.isEmpty();
+    // Asked at every move of the substance editor: one row is enough, read by a prepared statement.
+    return !dbKelvoADO.Select(u"SELECT 1 FROM Projects WHERE SubstanceCode = ? LIMIT 1"_s, {code})
+                .rows.isEmpty();
 }
 
 bool TdmKelvoADO::IsMetaboliteOfAnother(const QString& code) {
-    const TCodeQuery query(&dbKelvoADO,
-                           {u"select * from Substances"_s, u"where (MetSubCode1 = :pCode1)"_s,
-                            u"   or (MetSubCode2 = :pCode2)"_s},
-                           code, 2);
-    return !query.isEmpty();
+    return !dbKelvoADO
+                .Select(u"SELECT 1 FROM Substances WHERE MetSubCode1 = ? OR MetSubCode2 = ? LIMIT 1"_s,
+                        {code, code})
+                .rows.isEmpty();
 }
 
 // The substances that may become metabolites of the parent: no parents, nobody else's metabolites.

@@ -26,7 +26,7 @@ void MakeUnlockedSubstances(TdmKelvoADO& dm) {
     for (const auto& [code, source] :
          {std::pair{u"MY_PARENT"_s, u"EXAMPLE_P"_s}, {u"MY_METAB"_s, u"EXAMPLE_M1"_s}}) {
         LocateByTextKeys(dm.tblSubstances, {source}, 1);
-        CreateNewSubstance(dm, code, u"My "_s + source.mid(8).toLower());
+        CreateNewSubstance(dm, code, code == u"MY_PARENT"_s ? u"My parent"_s : u"My metabolite"_s);
         dm.AskBeforeSave = false;
         dm.tblSubstances.cancel();
         dm.CopySubstanceValues(code, source);

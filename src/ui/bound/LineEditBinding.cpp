@@ -11,7 +11,9 @@ TLineEditBinding::TLineEditBinding(QLineEdit* edit, TRecordSet& recordSet, const
 }
 
 void TLineEditBinding::showValue(const TField* field) {
-    m_edit->setText(field ? field->displayText() : QString());
+    // Setting the same text again would lay the control out again for nothing; moves refresh often.
+    const QString text = field ? field->displayText() : QString();
+    if (m_edit->text() != text) m_edit->setText(text);
     m_edit->setModified(false);
 }
 

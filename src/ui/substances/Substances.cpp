@@ -231,10 +231,13 @@ QWidget* TfrmSubstances::SorptionPage() {
         }
     }
 
+    for (QLineEdit* edit : group->findChildren<QLineEdit*>())
+        edit->setFixedWidth(110);
     auto* values = new QHBoxLayout;
     values->addLayout(captions);
     values->addWidget(m_pnlGeneral);
-    values->addWidget(m_pnlDetailed, 1);
+    values->addWidget(m_pnlDetailed);
+    values->addStretch();
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addLayout(mode);
     groupLayout->addLayout(values);
