@@ -30,13 +30,8 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         rebuild.Finish();
         dmKelvoADO->RefreshRuns();
     } catch (...) {
-        // What was written before the failure would look like a complete export: it goes.
+        // The rebuild has removed what this export wrote and put the previous export back.
         ShowCurrentException();
-        try {
-            project.DeleteProjectDirectory();
-        } catch (...) {
-            ShowCurrentException();
-        }
         ShowWarning(
             u"The export was not completed; the files written before the failure were removed from "_s +
             directory);

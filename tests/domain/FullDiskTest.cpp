@@ -162,9 +162,12 @@ TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess)
     });
     ASSERT_TRUE(outcome.ended);
     EXPECT_EQ(QString(), outcome.error);
-    ASSERT_EQ(2, outcome.messages.size()) << outcome.messages.join(u" | "_s).toStdString();
+    ASSERT_EQ(3, outcome.messages.size()) << outcome.messages.join(u" | "_s).toStdString();
     EXPECT_EQ(overwrite, outcome.messages[0]);
     EXPECT_TRUE(outcome.messages[1].startsWith(u"Cannot write "_s)) << outcome.messages[1].toStdString();
+    EXPECT_EQ(u"The export was not completed; the files written before the failure were removed from "_s +
+                  project->Path,
+              outcome.messages[2]);
     EXPECT_EQ(before, Files(project->Path));
     EXPECT_FALSE(QFileInfo::exists(project->Path + u".previous"_s));
 }
