@@ -12,6 +12,12 @@ if(KELVO_SANITIZE)
   target_link_options(kelvo_settings INTERFACE -fsanitize=address,undefined)
   target_compile_definitions(kelvo_settings INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
+if(KELVO_FUZZ)
+  # Coverage for libFuzzer in every object; the fuzz targets link the fuzzer itself.
+  target_compile_options(kelvo_settings INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kelvo_settings INTERFACE -fsanitize=address,undefined)
+endif()
 
 # Collects the sources of one layer folder (with its Qt Designer forms).
 function(kelvo_sources out dir)

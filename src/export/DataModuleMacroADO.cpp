@@ -1,7 +1,11 @@
 #include "export/DataModuleMacroADO.h"
 
+#include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
+#include "store/SchemaCheck.h"
+
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,6 +31,13 @@ bool TdmMacroADO::OpenMacroDatabase() {
         dbMacroADO.Open(m_databasePath);
     } catch (...) {
         ShowMessage(u"Unable to open MACRO database: "_s + m_databasePath);
+        return false;
+    }
+    try {
+        CheckSchemaLike(dbMacroADO, ProgramFile(u"templates/MACRO/"_s + QFileInfo(m_databasePath).fileName()));
+    } catch (const EKelvoError& e) {
+        dbMacroADO.Close();
+        ShowMessage(u"Unable to open MACRO database: "_s + e.Message());
     }
     return dbMacroADO.IsOpen();
 }

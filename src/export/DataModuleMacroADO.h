@@ -18,6 +18,8 @@ public:
     const QString& DatabasePath() const { return m_databasePath; }
 
     // Opens the connection; a failure shows "Unable to open MACRO database: " + path and answers false.
+    // A database without every table and column of the program's MACRO database shows "Unable to open
+    // MACRO database: <path> is damaged: missing ..." and is closed again.
     bool OpenMacroDatabase();
     // Closes the connection and with it the record sets.
     void CloseMacroDatabase();

@@ -126,22 +126,25 @@ QString Formatted(double value, TEncoding encoding) {
                                               : QString::number(value, 'f', encoding.decimals);
 }
 
-double ReadReal(const QString& field) {
+// The field as the message shows it: its text without the padding.
+[[noreturn]] void NotANumber(const QString& fieldName, const QString& field) {
+    throw EKelvoError(u"field %1 holds '%2', not a number"_s.arg(fieldName, TrimmedText(field)));
+}
+
+double ReadReal(const QString& fieldName, const QString& field) {
     bool ok = false;
     const double value = TrimmedText(field).toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(field));
+    if (!ok || !std::isfinite(value)) NotANumber(fieldName, field);
     return value;
 }
 
-qint32 ReadInteger(const QString& field) {
+qint32 ReadInteger(const QString& fieldName, const QString& field) {
     const QString text = TrimmedText(field);
     if (text.isEmpty()) return 0;
     bool ok = false;
     const qint32 value = text.toInt(&ok, 10);
-    if (ok) return value;
-    ShowMessage(u"error converting string to integer: >"_s + text + u"<"_s);
-    return 0;
+    if (!ok) NotANumber(fieldName, field);
+    return value;
 }
 
 } // namespace
@@ -161,15 +164,16 @@ std::unique_ptr<TPRZM_Substance> TPRZM_Substance::CreateFromRecord(const QByteAr
         throw EKelvoError(
             u"A PRZM chemical record has %1 bytes, not %2"_s.arg(record.size()).arg(RecordSize));
     auto substance = std::make_unique<TPRZM_Substance>();
-    ForEachField(*substance, [&record](int offset, int width, TEncoding, const QString&, auto& value) {
+    ForEachField(*substance, [&record](int offset, int width, TEncoding, const QString& fieldName,
+                                       auto& value) {
         const QString field = QString::fromLatin1(record.constData() + offset, width);
         using T = std::remove_reference_t<decltype(value)>;
         if constexpr (std::is_same_v<T, QString>)
             value = field;
         else if constexpr (std::is_same_v<T, qint32>)
-            value = ReadInteger(field);
+            value = ReadInteger(fieldName, field);
         else
-            value = ReadReal(field);
+            value = ReadReal(fieldName, field);
     });
     if (substance->key.count(u' ') == substance->key.size()) substance->key = substance->Chemical(1).name;
     return substance;

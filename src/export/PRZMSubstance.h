@@ -45,9 +45,9 @@ public:
 
     TPRZM_Substance() = default;
 
-    // Reads a record. A blank key is replaced by chemical 1's name; texts keep their trailing blanks.
-    // An integer field that is not a number shows "error converting string to integer: >...<" and
-    // reads 0; a real field that is not a number (a blank one included) raises the conversion error.
+    // Reads a record. A blank key is replaced by chemical 1's name; texts keep their trailing blanks; a
+    // blank integer field reads 0. The first field that is not a number (a blank real one included)
+    // raises "field mwght [1] holds 'x', not a number".
     static std::unique_ptr<TPRZM_Substance> CreateFromRecord(const QByteArray& record);
     // The 760-byte record; iqfac goes to both of its places. A value too wide for its field raises an
     // error naming the substance, the field and the value.

@@ -65,7 +65,11 @@ std::unique_ptr<TAggregationList> TPRZMSubstanceFile::ReadAll() {
         for (int index = 0; index < count; ++index) {
             if (!ReadRecord(index, record))
                 throw EKelvoError(u"Cannot read %1: %2"_s.arg(m_dataFile, m_reader.errorString()));
-            records->Add(TPRZM_Substance::CreateFromRecord(record).release());
+            try {
+                records->Add(TPRZM_Substance::CreateFromRecord(record).release());
+            } catch (const EKelvoError& e) {
+                throw EKelvoError(u"%1, record %2: %3"_s.arg(m_dataFile).arg(index + 1).arg(e.Message()));
+            }
         }
     } catch (...) {
         CloseReading();

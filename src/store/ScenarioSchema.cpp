@@ -2,6 +2,7 @@
 
 #include "foundation/Errors.h"
 #include "store/Connection.h"
+#include "store/SchemaCheck.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -194,9 +195,11 @@ void PrepareScenarioDatabase(TConnection& connection, const QString& templateFil
                               .arg(ScenarioSchemaVersion));
     if (version < ScenarioSchemaVersion) Migrate(connection, version, templateFile);
     try {
+        CheckSchemaLike(connection, templateFile);
         if (MetaValue(connection, u"ProgramVersion"_s) != ProgramVersion())
             SetMetaValue(connection, u"ProgramVersion"_s, ProgramVersion());
     } catch (const EKelvoError& e) {
+        if (e.Message().startsWith(FileOf(connection))) throw;
         FailOn(connection, e.Message());
     }
 }

@@ -22,7 +22,8 @@ QString ProgramVersion();
 // - a database of an older schema: first a consistent backup "<file>.v<old>.bak" beside it, then, in one
 //   transaction, the numbered migration steps, the predefined FOCUS rows (reference tables, locked
 //   substances and their locked default patterns) replaced by those of templateFile (the program's
-//   scenario database), and the meta rows written; a failure rolls everything back and says so.
+//   scenario database), and the meta rows written; a failure rolls everything back and says so;
+// - a database that lacks tables or columns of templateFile: "<file> is damaged: missing table Runs, ...".
 // Opening a database of the current schema changes nothing but the program version that last opened it.
 void PrepareScenarioDatabase(TConnection& connection, const QString& templateFile);
 

@@ -346,7 +346,7 @@ TEST_F(PRZMExchangeTest, ADamagedFileImportsNothing) {
          u"The PRZM chemical data file %1 is damaged: its size of 860 bytes is not a multiple of 760"_s.arg(
              WpicPath(u"chmdat.dat"_s))},
         {"blank real field", record + QByteArray(record).replace(64, 7, "       "),
-         u"'       ' is not a valid floating point value"_s},
+         u"%1, record 2: field drate1a [1] holds '', not a number"_s.arg(WpicPath(u"chmdat.dat"_s))},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -35,7 +35,7 @@ public:
 
     void Run() {
         if (!m_rtf.trimmed().startsWith("{\\rtf"))
-            throw EKelvoError(u"The text is not in rich text format"_s);
+            throw EKelvoError(u"line 1: the text is not in rich text format"_s);
         m_cursor.document()->clear();
         m_cursor = QTextCursor(m_cursor.document());
         m_cursor.setBlockFormat(m_block);
@@ -49,7 +49,7 @@ public:
             const bool groupStart = m_groupStart;
             m_groupStart = false;
             if (c == '}') {
-                if (m_stack.isEmpty()) throw EKelvoError(u"The rich text has an unbalanced group"_s);
+                if (m_stack.isEmpty()) Fail(u"a group closes that was never opened"_s);
                 Flush();
                 m_state = m_stack.takeLast();
             } else if (c == '\\') {
@@ -58,11 +58,16 @@ public:
                 Text(QChar::fromLatin1(c));
             }
         }
-        if (!m_stack.isEmpty()) throw EKelvoError(u"The rich text has an unclosed group"_s);
+        if (!m_stack.isEmpty()) Fail(u"%1 group(s) are never closed"_s.arg(m_stack.size()));
         Flush();
     }
 
 private:
+    // Raises the problem with the line it was found on.
+    [[noreturn]] void Fail(const QString& problem) const {
+        throw EKelvoError(u"line %1: %2"_s.arg(m_rtf.left(m_pos).count('\n') + 1).arg(problem));
+    }
+
     void ControlSymbol(bool groupStart) {
         if (m_pos >= m_rtf.size()) return;
         const char c = m_rtf[m_pos];
@@ -207,5 +212,9 @@ void ReadRtfFile(const QString& fileName, QTextDocument* document) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EKelvoError(u"Cannot open file \"%1\". %2"_s.arg(fileName, file.errorString()));
-    ReadRtf(file.readAll(), document);
+    try {
+        ReadRtf(file.readAll(), document);
+    } catch (const EKelvoError& e) {
+        throw EKelvoError(u"%1, %2"_s.arg(fileName, e.Message()));
+    }
 }
