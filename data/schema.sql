@@ -10,7 +10,7 @@ CREATE TABLE meta (
 -- SchemaVersion: the layout of this file; a program with a newer layout migrates the file after a backup.
 -- ProgramVersion: the version of the program that last opened the file; MigratedAt: when a program last
 -- brought it to a newer layout (UTC, ISO 8601).
-INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '2');
+INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '3');
 INSERT INTO meta (Key, Value) VALUES ('ProgramVersion', NULL);
 INSERT INTO meta (Key, Value) VALUES ('MigratedAt', NULL);
 
@@ -54,6 +54,10 @@ CREATE TABLE Substances (
     Locked BOOLEAN,
     subSource INTEGER
 );
+
+-- The substance editor asks at every move whether the substance is another's metabolite.
+CREATE INDEX SubstancesByMetabolite1 ON Substances (MetSubCode1);
+CREATE INDEX SubstancesByMetabolite2 ON Substances (MetSubCode2);
 
 CREATE TABLE Substance_Macro (
     SubstanceCode VARCHAR(20) COLLATE NOCASE NOT NULL PRIMARY KEY
@@ -155,6 +159,8 @@ CREATE TABLE Projects (
     CreationDate DATETIME,
     ModificationDate DATETIME
 );
+
+CREATE INDEX ProjectsBySubstance ON Projects (SubstanceCode);
 
 CREATE TABLE Runs (
     RunID VARCHAR(15) NOT NULL PRIMARY KEY,

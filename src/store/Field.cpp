@@ -103,6 +103,7 @@ TField& TField::setRange(double minValue, double maxValue) {
 
 TField& TField::setDisplayFormat(const QString& format) {
     m_displayFormat = format;
+    m_shown.reset();
     return *this;
 }
 
@@ -171,7 +172,15 @@ QDateTime TField::asDateTime() const {
     return probe.convert(v).toDateTime();
 }
 
-QString TField::displayText() const { return format(value(), m_displayFormat); }
+QString TField::displayText() const {
+    const QVariant v = value();
+    const QChar point = QLocale().decimalPoint().at(0);
+    if (m_shown && m_shown->point == point && m_shown->value.typeId() == v.typeId() &&
+        m_shown->value.isNull() == v.isNull() && m_shown->value == v)
+        return m_shown->text;
+    m_shown = TShownText{v, point, format(v, m_displayFormat)};
+    return m_shown->text;
+}
 
 QString TField::editText() const { return format(value(), m_editFormat); }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <functional>
 
 class TRecordSet;
@@ -97,6 +98,14 @@ private:
     int m_displayWidth = 0;
     bool m_calculated = false;
     bool m_readOnly = false;
+    // The last display text with the value and decimal point it was made for: a move refreshes every
+    // bound control several times over the same values.
+    struct TShownText {
+        QVariant value;
+        QChar point;
+        QString text;
+    };
+    mutable std::optional<TShownText> m_shown;
 };
 
 // Number text in the general format of the data layer's messages: 15 significant digits,

@@ -115,6 +115,7 @@ TRecordSet::~TRecordSet() {
 TField& TRecordSet::addField(const QString& name, TFieldType type, int size) {
     if (active()) throw EKelvoError(u"%1: Cannot add a field to an open dataset"_s.arg(m_name));
     if (!m_persistent) m_fields.clear();
+    m_fieldLookup.clear();
     m_persistent = true;
     auto field = std::make_unique<TField>(this, name, type, size);
     field->m_index = fieldCount();
@@ -133,8 +134,12 @@ TField& TRecordSet::field(int index) const {
 }
 
 TField* TRecordSet::findField(const QString& name) const {
+    if (TField* known = m_fieldLookup.value(name)) return known;
     for (const auto& f : m_fields)
-        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0) return f.get();
+        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0) {
+            m_fieldLookup.insert(name, f.get());
+            return f.get();
+        }
     return nullptr;
 }
 
@@ -156,6 +161,7 @@ void TRecordSet::createFieldsFrom(const QStringList& columns) {
     QStringList current = fieldNames();
     if (!m_fields.empty() && current == columns) return; // same columns: keep the fields and their events
     m_fields.clear();
+    m_fieldLookup.clear();
     const QString table = updateTable();
     for (const QString& column : columns) {
         int size = 0;

@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/Field.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -175,6 +176,8 @@ private:
     TConnection* m_connection;
     QString m_name;
     std::vector<std::unique_ptr<TField>> m_fields;
+    // The fields by the names they were asked for; bound controls ask at every move.
+    mutable QHash<QString, TField*> m_fieldLookup;
     bool m_persistent = false;
     QStringList m_loadedColumns; // database columns behind the non-calculated fields, by field index
 

@@ -21,6 +21,12 @@ const std::function<void(TConnection&)> migrationSteps[] = {
         c.Execute(u"INSERT OR IGNORE INTO meta (Key, Value) VALUES ('ProgramVersion', NULL)"_s);
         c.Execute(u"INSERT OR IGNORE INTO meta (Key, Value) VALUES ('MigratedAt', NULL)"_s);
     },
+    // 2 → 3: indexes for the questions the substance editor asks at every move.
+    [](TConnection& c) {
+        c.Execute(u"CREATE INDEX IF NOT EXISTS SubstancesByMetabolite1 ON Substances (MetSubCode1)"_s);
+        c.Execute(u"CREATE INDEX IF NOT EXISTS SubstancesByMetabolite2 ON Substances (MetSubCode2)"_s);
+        c.Execute(u"CREATE INDEX IF NOT EXISTS ProjectsBySubstance ON Projects (SubstanceCode)"_s);
+    },
 };
 static_assert(std::size(migrationSteps) == ScenarioSchemaVersion - 1, "one migration step per version");
 

@@ -148,10 +148,29 @@ protected:
             ASSERT_TRUE(CopyTree(tempDir.path() + u'/' + model, Base() + u'/' + model));
         if (prepare) prepare(Base());
     }
-    // Every round works in the same place, so paths stored in rows and files agree between rounds.
+    // The substance of the largest project: a parent with two metabolites.
+    void MakeBigSubstance(const QString& base) {
+        Cli(base, {u"substance"_s, u"copy"_s, u"EXAMPLE_P"_s, u"BIGP"_s, u"Big_parent"_s});
+        for (const QString& code : {u"BIGM1"_s, u"BIGM2"_s})
+            Cli(base, {u"substance"_s, u"copy"_s, u"EXAMPLE_M1"_s, code, code + u"_metabolite"_s});
+        Cli(base, {u"--yes"_s, u"substance"_s, u"metabolites"_s, u"BIGP"_s, u"--scheme"_s, u"3"_s, u"--m1"_s,
+                   u"BIGM1"_s, u"--przm1"_s, u"0.4"_s, u"--m2"_s, u"BIGM2"_s, u"--przm2"_s, u"0.1"_s});
+    }
+    // The largest project: a parent forming two metabolites on the crop with the most scenarios and
+    // water bodies, 50 runs (a second set at each drainage scenario for the second metabolite). Every round works in the same place, so paths stored in rows and files agree between rounds.
     QStringList CreateBigProject() const {
-        return {u"project"_s, u"create"_s, u"--substance"_s,     u"EXAMPLE_P"_s, u"--name"_s,
-                u"BIG"_s,     u"--crop"_s, u"Cereals, winter"_s, u"--root"_s,    Root(Round())};
+        return {u"project"_s, u"create"_s, u"--substance"_s,       u"BIGP"_s, u"--name"_s,
+                u"BIG"_s,     u"--crop"_s, u"Vegetables, leafy"_s, u"--root"_s, Root(Round())};
+    }
+    void MakeBigProject(const QString& base) {
+        MakeBigSubstance(base);
+        Cli(base, CreateBigProject());
+        TConnection c;
+        c.Open(base + u"/data/kelvo_db.sqlite"_s);
+        EXPECT_EQ(c.Select(u"SELECT COUNT(*) FROM Runs JOIN Projects USING (ProjectID) WHERE Projects.Name = 'BIG'"_s)
+                      .rows[0][0]
+                      .toInt(),
+                  50);
     }
 
     // Runs the job whole once, then killed at random moments, checking each time that every store
@@ -211,19 +230,18 @@ protected:
     }
 };
 
-TEST_F(KillTest, SaveOfALargeProject) {
-    KillRounds({}, CreateBigProject());
+TEST_F(KillTest, SaveOfTheLargestProject) {
+    KillRounds([this](const QString& base) { MakeBigSubstance(base); }, CreateBigProject());
 }
 
 TEST_F(KillTest, ExportWithEveryOption) {
-    KillRounds([this](const QString& base) { Cli(base, CreateBigProject()); },
-               {u"project"_s, u"export"_s, u"BIG"_s});
+    KillRounds([this](const QString& base) { MakeBigProject(base); }, {u"project"_s, u"export"_s, u"BIG"_s});
 }
 
 TEST_F(KillTest, RunEditSpreadingToRelatedRuns) {
     KillRounds(
         [this](const QString& base) {
-            Cli(base, CreateBigProject());
+            MakeBigProject(base);
             TConnection c;
             c.Open(base + u"/data/kelvo_db.sqlite"_s);
             runId = c.Select(u"SELECT RunID FROM Runs WHERE LocationCode LIKE 'R%' AND RunID LIKE '%_pa' "
@@ -232,8 +250,9 @@ TEST_F(KillTest, RunEditSpreadingToRelatedRuns) {
                         .value(0)
                         .toString();
         },
-        {u"run"_s, u"set"_s, u"BIG"_s, u"<run>"_s, u"--apps"_s, u"2"_s, u"--first"_s, u"100"_s, u"--last"_s,
-         u"250"_s, u"--rates"_s, u"1.5,2.5"_s});
+        // One application, so that the related runs' own windows stay large enough for it.
+        {u"run"_s, u"set"_s, u"BIG"_s, u"<run>"_s, u"--apps"_s, u"1"_s, u"--first"_s, u"100"_s, u"--last"_s,
+         u"250"_s, u"--rates"_s, u"2.5"_s});
 }
 
 TEST_F(KillTest, SubstanceWriteToPrzmAndMacro) {

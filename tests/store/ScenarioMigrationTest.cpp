@@ -128,7 +128,7 @@ TEST_F(ScenarioMigrationTest, AnOlderDatabaseIsBackedUpAndMigratedKeepingEveryUs
     const QString backup = DatabaseFile() + u".v1.bak"_s;
 
     ASSERT_TRUE(Open());
-    EXPECT_EQ(MetaValue(DatabaseFile(), u"SchemaVersion"_s), u"2"_s);
+    EXPECT_EQ(MetaValue(DatabaseFile(), u"SchemaVersion"_s), QString::number(ScenarioSchemaVersion));
     EXPECT_EQ(MetaValue(DatabaseFile(), u"ProgramVersion"_s), ProgramVersion());
     EXPECT_TRUE(QDateTime::fromString(MetaValue(DatabaseFile(), u"MigratedAt"_s), Qt::ISODate).isValid());
     EXPECT_EQ(DumpTables(DatabaseFile(), userTables), userRows);
@@ -137,6 +137,8 @@ TEST_F(ScenarioMigrationTest, AnOlderDatabaseIsBackedUpAndMigratedKeepingEveryUs
     EXPECT_EQ(DumpSubstances(DatabaseFile(), true), DumpSubstances(TemplateFile(), true));
     EXPECT_EQ(Dump(DatabaseFile(), u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
     EXPECT_EQ(Dump(DatabaseFile(), u"PRAGMA foreign_key_check"_s), QStringList());
+    const QString indexes = u"SELECT name, tbl_name FROM sqlite_master WHERE type = 'index'"_s;
+    EXPECT_EQ(Dump(DatabaseFile(), indexes), Dump(TemplateFile(), indexes));
 
     // The backup is the old database as it was.
     EXPECT_EQ(MetaValue(backup, u"SchemaVersion"_s), u"1"_s);
@@ -160,9 +162,10 @@ TEST_F(ScenarioMigrationTest, AFailedMigrationLeavesTheDatabaseAsItWasAndSaysSo)
     QFile::remove(TemplateFile());
     EXPECT_FALSE(Open());
     EXPECT_EQ(ui.TakeTexts(),
-              QStringList{u"%1 of schema version 1 cannot be brought to version 2: the program's "
-                          u"scenario database %2 is missing. Nothing was changed."_s.arg(DatabaseFile(),
-                                                                                         TemplateFile())});
+              QStringList{u"%1 of schema version 1 cannot be brought to version %2: the program's "
+                          u"scenario database %3 is missing. Nothing was changed."_s.arg(DatabaseFile())
+                              .arg(ScenarioSchemaVersion)
+                              .arg(TemplateFile())});
     EXPECT_EQ(DumpTables(DatabaseFile(), userTables + referenceTables + QStringList{u"meta"_s}), before);
 
     // A program database lacking the reference tables: the transaction is rolled back.
@@ -170,8 +173,9 @@ TEST_F(ScenarioMigrationTest, AFailedMigrationLeavesTheDatabaseAsItWasAndSaysSo)
     EXPECT_FALSE(Open());
     const QStringList shown = ui.TakeTexts();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith(u"%1 could not be brought from schema version 1 to 2 and was left as it "
-                                    u"was (a backup is in %1.v1"_s.arg(DatabaseFile())))
+    EXPECT_TRUE(shown[0].startsWith(u"%1 could not be brought from schema version 1 to %2 and was left as it "
+                                    u"was (a backup is in %1.v1"_s.arg(DatabaseFile())
+                                        .arg(ScenarioSchemaVersion)))
         << shown[0].toStdString();
     EXPECT_TRUE(shown[0].contains(u"no such table: program.Locations"_s)) << shown[0].toStdString();
     EXPECT_EQ(DumpTables(DatabaseFile(), userTables + referenceTables + QStringList{u"meta"_s}), before);
@@ -181,14 +185,17 @@ TEST_F(ScenarioMigrationTest, ANewerDatabaseIsRefusedAndNeverDowngraded) {
     {
         TConnection c;
         c.Open(DatabaseFile());
-        c.Execute(u"UPDATE meta SET Value = '3' WHERE Key = 'SchemaVersion'"_s);
+        c.Execute(u"UPDATE meta SET Value = ? WHERE Key = 'SchemaVersion'"_s, {ScenarioSchemaVersion + 1});
     }
     const QByteArray hash = FileHash(DatabaseFile());
     EXPECT_FALSE(Open());
     EXPECT_EQ(ui.TakeTexts(),
               QStringList{
-                  u"%1 has schema version 3, written by a newer Kelvo; this Kelvo (%2) reads schema version "
-                  u"2 and older. Open it with the newer Kelvo."_s.arg(DatabaseFile(), ProgramVersion())});
+                  u"%1 has schema version %2, written by a newer Kelvo; this Kelvo (%3) reads schema version "
+                  u"%4 and older. Open it with the newer Kelvo."_s.arg(DatabaseFile())
+                      .arg(ScenarioSchemaVersion + 1)
+                      .arg(ProgramVersion())
+                      .arg(ScenarioSchemaVersion)});
     EXPECT_EQ(FileHash(DatabaseFile()), hash);
 }
 

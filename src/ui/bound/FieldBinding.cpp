@@ -3,6 +3,9 @@
 #include "store/RecordSet.h"
 #include "ui/Guard.h"
 
+#include <QEvent>
+#include <QWidget>
+
 TFieldBinding::TFieldBinding(QObject* control, TRecordSet& recordSet, const QString& fieldName)
     : QObject(control), m_recordSet(&recordSet), m_fieldName(fieldName) {
     connect(&recordSet, &TRecordSet::currentChanged, this, &TFieldBinding::refresh);
@@ -12,6 +15,12 @@ TFieldBinding::TFieldBinding(QObject* control, TRecordSet& recordSet, const QStr
         const int current = m_recordSet->currentRow();
         if (current >= first && current <= last) refresh();
     });
+    control->installEventFilter(this);
+}
+
+bool TFieldBinding::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && m_stale) refresh();
+    return QObject::eventFilter(watched, event);
 }
 
 bool TFieldBinding::editable() const {
@@ -22,6 +31,9 @@ bool TFieldBinding::editable() const {
 
 void TFieldBinding::refresh() {
     if (!m_recordSet) return;
+    const auto* widget = qobject_cast<const QWidget*>(parent());
+    m_stale = waitsWhileHidden() && widget && widget->window()->isVisible() && !widget->isVisible();
+    if (m_stale) return;
     const bool hasRow = m_recordSet->active() && m_recordSet->currentRow() >= 0;
     showValue(hasRow ? m_recordSet->findField(m_fieldName) : nullptr);
     setEditable(editable());

@@ -21,10 +21,14 @@ public:
     const QString& fieldName() const { return m_fieldName; }
     // Whether the user may change the value now.
     bool editable() const;
-    // Shows the current row's value and the editable state again.
+    // Shows the current row's value and the editable state again; a control that waits while hidden
+    // does so when it is shown, if it is hidden in a shown window.
     void refresh();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Whether refreshes wait while the control is hidden: worth it where showing a value is costly.
+    virtual bool waitsWhileHidden() const { return false; }
     // Shows the field's value in the current row; none when there is no current row.
     virtual void showValue(const TField* field) = 0;
     virtual void setEditable(bool editable) = 0;
@@ -35,4 +39,5 @@ protected:
 private:
     QPointer<TRecordSet> m_recordSet;
     QString m_fieldName;
+    bool m_stale = false; // a refresh waits for the control to be shown
 };

@@ -2,6 +2,7 @@
 
 #include "domain/Project.h"
 #include "domain/ProjectBrowser.h"
+#include "domain/ProjectDirectoryRebuild.h"
 #include "domain/ProjectExport.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
@@ -187,9 +188,12 @@ void TfrmMain::EditRuns() {
 void TfrmMain::ViewReport() {
     const std::unique_ptr<TProject> project = m_dm.CurrentProject();
     const QString report = project ? project->ReportFileName() : QString();
-    if (project && QFileInfo(report).isFile())
+    if (project && QFileInfo(report).isFile()) {
+        if (IsExportIncomplete(project->Path))
+            ShowWarning(u"The last export of this project did not finish: the report may be incomplete and "
+                        u"may not match the model files. Export the project again."_s);
         ShowFileView(report, this);
-    else
+    } else
         ShowMessage(u"Report not available. Please create it with aid 'Export FOCUS input...' button"_s);
 }
 

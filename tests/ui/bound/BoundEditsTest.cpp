@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -201,3 +202,29 @@ TEST_F(BoundEditsTest, TheNavigatorsButtonsFollowTheRecordSet) {
 }
 
 } // namespace
+
+// A control on a hidden page of a shown window skips the moves and shows the current row once it is
+// shown; the page in sight follows every move.
+TEST_F(BoundEditsTest, AControlOnAHiddenPageCatchesUpWhenShown) {
+    QTabWidget pages;
+    auto* shown = new QLineEdit;
+    auto* hidden = new QLineEdit;
+    pages.addTab(shown, u"In sight"_s);
+    pages.addTab(hidden, u"Hidden"_s);
+    new TLineEditBinding(shown, runs(), u"RunID"_s);
+    new TLineEditBinding(hidden, runs(), u"RunID"_s);
+    Show(pages);
+    runs().first();
+    const QString first = CurrentRunId();
+    runs().last();
+    ASSERT_NE(CurrentRunId(), first);
+    EXPECT_EQ(shown->text(), CurrentRunId());
+    EXPECT_NE(hidden->text(), CurrentRunId()) << "a hidden control was laid out at the move";
+    pages.setCurrentIndex(1);
+    EXPECT_EQ(hidden->text(), CurrentRunId());
+    runs().first();
+    EXPECT_EQ(hidden->text(), first);
+    EXPECT_NE(shown->text(), first);
+    pages.setCurrentIndex(0);
+    EXPECT_EQ(shown->text(), first);
+}

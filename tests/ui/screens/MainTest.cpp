@@ -1,5 +1,6 @@
 #include "ScreensTest.h"
 
+#include "domain/ProjectDirectoryRebuild.h"
 #include "foundation/Installation.h"
 #include "ui/bound/DBNavigator.h"
 #include "ui/screens/Main.h"
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -260,6 +262,30 @@ TEST_F(MainTest, ViewReportWithoutAReportSaysHowToMakeOne) {
     EXPECT_EQ(
         ui.TakeTexts(),
         QStringList{u"Report not available. Please create it with aid 'Export FOCUS input...' button"_s});
+}
+
+// The report of an export that was killed half way is shown with a warning; a finished one without.
+TEST_F(MainTest, ViewReportWarnsOfAnUnfinishedExport) {
+    ExportWith(true, false);
+    ui.TakeTexts();
+    for (const bool unfinished : {false, true}) {
+        if (unfinished) {
+            QFile marker(paths[1] + u'/' + ExportIncompleteMarker);
+            ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+        }
+        QString shown;
+        AnswerModal([&shown](QWidget* modal) {
+            shown = modal->windowTitle();
+            modal->close();
+        });
+        Click(u"btnViewReport"_s);
+        EXPECT_TRUE(shown.contains(u"Beta_report.txt"_s)) << shown.toStdString();
+        const QStringList warnings =
+            unfinished ? QStringList{u"The last export of this project did not finish: the report may be "
+                                     u"incomplete and may not match the model files. Export the project again."_s}
+                       : QStringList();
+        EXPECT_EQ(ui.TakeTexts(), warnings);
+    }
 }
 
 TEST_F(MainTest, ClosingClosesTheLists) {

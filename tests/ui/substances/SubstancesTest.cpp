@@ -44,7 +44,7 @@ protected:
             if (model->data(index).toString() != code) continue;
             grid->scrollTo(index);
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-            ASSERT_EQ(Text(*editor, u"edtCode"_s), code);
+            ASSERT_EQ(dm->tblSubstances.fieldByName(u"SubstanceCode"_s).asString(), code);
             return;
         }
         FAIL() << "no row " << code.toStdString();
@@ -248,7 +248,7 @@ TEST_F(SubstanceEditorTest, CopyProposesACodeAndANameThatFit) {
         EXPECT_EQ(Count(u"Substance_Macro"_s, c.code), 1);
         EXPECT_EQ(Count(u"Substance_PRZM"_s, c.code), 1);
         // The copy's detailed pairs are completed: its suspended solids Koc follows the Kom.
-        EXPECT_NEAR(editor->findChild<QLineEdit*>(u"edtKocSus"_s)->text().toDouble(), 34.48, 1e-9);
+        EXPECT_NEAR(dm->tblSubstances.fieldByName(u"KocSus"_s).asFloat(), 34.48, 1e-9);
         ui.Answer(true, u"Save changes?"_s);
         Click(*editor, u"btnClose"_s);
         ui.TakeTexts();
