@@ -226,6 +226,16 @@ TEST_F(ScenarioMigrationTest, AForeignOrDamagedFileIsNamedAndNeverOverwritten) {
              f.write(QByteArray(200, '\xA5'));
          },
          u"%1 is damaged: "_s.arg(file)},
+        {"a database lacking a table and a column",
+         [&] {
+             ASSERT_TRUE(QFile::copy(TemplateFile(), file));
+             TConnection c;
+             c.Open(file);
+             c.Execute(u"PRAGMA foreign_keys = OFF"_s);
+             c.Execute(u"DROP TABLE Applications"_s);
+             c.Execute(u"ALTER TABLE Substances DROP COLUMN Comment"_s);
+         },
+         u"%1 is damaged: missing column Substances.Comment, table Applications"_s.arg(file)},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
