@@ -4,6 +4,7 @@
 // And the posting of one run edit with 200 such projects against one project. Goal: ratio <= 1.5.
 
 #include "BenchInstallation.h"
+#include "BenchTiming.h"
 #include "domain/Project.h"
 #include "domain/ProjectExport.h"
 #include "export/DataModuleMacroADO.h"
@@ -21,12 +22,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
 
 // What one step wrote: rows per database file, and files with their sizes.
 struct TOutput {

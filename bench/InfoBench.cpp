@@ -5,6 +5,7 @@
 // of each scenario, the scenarios of each water body type, every value taken as text.
 
 #include "BenchInstallation.h"
+#include "BenchTiming.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/app/Info.h"
 
@@ -21,64 +22,32 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
 // Every row of a grid made current, one after the other.
 void ClickThrough(QTableView* view) {
     for (int row = 0; row < view->model()->rowCount(); ++row)
         view->setCurrentIndex(view->model()->index(row, 0));
 }
 
-qint64 Values(QSqlQuery& query) {
-    qint64 characters = 0;
-    while (query.next())
-        for (int column = 0; column < query.record().count(); ++column)
-            characters += query.value(column).toString().size();
-    return characters;
-}
-
-qint64 Select(QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
-    QSqlQuery query(db);
-    query.prepare(sql);
-    for (const QVariant& p : params)
-        query.addBindValue(p);
-    query.exec();
-    return Values(query);
-}
-
-QStringList Codes(QSqlDatabase& db, const QString& sql) {
-    QSqlQuery query(db);
-    query.exec(sql);
-    QStringList codes;
-    while (query.next())
-        codes << query.value(0).toString();
-    return codes;
-}
-
 qint64 Baseline(QSqlDatabase& db) {
-    qint64 n = Select(db, u"SELECT * FROM Crops ORDER BY CropNR"_s);
-    for (const QString& crop : Codes(db, u"SELECT CropCode FROM Crops ORDER BY CropNR"_s))
-        n += Select(
+    qint64 n = SelectText(db, u"SELECT * FROM Crops ORDER BY CropNR"_s);
+    for (const QString& crop : SelectColumn(db, u"SELECT CropCode FROM Crops ORDER BY CropNR"_s))
+        n += SelectText(
             db,
             u"SELECT Locations.* FROM Locations INNER JOIN CropsxLocations ON Locations.LocationCode = "
             u"CropsxLocations.LocationCode WHERE (CropsxLocations.CropCode=?) and (CropsxLocations.CropNr = '1st')"_s,
             {crop});
-    n += Select(db, u"SELECT * FROM Locations"_s);
-    for (const QString& location : Codes(db, u"SELECT LocationCode FROM Locations"_s)) {
+    n += SelectText(db, u"SELECT * FROM Locations"_s);
+    for (const QString& location : SelectColumn(db, u"SELECT LocationCode FROM Locations"_s)) {
         n +=
-            Select(db,
+            SelectText(db,
                    u"SELECT Crops.*, CropsxLocations.IrrigationUsed FROM Crops INNER JOIN CropsxLocations ON "
                    u"Crops.CropCode = CropsxLocations.CropCode WHERE (CropsxLocations.LocationCode=?) and "
                    u"(CropsxLocations.CropNr = '1st')"_s,
                    {location});
-        n += Select(db, u"SELECT * FROM LocationxWaterbody WHERE LocationCode=?"_s, {location});
+        n += SelectText(db, u"SELECT * FROM LocationxWaterbody WHERE LocationCode=?"_s, {location});
     }
     for (const QString& type : {u"focus_ditch"_s, u"focus_pond"_s, u"focus_stream"_s})
-        n += Select(
+        n += SelectText(
             db,
             u"SELECT Locations.* FROM Locations INNER JOIN LocationxWaterBody ON Locations.LocationCode = "
             u"LocationxWaterBody.LocationCode WHERE LocationxWaterBody.WaterBodyCode=?"_s,

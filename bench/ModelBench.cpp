@@ -9,6 +9,7 @@
 //   loading the run's applications; baseline: the applications of each run selected and read.
 
 #include "BenchInstallation.h"
+#include "BenchTiming.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/models/RecordSetModel.h"
 
@@ -23,12 +24,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
 
 const QStringList RunColumns = {
     u"RunID"_s,         u"LocationCode"_s,       u"CropCode"_s,     u"CropNr"_s,

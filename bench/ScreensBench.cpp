@@ -8,6 +8,7 @@
 // project; goal: the time per project with 200 at most 1.5 times the time with one.
 
 #include "BenchInstallation.h"
+#include "BenchTiming.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/Locate.h"
 #include "ui/screens/Main.h"
@@ -24,37 +25,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-qint64 Select(QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
-    QSqlQuery query(db);
-    query.prepare(sql);
-    for (const QVariant& p : params)
-        query.addBindValue(p);
-    query.exec();
-    qint64 characters = 0;
-    while (query.next())
-        for (int column = 0; column < query.record().count(); ++column)
-            characters += query.value(column).toString().size();
-    return characters;
-}
-
-QStringList Column(QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
-    QSqlQuery query(db);
-    query.prepare(sql);
-    for (const QVariant& p : params)
-        query.addBindValue(p);
-    query.exec();
-    QStringList values;
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
-}
 
 // A raw connection to the same file, for the baselines.
 class TRaw {
@@ -113,10 +83,10 @@ void BM_RunsEditorOpen(benchmark::State& state) {
         start = TClock::now();
         db.transaction();
         const QStringList ids =
-            Column(db, u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
-        Select(db, u"SELECT * FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
-        Select(db, u"SELECT * FROM Applications WHERE RunID = ?"_s, {ids.value(0)});
-        Select(db, u"SELECT * FROM Crops"_s);
+            SelectColumn(db, u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
+        SelectText(db, u"SELECT * FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
+        SelectText(db, u"SELECT * FROM Applications WHERE RunID = ?"_s, {ids.value(0)});
+        SelectText(db, u"SELECT * FROM Crops"_s);
         db.rollback();
         baseline += Seconds(start);
     }
@@ -143,10 +113,10 @@ void BM_RunsEditorMoveFirstToLast(benchmark::State& state) {
 
         start = TClock::now();
         const QStringList ids =
-            Column(db, u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
+            SelectColumn(db, u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY VolgNr"_s, {world.projectId});
         for (int row = 1; row < ids.size(); ++row) {
-            Select(db, u"SELECT * FROM Runs WHERE RunID = ?"_s, {ids[row]});
-            Select(db, u"SELECT * FROM Applications WHERE RunID = ?"_s, {ids[row]});
+            SelectText(db, u"SELECT * FROM Runs WHERE RunID = ?"_s, {ids[row]});
+            SelectText(db, u"SELECT * FROM Applications WHERE RunID = ?"_s, {ids[row]});
         }
         baseline += Seconds(start);
     }

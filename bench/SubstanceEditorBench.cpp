@@ -8,6 +8,7 @@
 //   code and each value read.
 
 #include "BenchInstallation.h"
+#include "BenchTiming.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/substances/Substances.h"
 
@@ -24,12 +25,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
 
 // A library of that many unlocked substances made from the example metabolite, each with its own
 // numbers, and a raw connection.
