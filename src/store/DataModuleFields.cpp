@@ -7,7 +7,7 @@ using namespace Qt::Literals::StringLiterals;
 
 void TdmKelvoADO::DefineRunFields() {
     TTable& t = tblRuns;
-    t.addField(u"RunID"_s, TFieldType::String, 15).setDisplayWidth(20);
+    t.addField(u"RunID"_s, TFieldType::String, 15).setDisplayWidth(12);
     t.addField(u"ProjectID"_s, TFieldType::Integer);
     t.addField(u"LocationCode"_s, TFieldType::String, 3);
     t.addField(u"CropCode"_s, TFieldType::String, 35);

@@ -103,6 +103,8 @@ void TfrmMain::CreateControls() {
                                 {u"CreationDate"_s, u"Created"_s},
                                 {u"ModificationDate"_s, u"Modified"_s},
                                 {u"Path"_s, u"Path"_s}});
+    // Room for a description of a few words; the path takes what is left.
+    grdProjects->setColumnWidth(1, grdProjects->fontMetrics().horizontalAdvance(u'0') * 30);
     layout->addWidget(grdProjects, 2);
     DBNavigator1 = new TDBNavigator(this);
     DBNavigator1->setObjectName(u"DBNavigator1"_s);
@@ -148,7 +150,7 @@ void TfrmMain::CreateControls() {
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     layout->addLayout(buttons);
-    resize(900, 620);
+    resize(1000, 620);
 }
 
 void TfrmMain::Connect() {
