@@ -168,8 +168,8 @@ TEST_F(RecordSetModelTest, TheViewAndTheRecordSetShareTheCurrentRow) {
     EXPECT_EQ(view->currentIndex().row(), 0);
     dm->tblRuns.last();
     EXPECT_EQ(view->currentIndex().row(), runs.rowCount() - 1);
-    // Column widths from the fields' display widths.
-    EXPECT_EQ(view->columnWidth(0), 20 * view->fontMetrics().horizontalAdvance(u'0') + 8);
+    // Column widths from the fields' display widths (RunID: 12 characters).
+    EXPECT_EQ(view->columnWidth(0), 12 * view->fontMetrics().horizontalAdvance(u'0') + 8);
 }
 
 TEST_F(RecordSetModelTest, TypedValuesGoThroughTheFieldAndArePostedWhenTheRowIsLeft) {
