@@ -1,10 +1,10 @@
 #include "ui/screens/CopyProject.h"
 
-#include <QDialogButtonBox>
+#include "ui/DialogButtons.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -44,12 +44,7 @@ TfrmCopyProject::TfrmCopyProject(const QString& name, const QString& description
     edtDescNew = Edit(to, u"edtDescNew"_s, u"Description:"_s, 100, false);
     layout->addWidget(from);
     layout->addWidget(to);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"btnOK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"btnCancel"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     edtName->setText(name);
     edtDesc->setText(description);

@@ -2,12 +2,11 @@
 
 #include "domain/ProjectExport.h"
 #include "foundation/Installation.h"
+#include "ui/DialogButtons.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -68,12 +67,7 @@ TfrmProjectFiles::TfrmProjectFiles(QWidget* owner) : QDialog(owner) {
     bold.setBold(true);
     question->setFont(bold);
     layout->addWidget(question);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"btnOK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"btnCancel"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

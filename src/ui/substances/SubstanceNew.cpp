@@ -3,13 +3,12 @@
 #include "domain/NewSubstance.h"
 #include "foundation/Errors.h"
 #include "foundation/Utils.h"
+#include "ui/DialogButtons.h"
 #include "ui/Guard.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -37,14 +36,9 @@ TfrmNewSubstance::TfrmNewSubstance(TdmKelvoADO& dm, QWidget* parent)
     form->addRow(u"Code:"_s, m_code);
     form->addRow(u"Name:"_s, m_name);
     layout->addLayout(form);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"btnOK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"btnCancel"_s);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_code, &QLineEdit::textChanged, this, &TfrmNewSubstance::CodeEdited);
 }
 
