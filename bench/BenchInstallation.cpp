@@ -32,7 +32,7 @@ TBenchInstallation::TBenchInstallation() {
     BuildScenarioDatabase(QString::fromUtf8(KELVO_DATA_SOURCE_DIR), Dir() + u"data/kelvo_db.sqlite"_s);
     InstallStandins(QString::fromUtf8(KELVO_STANDINS_SOURCE_DIR), m_dir.path());
     SetInstallationDir(m_dir.path());
-    SetDefaultProjectRoot(Dir() + u"projects"_s);
+    SetDefaultProjectRoot(m_projects.path() + u"/projects"_s);
     QDir().mkpath(DefaultProjectRoot());
     SetModelAvailable(TModelKind::Macro, true);
     SetModelAvailable(TModelKind::Przm, true);

@@ -40,5 +40,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_projects; // beside the installation, never in it
     TSilentUserInterface m_ui;
 };

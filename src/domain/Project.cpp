@@ -9,6 +9,7 @@
 #include "store/DataModuleKelvoADO.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <exception>
 
@@ -221,17 +222,27 @@ bool TProject::StoreRuns(bool createFirst) {
     return true;
 }
 
-// The project row, its runs and its map are stored together or not at all.
+// The project row, its runs and its map are stored together or not at all. The project directory is
+// made and marked as the project's own; a directory that exists and holds anything is refused.
 bool TProject::Save(bool createRuns) {
+    CheckNewProjectDirectory();
     SetPath(Path + u'/' + Name);
-    TTransaction transaction(dmKelvoADO->dbKelvoADO);
-    ProjectID =
-        dmKelvoADO->InsertProject(Name, Description, Path, SubstanceCode, CreationDate, ModificationDate);
-    if (ProjectID <= 0) return false;
-    if (!QFileInfo(Path).isDir()) QDir().mkdir(Path);
-    const bool result = StoreRuns(createRuns);
-    RegisterToxswaMap();
-    return result;
+    bool madeDirectory = false;
+    try {
+        TTransaction transaction(dmKelvoADO->dbKelvoADO);
+        ProjectID =
+            dmKelvoADO->InsertProject(Name, Description, Path, SubstanceCode, CreationDate, ModificationDate);
+        if (ProjectID <= 0) return false;
+        madeDirectory = MarkProjectDirectory();
+        const bool result = StoreRuns(createRuns);
+        RegisterToxswaMap();
+        return result;
+    } catch (...) {
+        // The row is rolled back: so goes the directory made for it.
+        QFile::remove(Path + u'/' + ProjectMarkerName);
+        if (madeDirectory) QDir().rmdir(Path);
+        throw;
+    }
 }
 
 // A project registered again keeps its map number; its old map row goes, and its link with it.

@@ -11,6 +11,10 @@ class TCrop;
 class TLocation;
 class TRun;
 
+// The file that marks a directory Kelvo made for a project: the project's ProjectID and the working
+// installation. An export or a deletion touches only a directory carrying the marker of its project.
+extern const QString ProjectMarkerName;
+
 // The root directory below which new projects are made: $HOME/KelvoProjects until a wizard (or
 // kelvo-cli's --root) replaces it for the rest of the process.
 QString DefaultProjectRoot();
@@ -53,11 +57,25 @@ public:
     QString ReportFileName() const;
     bool HasToxswaDirectory() const;
     void CreateDirectories() const;
-    // Deletes the project directory with everything in it; false when it did not exist. Raises, deleting
-    // nothing, for an empty or relative path, a symbolic link, the file-system root, a directory holding
-    // the home directory or the projects root, or one whose last part is not the project's name.
+    // What an export writes directly in the project directory: the model folders, the report, the
+    // unfinished-export mark and the folder an export sets the previous one aside in.
+    QStringList ExportEntries() const;
+    // Before Save, with Path the chosen root: raises when the root is, holds or lies inside the working
+    // installation or the program directory, lies inside a project directory, or when the project
+    // directory (root + "/" + Name) exists and is not empty.
+    void CheckNewProjectDirectory() const;
+    // Makes the project directory when it is missing and marks it as this project's of this working
+    // installation (ProjectMarkerName). Answers whether it made the directory.
+    bool MarkProjectDirectory() const;
+    // Deletes what an export wrote and the project's marker, then the directory when nothing else is
+    // left; the user's own files are kept and named. False when the directory did not exist. Raises,
+    // deleting nothing, what CheckProjectDirectoryDeletable raises.
     bool DeleteProjectDirectory() const;
-    // Raises what DeleteProjectDirectory would refuse, deleting nothing.
+    // Raises, deleting nothing, for a directory that is not plainly this project's own: an empty or
+    // relative path, a symbolic link, the file-system root, a directory holding the home directory or
+    // the projects root, one whose last part is not the project's name, one inside or holding Kelvo's
+    // own directories, one marked for another project or installation, an unmarked one holding more
+    // than an export writes, or one holding another project's directory among the export's folders.
     void CheckProjectDirectoryDeletable() const;
 
     // --- report (ProjectReport.cpp) -------------------------------------------------------------

@@ -19,6 +19,13 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
         ShowMessage(u"Project name already exists"_s);
         return TWizardFinish::StayOnName;
     }
+    // The project directory must be free and outside Kelvo's own directories and other projects'.
+    try {
+        project.CheckNewProjectDirectory();
+    } catch (...) {
+        ShowCurrentException();
+        return TWizardFinish::StayOnName;
+    }
     // No substance chosen is refused before the check, which would touch whatever substance record is
     // current when it finds no row for the code.
     if (!project.HasSubstance() || !dmKelvoADO->CheckSubstance(project.SubstanceCode)) {

@@ -12,14 +12,14 @@ enum class TProjectWizardKind {
 // How a wizard's Finish ended: the project stored, or the wizard stays open with the focus on a control.
 enum class TWizardFinish {
     Created,
-    StayOnName,      // edtName: no name, or a name already taken
+    StayOnName,      // edtName: no name, a name already taken, or a project directory not free
     StayOnSubstance, // cmbSubstances: the substance is not completely defined
     StayOnCancel     // btnCancel: the project could not be created
 };
 
 // The checks and the storing behind a wizard's Finish button, in the wizards' order and with their
-// messages: the name, its being free among the maps, the substance's completeness, then Save with new
-// runs. typedName is the text of the name field.
+// messages: the name, its being free among the maps, the project directory's being free, the substance's
+// completeness, then Save with new runs. typedName is the text of the name field.
 TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, const QString& typedName);
 
 // The user-defined wizard's name for a new project of the project's substance: "project_" + code, or

@@ -41,11 +41,13 @@ void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
     std::unique_ptr<TProject> project = CurrentProject();
     if (!project || project->ProjectID != projectId)
         throw EKelvoError(u"The project was removed by another program; nothing is deleted."_s);
+    // A directory that is not the project's own stops the deletion before anything is changed; the
+    // files themselves go only once the project's rows are gone.
+    project->CheckProjectDirectoryDeletable();
     if (IsModelAvailable(TModelKind::Macro) && dmMacroADO) {
         const TMacroConnection macro;
         dmMacroADO->RemoveProjectRuns(project->GetName());
     }
-    if (project->DeleteProjectDirectory()) ShowInformation(u"All created files deleted!"_s);
     if (const int mapId = FirstMapOf(dbKelvoADO, project->ProjectID); mapId > 0) {
         TQuery maps(&dbKelvoADO, u"qryToxswaMap"_s,
                     {u"select * from ToxswaMap"_s, u"where mapID = :pMapID"_s});
@@ -72,8 +74,10 @@ void TdmKelvoADO::qryProjectsAfterDelete(TRecordSet&) {
             if (links.fieldByName(u"ProjectID"_s).asInteger() == project->ProjectID)
                 mapId = links.fieldByName(u"MapID"_s).asInteger();
     }
-    if (mapId <= 0) return;
-    TTable maps(&dbKelvoADO, u"tblToxswamap"_s, u"Toxswamap"_s);
-    maps.open();
-    if (LocateByIntegerKeys(maps, {mapId})) maps.deleteRecord();
+    if (mapId > 0) {
+        TTable maps(&dbKelvoADO, u"tblToxswamap"_s, u"Toxswamap"_s);
+        maps.open();
+        if (LocateByIntegerKeys(maps, {mapId})) maps.deleteRecord();
+    }
+    if (project->DeleteProjectDirectory()) ShowInformation(u"All created files deleted!"_s);
 }

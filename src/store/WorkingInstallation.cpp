@@ -44,6 +44,24 @@ void CopyModelDir(const QString& from, const QString& to) {
     }
 }
 
+// Each model folder of the templates that the installation lacks (a user deleted it) is copied back.
+void RestoreModelDirs(const QString& dir, const QString& templates) {
+    QStringList missing;
+    for (const QString& model : modelDirs)
+        if (!QFileInfo::exists(dir + model) && QFileInfo(templates + model).isDir()) missing << model;
+    if (missing.isEmpty()) return;
+    QLockFile lock(dir + u"kelvo-setup.lck"_s);
+    if (!lock.tryLock(60000))
+        throw EKelvoError(u"Cannot restore the model folders of %1: another Kelvo holds %2"_s.arg(
+            dir, dir + u"kelvo-setup.lck"_s));
+    for (const QString& model : missing) {
+        if (QFileInfo::exists(dir + model)) continue; // the other process restored it meanwhile
+        CopyModelDir(templates + model, dir + model);
+        ShowInformation(u"The model folder %1 was missing: Kelvo restored it from its templates."_s.arg(
+            dir + model));
+    }
+}
+
 } // namespace
 
 QString TemplatesDir() {
@@ -53,7 +71,10 @@ QString TemplatesDir() {
 bool MakeWorkingInstallation() {
     const QString dir = InstallationDir();
     const QString database = dir + databasePath;
-    if (QFileInfo::exists(database)) return false;
+    if (QFileInfo::exists(database)) {
+        RestoreModelDirs(dir, TemplatesDir());
+        return false;
+    }
     const QString templates = TemplatesDir();
     if (!QFileInfo(templates + databasePath).isFile())
         throw EKelvoError(

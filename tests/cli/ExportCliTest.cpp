@@ -52,7 +52,7 @@ protected:
         db.Open(databaseFile);
         return db.Select(sql).rows;
     }
-    QString Root() const { return InstallDir() + u"projects"_s; }
+    QString Root() const { return ProjectsRoot(); }
     QString Directory() const { return Root() + u"/F1"_s; }
 };
 

@@ -119,7 +119,11 @@ class KillTest : public TInstallationTest {
 protected:
     QString Base() const { return InstallDir() + u"base"_s; }
     QString Round() const { return InstallDir() + u"round"_s; }
-    QString Root(const QString& installation) const { return installation + u"/projects"_s; }
+    // Projects live beside the installation, never in it.
+    QString Root(const QString& installation) const { return installation + u"-projects"_s; }
+    bool RemoveRound() const {
+        return QDir(Root(Round())).removeRecursively() && QDir(Round()).removeRecursively();
+    }
     QString runId; // the run a job edits, found by its preparation
 
     static QProcess* Start(const QString& installation, const QStringList& arguments, QProcess& process) {
@@ -178,7 +182,7 @@ protected:
     void KillRounds(const std::function<void(const QString&)>& prepare, QStringList job) {
         MakeBase(prepare);
         if (HasFatalFailure()) return;
-        QDir(Round()).removeRecursively(); // what the preparation made at the rounds' place
+        RemoveRound(); // what the preparation made at the rounds' place
         job.replaceInStrings(u"<run>"_s, runId);
         const TState before = State(Base());
 
@@ -188,7 +192,7 @@ protected:
         Cli(Round(), job);
         const qint64 duration = clock.elapsed();
         const TState after = State(Round());
-        ASSERT_TRUE(QDir(Round()).removeRecursively());
+        ASSERT_TRUE(RemoveRound());
 
         std::mt19937 random(static_cast<unsigned>(EnvironmentNumber("KELVO_KILL_SEED", 13)));
         std::uniform_int_distribution<qint64> moment(0, duration);
@@ -219,7 +223,7 @@ protected:
             // The next start finds a working installation.
             Cli(Round(), {u"project"_s, u"list"_s});
             Cli(Round(), {u"substances"_s});
-            ASSERT_TRUE(QDir(Round()).removeRecursively());
+            ASSERT_TRUE(RemoveRound());
             if (HasFailure()) break;
         }
         RecordProperty("rounds", rounds);

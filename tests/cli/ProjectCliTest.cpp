@@ -25,7 +25,7 @@ protected:
         TInstallationTest::SetUp();
         if (HasFatalFailure()) return;
         // Not there yet: --root makes it.
-        root = InstallDir() + u"projects/nested"_s;
+        root = ProjectsRoot() + u"/nested"_s;
     }
 
     TCliRun Cli(const QStringList& arguments) const {

@@ -24,7 +24,7 @@ protected:
         if (HasFatalFailure()) return;
         for (const QString& name : {u"PA"_s, u"PB"_s})
             Cli({u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, name, u"--crop"_s,
-                 u"Maize"_s, u"--root"_s, InstallDir() + u"projects"_s});
+                 u"Maize"_s, u"--root"_s, ProjectsRoot()});
     }
 
     QStringList Arguments(const QStringList& arguments) const {

@@ -20,7 +20,7 @@ protected:
         TDataModuleTest::SetUp();
         if (HasFatalFailure()) return;
         macro = std::make_unique<TdmMacroADO>();
-        SetDefaultProjectRoot(InstallDir() + QStringLiteral("projects"));
+        SetDefaultProjectRoot(ProjectsRoot());
         project = std::make_unique<TProject>(QStringLiteral("P1"), QStringLiteral("First project"));
         project->SubstanceCode = QStringLiteral("EXAMPLE_P");
         project->ProjectID = 1;

@@ -170,6 +170,23 @@ TEST_F(ProjectDeletionTest, ARefusedDirectoryKeepsTheProject) {
     EXPECT_EQ(Kept(), everything);
 }
 
+// Another program holds the database: the deletion fails and has deleted no file.
+TEST_F(ProjectDeletionTest, ALockedDatabaseDeletesNoFile) {
+    TConnection holder;
+    holder.Open(DatabaseFile());
+    holder.BeginTrans();
+    holder.Execute(u"UPDATE Projects SET Description = 'held' WHERE Name = 'Kept'"_s);
+    ui.Answer(true, removeQuestion);
+    ui.Answer(true, filesQuestion);
+    EXPECT_THROW(dm->qryProjects.deleteRecord(), EKelvoError);
+    holder.RollbackTrans();
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{removeQuestion, filesQuestion}));
+    for (const QString& folder : {u"/TOXSWA"_s, u"/PRZM"_s, u"/MACRO"_s})
+        EXPECT_TRUE(QFileInfo(paths[1] + folder).isDir()) << folder.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(paths[1] + u'/' + ProjectMarkerName));
+    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM Projects WHERE Name = 'Doomed'"_s).toInt(), 1);
+}
+
 // In a normal run the MACRO database is closed after the start-up exchange: the deletion opens it for
 // the removal of the MACRO runs and closes it again.
 TEST_F(ProjectDeletionTest, ClosedMacroDatabaseIsOpenedForTheRemoval) {

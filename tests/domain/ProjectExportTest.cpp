@@ -1,6 +1,10 @@
 #include "domain/ProjectExport.h"
 #include "ExportTestBase.h"
+#include "domain/ProjectDirectoryRebuild.h"
 #include "foundation/Installation.h"
+
+#include <QDirIterator>
+#include <functional>
 
 #include <QFileInfo>
 
@@ -34,6 +38,26 @@ protected:
     }
 
     QString Saved() const { return u"Saved all files at subdirectory "_s + project->Path; }
+    static QString NotWritten(const QString& model, const QString& reason) {
+        return u"The %1 input was not written: %2%3. The %1 files of the earlier export are kept."_s.arg(
+            model, InstallationDir(), reason);
+    }
+    QString AllBut(const QString& model) const {
+        return u"Saved the files at subdirectory %1 except those of %2"_s.arg(project->Path, model);
+    }
+    // Every file and folder below the project directory, hidden ones too, with the files' bytes.
+    QStringList Tree() const {
+        QStringList entries;
+        QDirIterator it(project->Path, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            entries << QDir(project->Path).relativeFilePath(path) +
+                           (it.fileInfo().isFile() ? u" "_s + QString::fromLatin1(ReadAll(path).toHex()) : QString());
+        }
+        entries.sort();
+        return entries;
+    }
     QString Overwrite() const {
         return u"Are you sure you want to overwrite existing input files and delete existing output files at "_s +
                project->Path + u" directories?"_s;
@@ -59,14 +83,15 @@ TEST_F(ProjectExportTest, OptionsAndAvailability) {
         bool report;
         bool przm;
         int macroRuns;
+        QString notWritten; // the chosen model whose data are missing
     };
     const TCase cases[] = {
-        {"everything", {}, true, true, true, true, 1},
-        {"no report", {.Report = false}, true, true, false, true, 1},
-        {"PRZM refused", {.PRZM = false}, true, true, true, false, 1},
-        {"PRZM not available", {}, false, true, true, false, 1},
-        {"MACRO refused", {.MACRO = false}, true, true, true, true, 0},
-        {"MACRO not available", {}, true, false, true, true, 0},
+        {"everything", {}, true, true, true, true, 1, {}},
+        {"no report", {.Report = false}, true, true, false, true, 1, {}},
+        {"PRZM refused", {.PRZM = false}, true, true, true, false, 1, {}},
+        {"PRZM not available", {}, false, true, true, false, 1, u"PRZM"_s},
+        {"MACRO refused", {.MACRO = false}, true, true, true, true, 0, {}},
+        {"MACRO not available", {}, true, false, true, true, 0, u"MACRO"_s},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,8 +102,13 @@ TEST_F(ProjectExportTest, OptionsAndAvailability) {
         SetModelAvailable(TModelKind::Przm, c.przmAvailable);
         SetModelAvailable(TModelKind::Macro, c.macroAvailable);
 
-        EXPECT_TRUE(ExportProject(*project, c.options));
-        EXPECT_EQ(ui.TakeTexts(), QStringList{Saved()});
+        EXPECT_EQ(ExportProject(*project, c.options), c.notWritten.isEmpty());
+        const QString data = c.notWritten == u"PRZM"_s ? u"PRZM/wpic/chmdat.dat"_s : u"MACRO/pest_focus.sqlite"_s;
+        const QStringList shown =
+            c.notWritten.isEmpty() ? QStringList{Saved()}
+                                   : QStringList{NotWritten(c.notWritten, data + u" could not be read"_s),
+                                                 AllBut(c.notWritten)};
+        EXPECT_EQ(ui.TakeTexts(), shown);
         for (const char* directory : {"TOXSWA", "PRZM", "MACRO"})
             EXPECT_TRUE(QFileInfo(project->Path + u'/' + QString::fromLatin1(directory)).isDir())
                 << directory;
@@ -111,23 +141,96 @@ TEST_F(ProjectExportTest, AnEarlierExportIsOverwrittenOnlyWhenConfirmed) {
 
 TEST_F(ProjectExportTest, AFailedWriteIsShownAndNothingReportsSuccess) {
     // The directory's parent is missing: the directories cannot be made and PRZM cannot write.
-    project->Path = InstallDir() + u"missing/P1"_s;
+    project->Path = QDir::cleanPath(ProjectsRoot() + u"/../missing/P1"_s);
     EXPECT_FALSE(ExportProject(*project, {}));
-    const QVector<TScriptedUserInterface::TEntry> shown = ui.Take();
-    ASSERT_GE(shown.size(), 2);
-    const auto& error = shown[shown.size() - 2];
-    EXPECT_EQ(error.kind, TScriptedUserInterface::TKind::Error);
-    EXPECT_TRUE(error.text.startsWith(u"Cannot write "_s + project->Path + u"/PRZM/MZ/przm.pzm"_s))
-        << error.text.toStdString();
-    EXPECT_EQ(shown.last(), (TScriptedUserInterface::TEntry{
-                                TScriptedUserInterface::TKind::Warning,
-                                u"The export was not completed; the files written before the failure were "
-                                u"removed from "_s +
-                                    project->Path}));
+    // Nothing was written, so nothing is said to be removed.
+    EXPECT_EQ(ui.Take(), (QVector<TScriptedUserInterface::TEntry>{
+                             {TScriptedUserInterface::TKind::Error, u"Cannot create the folder "_s + project->Path}}));
     EXPECT_FALSE(QFileInfo::exists(project->Path));
-    for (const auto& entry : shown)
-        EXPECT_FALSE(entry.text.startsWith(u"Saved all files"_s));
     EXPECT_EQ(SchemeRows(), 0);
+}
+
+// A user's own file in the project directory stays through a re-export; the export's own files are
+// replaced, the directory is marked as the project's, and no earlier export is left beside it.
+TEST_F(ProjectExportTest, AReExportKeepsTheUsersOwnFiles) {
+    ASSERT_TRUE(ExportProject(*project, {}));
+    ui.TakeTexts();
+    for (const QString& file : {u"notes.txt"_s, u"TOXSWA/output.txt"_s}) {
+        QFile f(project->Path + u'/' + file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+    }
+    ui.Answer(true, Overwrite());
+    EXPECT_TRUE(ExportProject(*project, {}));
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{Overwrite(), Saved()}));
+    EXPECT_TRUE(Exists(u"notes.txt"_s));
+    EXPECT_FALSE(Exists(u"TOXSWA/output.txt"_s));
+    EXPECT_TRUE(Exists(u"PRZM/MZ/przm.pzm"_s));
+    EXPECT_FALSE(Exists(u".kelvo-previous"_s));
+    EXPECT_FALSE(Exists(u"EXPORT_INCOMPLETE.txt"_s));
+    QFile marker(project->Path + u'/' + ProjectMarkerName);
+    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(marker.readAll()), u"ProjectID=1\nInstallation=%1\n"_s.arg(InstallationDir()));
+}
+
+// A model whose data are missing is named, its files of the earlier export stay as they were, and the
+// export does not end as a success; the other models are written.
+TEST_F(ProjectExportTest, AModelWithItsDataMissingKeepsItsEarlierFiles) {
+    const QString dir = InstallationDir();
+    // Each case moves the model's data aside for the second export and back afterwards.
+    const struct {
+        TModelKind kind;
+        QString model;
+        QString data;
+    } cases[] = {
+        {TModelKind::Przm, u"PRZM"_s, u"PRZM/wpic/chmdat.dat"_s},
+        {TModelKind::Przm, u"PRZM"_s, u"PRZM/wpic"_s},
+        {TModelKind::Macro, u"MACRO"_s, u"MACRO/pest_focus.sqlite"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data.toStdString());
+        SetModelAvailable(TModelKind::Przm, true);
+        SetModelAvailable(TModelKind::Macro, true);
+        if (project->HasToxswaDirectory()) ui.Answer(true, Overwrite());
+        ASSERT_TRUE(ExportProject(*project, {}));
+        ui.Take();
+        const QStringList before = Tree().filter(c.model + u'/');
+        ASSERT_FALSE(before.isEmpty());
+        macro->CloseMacroDatabase();
+        const QString aside = InstallDir() + u"aside"_s;
+        ASSERT_TRUE(QDir().rename(dir + c.data, aside));
+        SetModelAvailable(c.kind, false);
+        ui.Answer(true, Overwrite());
+        EXPECT_FALSE(ExportProject(*project, {}));
+        EXPECT_EQ(ui.TakeTexts(),
+                  (QStringList{Overwrite(), NotWritten(c.model, c.data + u" is missing"_s), AllBut(c.model)}));
+        EXPECT_EQ(Tree().filter(c.model + u'/'), before);
+        EXPECT_TRUE(Exists(u"P1_report.txt"_s));
+        ASSERT_TRUE(QDir().rename(aside, dir + c.data));
+    }
+}
+
+// The unfinished-export mark is written before any folder of the export is made or set aside; a rebuild
+// that does not finish leaves the directory as it found it.
+TEST_F(ProjectExportTest, TheUnfinishedMarkComesFirst) {
+    {
+        TProjectDirectoryRebuild rebuild(*project);
+        EXPECT_EQ(QDir(project->Path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  (QStringList{u".kelvo-previous"_s, ProjectMarkerName, ExportIncompleteMarker}));
+    }
+    EXPECT_FALSE(QFileInfo::exists(project->Path));
+
+    ASSERT_TRUE(ExportProject(*project, {}));
+    ui.TakeTexts();
+    const QStringList exported = Tree();
+    {
+        TProjectDirectoryRebuild rebuild(*project);
+        EXPECT_TRUE(Exists(ExportIncompleteMarker));
+        EXPECT_FALSE(Exists(u"TOXSWA"_s));
+        EXPECT_TRUE(Exists(u".kelvo-previous/TOXSWA"_s));
+        project->CreateDirectories();
+    }
+    EXPECT_EQ(Tree(), exported);
 }
 
 } // namespace

@@ -24,7 +24,7 @@ protected:
         TDataModuleTest::SetUp();
         if (HasFatalFailure()) return;
         savedRoot = DefaultProjectRoot();
-        root = InstallDir() + QStringLiteral("projects");
+        root = ProjectsRoot();
         ASSERT_TRUE(QDir().mkpath(root));
         SetDefaultProjectRoot(root);
         crops = dm->LoadCrops(true);

@@ -29,6 +29,10 @@ QString TInstallationTest::InstallDir() const {
     return QDir(tempDir.path()).absolutePath() + u'/';
 }
 
+QString TInstallationTest::ProjectsRoot() const {
+    return QDir(projectsDir.path()).absolutePath() + u"/projects"_s;
+}
+
 QString TInstallationTest::DatabaseFile() const {
     return InstallDir() + u"data/kelvo_db.sqlite"_s;
 }

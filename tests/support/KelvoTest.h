@@ -24,6 +24,9 @@ protected:
 
     QString InstallDir() const;
     QString DatabaseFile() const;
+    // A folder for projects beside the installation (a project root may not lie inside it).
+    QString ProjectsRoot() const;
 
     QTemporaryDir tempDir;
+    QTemporaryDir projectsDir;
 };

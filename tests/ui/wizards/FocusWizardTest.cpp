@@ -212,8 +212,8 @@ TEST_F(FocusWizardTest, RefusedCharacterFallsBackToTheLastValidName) {
 }
 
 TEST_F(FocusWizardTest, PathButtonMayChangeTheDefaultRootOfBothWizards) {
-    const QString elsewhere = InstallDir() + u"elsewhere"_s;
-    const QString chosenRoot = InstallDir() + u"chosen"_s;
+    const QString elsewhere = QDir::cleanPath(ProjectsRoot() + u"/../elsewhere"_s);
+    const QString chosenRoot = QDir::cleanPath(ProjectsRoot() + u"/../chosen"_s);
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_TRUE(QDir().mkpath(chosenRoot));
     Open();
@@ -259,7 +259,7 @@ TEST_F(FocusWizardTest, PathButtonMayChangeTheDefaultRootOfBothWizards) {
 // The window becoming active again (as when a message box or the directory dialog closes over it) is no
 // new use: the project keeps its path.
 TEST_F(FocusWizardTest, ActivationAfterItsOwnDialogsKeepsTheProject) {
-    const QString elsewhere = InstallDir() + u"elsewhere"_s;
+    const QString elsewhere = QDir::cleanPath(ProjectsRoot() + u"/../elsewhere"_s);
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     Open();
     ui.AnswerPath(elsewhere);

@@ -350,7 +350,7 @@ TEST_F(UserWizardTest, CancelStoresNothing) {
 // The path dialog and message boxes closing over the wizard give it back the activation: it stays on
 // its page with its choices.
 TEST_F(UserWizardTest, ActivationAfterItsOwnDialogsKeepsThePage) {
-    const QString elsewhere = InstallDir() + u"elsewhere"_s;
+    const QString elsewhere = QDir::cleanPath(ProjectsRoot() + u"/../elsewhere"_s);
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     Compose({u"Hops"_s}, {u"cbStream"_s}, {u"R1"_s}, u"Kept"_s);
     ui.AnswerPath(elsewhere);
