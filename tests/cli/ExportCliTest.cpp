@@ -166,4 +166,25 @@ TEST_F(ExportCliTest, CreateEditExportAndReadTheModelInput) {
     EXPECT_EQ(Rows(macro, u"SELECT count(*) FROM run"_s)[0][0].toInt(), drainageNumbers.size());
 }
 
+// An export with PRZM's chemical data missing names it, keeps PRZM's files of the earlier export and
+// does not end as a success.
+TEST_F(ExportCliTest, MissingModelDataAreNamedAndItsFilesKept) {
+    ASSERT_EQ(Cli({u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, u"F1"_s,
+                   u"--crop"_s, u"Maize"_s, u"--root"_s, Root()})
+                  .exitCode,
+              0);
+    Ok({u"project"_s, u"export"_s, u"F1"_s});
+    const QByteArray pzm = Read(Directory() + u"/PRZM/MZ/przm.pzm"_s);
+    const QString data = InstallDir() + u"PRZM/wpic/chmdat.dat"_s;
+    ASSERT_TRUE(QFile::rename(data, data + u".aside"_s));
+    const TCliRun run = Cli({u"--yes"_s, u"project"_s, u"export"_s, u"F1"_s});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.messages.contains(
+        u"The PRZM input was not written: %1 is missing. The PRZM files of the earlier export are kept."_s.arg(data)))
+        << run.messages.join(u'\n').toStdString();
+    EXPECT_EQ(run.messages.last(), u"Saved the files at subdirectory %1 except those of PRZM"_s.arg(Directory()));
+    EXPECT_EQ(Read(Directory() + u"/PRZM/MZ/przm.pzm"_s), pzm);
+    EXPECT_TRUE(QFileInfo::exists(Directory() + u"/F1_report.txt"_s));
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include "store/Connection.h"
 #include "store/ScenarioSchema.h"
 #include "support/KelvoTest.h"
 
@@ -191,6 +192,71 @@ TEST_F(WorkingInstallationCliTest, BackupWritesAConsistentCopyAndNeverOverwrites
 
     ASSERT_EQ(Cli(program, {u"backup"_s}).exitCode, 0);
     EXPECT_EQ(QDir(WorkingInstallation() + u"backups"_s).entryList(QDir::Files).size(), 1);
+}
+
+// A project folder is Kelvo's only when Kelvo made it for that project in that installation: a user's
+// folder, the working installation and another installation's project are never taken or deleted. A
+// deleted model folder comes back from the templates on the next start.
+TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
+    const QString program = tempDir.path() + u"/program"_s;
+    MakeProgramDir(program);
+    const QString a = tempDir.path() + u"/a"_s;
+    const QString b = tempDir.path() + u"/b"_s;
+    const QString shared = Home() + u"/KelvoProjects"_s;
+    const auto create = [&](const QString& installation, const QString& name, const QString& root) {
+        return Cli(program, {u"--install-dir"_s, installation, u"project"_s, u"create"_s, u"--substance"_s,
+                             u"EXAMPLE_P"_s, u"--name"_s, name, u"--crop"_s, u"Maize"_s, u"--root"_s, root});
+    };
+
+    // "project create --name Documents --root ~" with the user's Documents there.
+    ASSERT_TRUE(QDir().mkpath(Home() + u"/Documents"_s));
+    QFile letter(Home() + u"/Documents/letter.txt"_s);
+    ASSERT_TRUE(letter.open(QIODevice::WriteOnly));
+    letter.close();
+    TCliRun run = create(a, u"Documents"_s, Home());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.endsWith(u"The folder %1/Documents already exists and is not empty: choose another name "
+                                 u"or project root.\n"_s.arg(Home())))
+        << run.err.toStdString();
+    EXPECT_EQ(QDir(Home() + u"/Documents"_s).entryList(QDir::Files), QStringList{u"letter.txt"_s});
+
+    // A project named data with the working installation as its root.
+    run = create(a, u"data"_s, a);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, u"The project root %1 is not taken: it is, holds or lies inside the working installation "
+                       u"%2.\n"_s.arg(a, QDir(a).canonicalPath()));
+
+    // Two installations sharing one projects root: the second does not take the first one's folder, and
+    // a row of the second pointing there (as an older Kelvo could leave it) does not delete it.
+    run = create(a, u"Trial"_s, shared);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = Cli(program, {u"--install-dir"_s, a, u"--yes"_s, u"project"_s, u"export"_s, u"Trial"_s});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = create(b, u"Trial"_s, shared);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.endsWith(u"The folder %1/Trial already exists and is not empty: choose another name or "
+                                 u"project root.\n"_s.arg(shared)))
+        << run.err.toStdString();
+    ASSERT_EQ(create(b, u"Trial"_s, Home() + u"/elsewhere"_s).exitCode, 0);
+    {
+        TConnection db;
+        db.Open(b + u"/data/kelvo_db.sqlite"_s);
+        db.Execute(u"UPDATE Projects SET Path = ? WHERE Name = 'Trial'"_s, {shared + u"/Trial"_s});
+    }
+    run = Cli(program, {u"--install-dir"_s, b, u"--yes"_s, u"project"_s, u"delete"_s, u"Trial"_s});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.endsWith(u"The project directory \"%1/Trial\" is not deleted: it is the folder of another "
+                                 u"project or of another working installation.\n"_s.arg(shared)))
+        << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(shared + u"/Trial/Trial_report.txt"_s));
+    EXPECT_TRUE(QFileInfo(shared + u"/Trial/TOXSWA"_s).isDir());
+
+    // A deleted model folder is put back from the templates, saying so.
+    ASSERT_TRUE(QDir(a + u"/MACRO"_s).removeRecursively());
+    run = Cli(program, {u"--install-dir"_s, a, u"substances"_s});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, u"The model folder %1/MACRO was missing: Kelvo restored it from its templates.\n"_s.arg(a));
+    EXPECT_TRUE(QFileInfo::exists(a + u"/MACRO/pest_focus.sqlite"_s));
 }
 
 } // namespace
