@@ -166,6 +166,8 @@ void TProject::CheckNewProjectDirectory() const {
 }
 
 bool TProject::MarkProjectDirectory() const {
+    // As CreateDirectories: the projects root is made when missing, one level, even for a project elsewhere.
+    if (!QFileInfo(DefaultProjectRoot()).isDir()) QDir().mkdir(DefaultProjectRoot());
     const bool made = !QFileInfo(Path).isDir();
     if (made && !QDir().mkdir(Path)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(Path));
     try {

@@ -65,7 +65,9 @@ QString MakeExampleProject(TdmKelvoADO& dm) {
         if (projects.fieldByName(u"Name"_s).asString() == name) break;
     dm.RefreshRuns();
     const std::unique_ptr<TProject> current = dm.CurrentProject();
+    // As the export dialog offers them: a model not found available is not chosen.
     TProjectExportOptions options;
+    options.PRZM = IsModelAvailable(TModelKind::Przm);
     options.MACRO = false;
     if (!current || !ExportProject(*current, options))
         throw EKelvoError(u"The example project could not be exported"_s);
