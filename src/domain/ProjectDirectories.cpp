@@ -55,7 +55,7 @@ QString KelvoDirectoryRefusal(const QString& directory) {
 
 // The nearest directory at or above the path that carries a project marker; empty without one.
 QString MarkedAncestor(const QString& path) {
-    for (QDir dir(Resolved(path));; ) {
+    for (QDir dir(Resolved(path));;) {
         if (QFileInfo::exists(dir.filePath(ProjectMarkerName))) return dir.path();
         if (!dir.cdUp()) return {};
     }
@@ -138,8 +138,8 @@ bool TProject::HasToxswaDirectory() const {
 }
 
 QStringList TProject::ExportEntries() const {
-    return ModelFolders + QStringList{QFileInfo(ReportFileName()).fileName(), ExportIncompleteMarker,
-                                      PreviousExportFolder};
+    return ModelFolders +
+           QStringList{QFileInfo(ReportFileName()).fileName(), ExportIncompleteMarker, PreviousExportFolder};
 }
 
 // Each level is made on its own: a missing parent makes its children fail too, each with its message.
@@ -156,8 +156,8 @@ void TProject::CheckNewProjectDirectory() const {
     if (const QString refusal = KelvoDirectoryRefusal(root); !refusal.isEmpty())
         throw EKelvoError(u"The project root %1 is not taken: %2."_s.arg(Path, refusal));
     if (const QString marked = MarkedAncestor(root); !marked.isEmpty())
-        throw EKelvoError(u"The project root %1 is not taken: it lies inside the project folder %2."_s.arg(
-            Path, marked));
+        throw EKelvoError(
+            u"The project root %1 is not taken: it lies inside the project folder %2."_s.arg(Path, marked));
     if (QFileInfo(directory).isSymLink() || (QFileInfo::exists(directory) && !QFileInfo(directory).isDir()) ||
         !Entries(directory).isEmpty())
         throw EKelvoError(

@@ -69,8 +69,9 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
             // The files of the model's earlier export stay as they were.
             rebuild->KeepPrevious(model.name);
             notWritten << model.name;
-            ShowWarning(u"The %1 input was not written: %2. The %1 files of the earlier export are kept."_s.arg(
-                model.name, MissingModelData(model.kind)));
+            ShowWarning(
+                u"The %1 input was not written: %2. The %1 files of the earlier export are kept."_s.arg(
+                    model.name, MissingModelData(model.kind)));
         }
         project.PrepareToxswa();
         if (options.Report) project.WriteReport();

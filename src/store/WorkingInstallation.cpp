@@ -57,8 +57,8 @@ void RestoreModelDirs(const QString& dir, const QString& templates) {
     for (const QString& model : missing) {
         if (QFileInfo::exists(dir + model)) continue; // the other process restored it meanwhile
         CopyModelDir(templates + model, dir + model);
-        ShowInformation(u"The model folder %1 was missing: Kelvo restored it from its templates."_s.arg(
-            dir + model));
+        ShowInformation(
+            u"The model folder %1 was missing: Kelvo restored it from its templates."_s.arg(dir + model));
     }
 }
 

@@ -180,9 +180,11 @@ TEST_F(ExportCliTest, MissingModelDataAreNamedAndItsFilesKept) {
     const TCliRun run = Cli({u"--yes"_s, u"project"_s, u"export"_s, u"F1"_s});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.messages.contains(
-        u"The PRZM input was not written: %1 is missing. The PRZM files of the earlier export are kept."_s.arg(data)))
+        u"The PRZM input was not written: %1 is missing. The PRZM files of the earlier export are kept."_s
+            .arg(data)))
         << run.messages.join(u'\n').toStdString();
-    EXPECT_EQ(run.messages.last(), u"Saved the files at subdirectory %1 except those of PRZM"_s.arg(Directory()));
+    EXPECT_EQ(run.messages.last(),
+              u"Saved the files at subdirectory %1 except those of PRZM"_s.arg(Directory()));
     EXPECT_EQ(Read(Directory() + u"/PRZM/MZ/przm.pzm"_s), pzm);
     EXPECT_TRUE(QFileInfo::exists(Directory() + u"/F1_report.txt"_s));
 }

@@ -215,16 +215,18 @@ TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
     letter.close();
     TCliRun run = create(a, u"Documents"_s, Home());
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.endsWith(u"The folder %1/Documents already exists and is not empty: choose another name "
-                                 u"or project root.\n"_s.arg(Home())))
+    EXPECT_TRUE(
+        run.err.endsWith(u"The folder %1/Documents already exists and is not empty: choose another name "
+                         u"or project root.\n"_s.arg(Home())))
         << run.err.toStdString();
     EXPECT_EQ(QDir(Home() + u"/Documents"_s).entryList(QDir::Files), QStringList{u"letter.txt"_s});
 
     // A project named data with the working installation as its root.
     run = create(a, u"data"_s, a);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, u"The project root %1 is not taken: it is, holds or lies inside the working installation "
-                       u"%2.\n"_s.arg(a, QDir(a).canonicalPath()));
+    EXPECT_EQ(run.err,
+              u"The project root %1 is not taken: it is, holds or lies inside the working installation "
+              u"%2.\n"_s.arg(a, QDir(a).canonicalPath()));
 
     // Two installations sharing one projects root: the second does not take the first one's folder, and
     // a row of the second pointing there (as an older Kelvo could leave it) does not delete it.
@@ -234,8 +236,9 @@ TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     run = create(b, u"Trial"_s, shared);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.endsWith(u"The folder %1/Trial already exists and is not empty: choose another name or "
-                                 u"project root.\n"_s.arg(shared)))
+    EXPECT_TRUE(
+        run.err.endsWith(u"The folder %1/Trial already exists and is not empty: choose another name or "
+                         u"project root.\n"_s.arg(shared)))
         << run.err.toStdString();
     ASSERT_EQ(create(b, u"Trial"_s, Home() + u"/elsewhere"_s).exitCode, 0);
     {
@@ -245,8 +248,9 @@ TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
     }
     run = Cli(program, {u"--install-dir"_s, b, u"--yes"_s, u"project"_s, u"delete"_s, u"Trial"_s});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.endsWith(u"The project directory \"%1/Trial\" is not deleted: it is the folder of another "
-                                 u"project or of another working installation.\n"_s.arg(shared)))
+    EXPECT_TRUE(
+        run.err.endsWith(u"The project directory \"%1/Trial\" is not deleted: it is the folder of another "
+                         u"project or of another working installation.\n"_s.arg(shared)))
         << run.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(shared + u"/Trial/Trial_report.txt"_s));
     EXPECT_TRUE(QFileInfo(shared + u"/Trial/TOXSWA"_s).isDir());
@@ -255,7 +259,8 @@ TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
     ASSERT_TRUE(QDir(a + u"/MACRO"_s).removeRecursively());
     run = Cli(program, {u"--install-dir"_s, a, u"substances"_s});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, u"The model folder %1/MACRO was missing: Kelvo restored it from its templates.\n"_s.arg(a));
+    EXPECT_EQ(run.err,
+              u"The model folder %1/MACRO was missing: Kelvo restored it from its templates.\n"_s.arg(a));
     EXPECT_TRUE(QFileInfo::exists(a + u"/MACRO/pest_focus.sqlite"_s));
 }
 

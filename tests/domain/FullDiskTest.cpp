@@ -163,7 +163,8 @@ TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess)
         QString failedFile;
         QStringList after; // what follows the failure
     } cases[] = {
-        {150, project->Path + u"/PRZM/"_s,
+        {150,
+         project->Path + u"/PRZM/"_s,
          {u"The export was not completed; the files written before the failure were removed from "_s +
           project->Path}},
         {0, project->Path + u"/EXPORT_INCOMPLETE.txt"_s, {}},
@@ -172,11 +173,13 @@ TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess)
         SCOPED_TRACE(c.limit);
         const TLimitedOutcome outcome = RunWithFileSizeLimit(c.limit, ui, [this] {
             ui.Answer(true);
-            if (ExportProject(*project, TProjectExportOptions{})) throw EKelvoError(u"the export succeeded"_s);
+            if (ExportProject(*project, TProjectExportOptions{}))
+                throw EKelvoError(u"the export succeeded"_s);
         });
         ASSERT_TRUE(outcome.ended);
         EXPECT_EQ(QString(), outcome.error);
-        ASSERT_EQ(2 + c.after.size(), outcome.messages.size()) << outcome.messages.join(u" | "_s).toStdString();
+        ASSERT_EQ(2 + c.after.size(), outcome.messages.size())
+            << outcome.messages.join(u" | "_s).toStdString();
         EXPECT_EQ(overwrite, outcome.messages[0]);
         EXPECT_TRUE(outcome.messages[1].startsWith(u"Cannot write "_s + c.failedFile))
             << outcome.messages[1].toStdString();

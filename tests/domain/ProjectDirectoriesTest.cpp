@@ -236,7 +236,9 @@ TEST_F(ProjectFolderTest, ExportAndDeletionTouchOnlyTheProjectsOwnFolder) {
         {"marked for another project",
          [&] {
              Write(path + u'/' + ProjectMarkerName,
-                   u"ProjectID=%1\nInstallation=%2\n"_s.arg(project->ProjectID + 1).arg(InstallationDir()).toUtf8());
+                   u"ProjectID=%1\nInstallation=%2\n"_s.arg(project->ProjectID + 1)
+                       .arg(InstallationDir())
+                       .toUtf8());
              return path;
          },
          u"it is the folder of another project or of another working installation"_s},

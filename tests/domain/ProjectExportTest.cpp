@@ -53,7 +53,8 @@ protected:
         while (it.hasNext()) {
             const QString path = it.next();
             entries << QDir(project->Path).relativeFilePath(path) +
-                           (it.fileInfo().isFile() ? u" "_s + QString::fromLatin1(ReadAll(path).toHex()) : QString());
+                           (it.fileInfo().isFile() ? u" "_s + QString::fromLatin1(ReadAll(path).toHex())
+                                                   : QString());
         }
         entries.sort();
         return entries;
@@ -103,11 +104,12 @@ TEST_F(ProjectExportTest, OptionsAndAvailability) {
         SetModelAvailable(TModelKind::Macro, c.macroAvailable);
 
         EXPECT_EQ(ExportProject(*project, c.options), c.notWritten.isEmpty());
-        const QString data = c.notWritten == u"PRZM"_s ? u"PRZM/wpic/chmdat.dat"_s : u"MACRO/pest_focus.sqlite"_s;
+        const QString data =
+            c.notWritten == u"PRZM"_s ? u"PRZM/wpic/chmdat.dat"_s : u"MACRO/pest_focus.sqlite"_s;
         const QStringList shown =
-            c.notWritten.isEmpty() ? QStringList{Saved()}
-                                   : QStringList{NotWritten(c.notWritten, data + u" could not be read"_s),
-                                                 AllBut(c.notWritten)};
+            c.notWritten.isEmpty()
+                ? QStringList{Saved()}
+                : QStringList{NotWritten(c.notWritten, data + u" could not be read"_s), AllBut(c.notWritten)};
         EXPECT_EQ(ui.TakeTexts(), shown);
         for (const char* directory : {"TOXSWA", "PRZM", "MACRO"})
             EXPECT_TRUE(QFileInfo(project->Path + u'/' + QString::fromLatin1(directory)).isDir())
@@ -144,8 +146,9 @@ TEST_F(ProjectExportTest, AFailedWriteIsShownAndNothingReportsSuccess) {
     project->Path = QDir::cleanPath(ProjectsRoot() + u"/../missing/P1"_s);
     EXPECT_FALSE(ExportProject(*project, {}));
     // Nothing was written, so nothing is said to be removed.
-    EXPECT_EQ(ui.Take(), (QVector<TScriptedUserInterface::TEntry>{
-                             {TScriptedUserInterface::TKind::Error, u"Cannot create the folder "_s + project->Path}}));
+    EXPECT_EQ(ui.Take(),
+              (QVector<TScriptedUserInterface::TEntry>{
+                  {TScriptedUserInterface::TKind::Error, u"Cannot create the folder "_s + project->Path}}));
     EXPECT_FALSE(QFileInfo::exists(project->Path));
     EXPECT_EQ(SchemeRows(), 0);
 }
@@ -170,7 +173,8 @@ TEST_F(ProjectExportTest, AReExportKeepsTheUsersOwnFiles) {
     EXPECT_FALSE(Exists(u"EXPORT_INCOMPLETE.txt"_s));
     QFile marker(project->Path + u'/' + ProjectMarkerName);
     ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(marker.readAll()), u"ProjectID=1\nInstallation=%1\n"_s.arg(InstallationDir()));
+    EXPECT_EQ(QString::fromUtf8(marker.readAll()),
+              u"ProjectID=1\nInstallation=%1\n"_s.arg(InstallationDir()));
 }
 
 // A model whose data are missing is named, its files of the earlier export stay as they were, and the
@@ -202,8 +206,8 @@ TEST_F(ProjectExportTest, AModelWithItsDataMissingKeepsItsEarlierFiles) {
         SetModelAvailable(c.kind, false);
         ui.Answer(true, Overwrite());
         EXPECT_FALSE(ExportProject(*project, {}));
-        EXPECT_EQ(ui.TakeTexts(),
-                  (QStringList{Overwrite(), NotWritten(c.model, c.data + u" is missing"_s), AllBut(c.model)}));
+        EXPECT_EQ(ui.TakeTexts(), (QStringList{Overwrite(), NotWritten(c.model, c.data + u" is missing"_s),
+                                               AllBut(c.model)}));
         EXPECT_EQ(Tree().filter(c.model + u'/'), before);
         EXPECT_TRUE(Exists(u"P1_report.txt"_s));
         ASSERT_TRUE(QDir().rename(aside, dir + c.data));
