@@ -61,13 +61,14 @@ TDriftCalculation::TDriftCalculation(TdmKelvoADO& data) : m_data(data) {
 
 TDriftCalculation::~TDriftCalculation() = default;
 
+// Every field a choice sets is updated before the one recalculation at the end, so a rate that is not a
+// number stops only the results: the distances and regression terms always belong to the choices shown.
 void TDriftCalculation::SetCrop(const TCrop* crop) {
     m_crop = crop;
     if (m_crop) {
         m_numberEnabled = m_crop->GanzelmeierCode != AerialGanzelmeierCode;
         if (!m_numberEnabled) m_number = 1;
-        NumberChanged();
-        FetchRegression();
+        UpdateApplications();
         UpdateDistanceMode();
     }
     Recalculate();
@@ -76,15 +77,15 @@ void TDriftCalculation::SetCrop(const TCrop* crop) {
 void TDriftCalculation::SetNumberOfApplications(int number) {
     if (!m_numberEnabled) return;
     m_number = std::clamp(number, 1, 8);
-    NumberChanged();
+    UpdateApplications();
+    Recalculate();
 }
 
-void TDriftCalculation::NumberChanged() {
+void TDriftCalculation::UpdateApplications() {
     if (m_crop) FetchRegression();
     m_texts.edtApplications = m_number == 8 ? u"8 or more"_s : QString::number(m_number);
     m_percentile = m_data.GetDriftPercentile(m_number);
     m_texts.edtDrift = QString::number(m_percentile);
-    Recalculate();
 }
 
 void TDriftCalculation::FetchRegression() {

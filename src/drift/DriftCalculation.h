@@ -82,7 +82,7 @@ public:
     const TResults& Results() const { return m_results; }
 
 private:
-    void NumberChanged();
+    void UpdateApplications();
     void FetchRegression();
     void UpdateDistanceMode();
     void UpdateEdgeDistances();

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,8 +39,11 @@ int main(int argc, char** argv) {
     TdmMacroADO macro;
     TdmKelvoADO dm;
     TfrmHelp frmHelp(dm, macro);
-    TfrmFocusWizard frmFocusWizard(&frmHelp);
-    frmHelp.SetFocusWizard(&frmFocusWizard);
+    // The FOCUS wizard reads the crops when made: only with the database open, and never past an error.
+    std::unique_ptr<TfrmFocusWizard> frmFocusWizard;
+    if (frmHelp.DatabaseOpen())
+        Guarded([&] { frmFocusWizard = std::make_unique<TfrmFocusWizard>(&frmHelp); });
+    frmHelp.SetFocusWizard(frmFocusWizard.get());
     QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
     frmHelp.show();
     const int code = app.exec();

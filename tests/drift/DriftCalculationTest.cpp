@@ -152,6 +152,27 @@ TEST_F(DriftCalculationTest, AnEmptyOrFaultyRateKeepsTheLoading) {
     EXPECT_DOUBLE_EQ(*calculation->Results().MassLoading, 2 * *calculation->Results().MeanDeposition);
 }
 
+TEST_F(DriftCalculationTest, AFaultyRateStopsOnlyTheResultsOfANewCrop) {
+    Open(u"Cereals, spring"_s, u"focus_ditch"_s);
+    EXPECT_THROW(calculation->SetRate(u"abc"_s), EKelvoError);
+    EXPECT_THROW(calculation->SetCrop(Crop(u"Maize"_s)), EKelvoError);
+    const TDriftCalculation::TTexts faulty = Texts();
+
+    TDriftCalculation fresh(*dm);
+    fresh.SetCrop(Crop(u"Maize"_s));
+    fresh.SetWaterBodyType(u"focus_ditch"_s);
+    const TDriftCalculation::TTexts& t = fresh.Texts();
+    for (const auto& [shown, expected] :
+         {std::pair{faulty.edtRegA, t.edtRegA}, {faulty.edtRegB, t.edtRegB}, {faulty.edtChange, t.edtChange},
+          {faulty.edtDistanceCrop, t.edtDistanceCrop}, {faulty.edtDistanceCropDrift1, t.edtDistanceCropDrift1},
+          {faulty.edtDistanceCropDrift2, t.edtDistanceCropDrift2}, {faulty.edtDrift3, t.edtDrift3}})
+        EXPECT_EQ(shown, expected);
+
+    calculation->SetRate(u"1000"_s);
+    EXPECT_EQ(Texts().edtMassLoading, t.edtMassLoading);
+    EXPECT_EQ(Texts().edtConcentration, t.edtConcentration);
+}
+
 TEST_F(DriftCalculationTest, AMissingWaterBodyEmptiesItsFieldsAndKeepsTheOutputs) {
     Open(u"Maize"_s, u"focus_ditch"_s);
     const TDriftCalculation::TTexts before = Texts();

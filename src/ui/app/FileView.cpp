@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -14,6 +16,28 @@
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The report's columns line up only when every glyph is equally wide.
+bool Monospaced(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(u'i') == metrics.horizontalAdvance(u'W') &&
+           metrics.horizontalAdvance(u'.') == metrics.horizontalAdvance(u'M');
+}
+
+// "Courier New" where it is monospaced, otherwise the system's fixed font, at 8 points.
+QFont ReportFont() {
+    QFont courier(u"Courier New"_s, 8);
+    courier.setStyleHint(QFont::TypeWriter);
+    courier.setFixedPitch(true);
+    if (Monospaced(courier)) return courier;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(8);
+    return fixed;
+}
+
+} // namespace
 
 TfrmFileView::TfrmFileView(QWidget* owner) : QDialog(owner) {
     setObjectName(u"frmFileView"_s);
@@ -26,10 +50,7 @@ TfrmFileView::TfrmFileView(QWidget* owner) : QDialog(owner) {
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont courier(u"Courier New"_s, 8);
-    courier.setStyleHint(QFont::TypeWriter);
-    courier.setFixedPitch(true);
-    m_text->setFont(courier);
+    m_text->setFont(ReportFont());
 
     auto* print = new QPushButton(u"Print"_s, this);
     print->setObjectName(u"btnNotepad"_s);

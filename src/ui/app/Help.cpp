@@ -74,9 +74,15 @@ void TfrmHelp::RestoreOrRaise() {
 // Opens the database and reads the models' substances; the MACRO button follows whether MACRO could be
 // read, the TOXSWA button whether this Kelvo was started from the TOXSWA shell.
 void TfrmHelp::FormCreate() {
-    if (!StartSession(m_dm, m_macro)) return;
+    m_databaseOpen = StartSession(m_dm, m_macro);
+    if (!m_databaseOpen) return;
     ui->btnMACRO->setEnabled(IsModelAvailable(TModelKind::Macro));
     ui->btnToxswa->setEnabled(!QFileInfo::exists(ModelDir(u"TOXSWA"_s) + u"/toxswa.lck"_s));
+}
+
+bool TfrmHelp::DatabaseAvailable() const {
+    if (!m_databaseOpen) ShowMessage(u"Failed to open the KELVO-database."_s);
+    return m_databaseOpen;
 }
 
 void TfrmHelp::Connect() {
@@ -96,13 +102,15 @@ void TfrmHelp::Connect() {
     connect(ui->actExit, &QAction::triggered, this, &QWidget::close);
 
     connect(ui->btnFocusWizard, &QPushButton::clicked, this, guard([this] {
-                if (m_focusWizard) m_focusWizard->exec();
+                if (DatabaseAvailable() && m_focusWizard) m_focusWizard->exec();
             }));
     connect(ui->btnUserWizard, &QPushButton::clicked, this, guard([this] {
+                if (!DatabaseAvailable()) return;
                 TfrmUserWizard wizard(this);
                 wizard.exec();
             }));
     const auto substances = guard([this] {
+        if (!DatabaseAvailable()) return;
         TfrmSubstances editor(m_dm, this);
         editor.exec();
     });
@@ -161,17 +169,18 @@ bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
 
 void TfrmHelp::StartMacroShell() {
     const QString dir = ModelDir(u"MACRO"_s);
-    Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
+    // Without the database the shell runs on the substances it has.
+    if (m_databaseOpen) Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
     if (!RunShell(dir, u"MACRO_Focus.exe"_s))
         ShowMessage(u"MACRO shell not found: "_s + dir + u"/MACRO_Focus.exe"_s);
-    Guarded([this] { m_dm.ImportMacroSubstances(m_macro); });
+    if (m_databaseOpen) Guarded([this] { m_dm.ImportMacroSubstances(m_macro); });
 }
 
 void TfrmHelp::StartPrzmShell() {
     const QString dir = ModelDir(u"PRZM"_s);
-    Guarded([this] { m_dm.WritePRZMSubstances(); });
+    if (m_databaseOpen) Guarded([this] { m_dm.WritePRZMSubstances(); });
     if (!RunShell(dir, u"pfsw.exe"_s)) ShowMessage(u"PRZM shell not found: "_s + dir + u"/pfsw.exe"_s);
-    Guarded([this] { m_dm.ImportPRZMSubstances(); });
+    if (m_databaseOpen) Guarded([this] { m_dm.ImportPRZMSubstances(); });
 }
 
 // kelvo.lck exists exactly while the TOXSWA shell started from here runs, so the shell knows who started it.
@@ -194,11 +203,13 @@ void TfrmHelp::StartToxswaShell() {
 }
 
 void TfrmHelp::WriteSubstanceData() {
+    if (!DatabaseAvailable()) return;
     if (IsModelAvailable(TModelKind::Macro)) Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
     m_dm.WritePRZMSubstances();
 }
 
 void TfrmHelp::ShowInfo(int page) {
+    if (!DatabaseAvailable()) return;
     TfrmInfo info(this);
     info.ShowPage(page);
     info.exec();
@@ -210,11 +221,13 @@ void TfrmHelp::OpenUrl() {
 }
 
 void TfrmHelp::ShowProjects() {
+    if (!DatabaseAvailable()) return;
     TfrmMain projects(this);
     projects.exec();
 }
 
 void TfrmHelp::ShowDrift() {
+    if (!DatabaseAvailable()) return;
     TfrmDrift drift(this);
     drift.adjustSize();
     drift.PlaceOver(*this);

@@ -24,6 +24,8 @@ public:
     void SetFocusWizard(QDialog* wizard);
     // Brings the launcher to the front, restoring it when minimised (a second start of Kelvo asks this).
     void RestoreOrRaise();
+    // Whether the scenario database opened at start; without it the launcher still runs.
+    bool DatabaseOpen() const { return m_databaseOpen; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,6 +34,8 @@ protected:
 private:
     void FormCreate();
     void Connect();
+    // False, after saying so, when the window about to open needs the database that did not open.
+    bool DatabaseAvailable() const;
     void StartMacroShell();
     void StartPrzmShell();
     void StartToxswaShell();
@@ -48,6 +52,7 @@ private:
     TdmKelvoADO& m_dm;
     TdmMacroADO& m_macro;
     QDialog* m_focusWizard = nullptr;
+    bool m_databaseOpen = false;
     bool m_aboutShown = false;
     bool m_sessionEnded = false;
     bool m_shellRunning = false;

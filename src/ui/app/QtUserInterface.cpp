@@ -34,8 +34,25 @@ QString ApplicationTitle() {
     return title.isEmpty() ? u"Kelvo"_s : title;
 }
 
+// The normal cursor while a box waits for the user, also under a busy cursor; the busy cursor returns after.
+class TNormalCursor {
+public:
+    TNormalCursor() : m_busy(QApplication::overrideCursor() != nullptr) {
+        if (m_busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~TNormalCursor() {
+        if (m_busy) QApplication::restoreOverrideCursor();
+    }
+    TNormalCursor(const TNormalCursor&) = delete;
+    TNormalCursor& operator=(const TNormalCursor&) = delete;
+
+private:
+    bool m_busy;
+};
+
 int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton escape) {
+    const TNormalCursor cursor;
     QMessageBox box(icon, title, text, buttons, DialogOwner());
     box.setObjectName(u"messageBox"_s);
     box.setTextFormat(Qt::PlainText);

@@ -11,6 +11,7 @@
 #include "ui/app/WindowImage.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -372,7 +373,12 @@ void TfrmDrift::ShowTexts() {
 void TfrmDrift::SaveScreen() {
     QString file = AskSaveFileName(u"Save Screen"_s, QString(), u"Bitmap (*.bmp)"_s);
     if (file.isEmpty()) return;
-    if (QFileInfo(file).suffix().isEmpty()) file += u".bmp"_s;
+    // The file dialog asked about the name as chosen; the name with ".bmp" added is asked about here.
+    if (QFileInfo(file).suffix().isEmpty()) {
+        file += u".bmp"_s;
+        const QString question = u"%1 already exists.\nDo you want to replace it?"_s;
+        if (QFileInfo::exists(file) && !AskConfirmation(question.arg(QDir::toNativeSeparators(file)))) return;
+    }
     btnSave->setFocus();
     btnPrint->hide();
     btnSave->hide();

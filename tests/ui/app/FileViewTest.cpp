@@ -3,6 +3,7 @@
 #include "ui/app/HelpSystem.h"
 
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -49,7 +50,10 @@ TEST_F(FileViewTest, ShowsTheFileReadOnlyInAFixedFontUnderItsPath) {
     EXPECT_TRUE(text->isReadOnly());
     EXPECT_EQ(text->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(text->toPlainText(), QString::fromLatin1(report).remove(u'\r'));
-    EXPECT_TRUE(QFontInfo(text->font()).fixedPitch());
+    // Monospaced by the glyphs' advances: a font's fixed-pitch flag is not reliable.
+    const QFontMetricsF metrics(text->font());
+    for (const QChar glyph : u"iW.M 0|"_s)
+        EXPECT_EQ(metrics.horizontalAdvance(glyph), metrics.horizontalAdvance(u'x')) << glyph.toLatin1();
     EXPECT_EQ(text->font().pointSize(), 8);
 }
 

@@ -1,7 +1,10 @@
+#include "store/Connection.h"
+#include "store/ScenarioSchema.h"
 #include "support/KelvoTest.h"
 #include "ui/app/InstanceGuard.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <algorithm>
 #include <initializer_list>
 #include <QLocalSocket>
@@ -82,6 +85,36 @@ TEST_F(KelvoProcessTest, OneKelvoRunsPerUser) {
             p->terminate();
             p->waitForFinished(10000);
         }
+    }
+}
+
+// A scenario database that is there but refused never ends the start: the process is still waiting for
+// its user well after it began to listen (the offscreen platform leaves its messages unanswered).
+TEST_F(KelvoProcessTest, ARefusedDatabaseNeverEndsTheStart) {
+    const std::pair<const char*, QByteArray> databases[] = {
+        {"newer schema", QByteArray()},
+        {"damaged", QByteArray(4096, '\x5a')},
+    };
+    for (const auto& [name, content] : databases) {
+        SCOPED_TRACE(name);
+        QFile file(DatabaseFile());
+        ASSERT_TRUE(file.exists());
+        if (content.isEmpty()) {
+            TConnection c;
+            c.Open(file.fileName());
+            c.Execute(u"UPDATE meta SET Value = ? WHERE Key = 'SchemaVersion'"_s, {ScenarioSchemaVersion + 1});
+        } else {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+            file.close();
+        }
+        QProcess kelvo;
+        Start(kelvo);
+        ASSERT_TRUE(Listening({&kelvo})) << "kelvo ended before it listened";
+        QTest::qWait(3000);
+        EXPECT_EQ(kelvo.state(), QProcess::Running) << "exit code " << kelvo.exitCode();
+        kelvo.kill();
+        ASSERT_TRUE(kelvo.waitForFinished(10000));
     }
 }
 

@@ -1,13 +1,17 @@
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Installation.h"
+#include "store/Connection.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/ScenarioSchema.h"
 #include "support/KelvoTest.h"
 #include "ui/app/AppTestSupport.h"
 #include "ui/app/Help.h"
 #include "ui/app/InstanceGuard.h"
 #include <QAction>
+#include <functional>
 #include <QPushButton>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -115,6 +119,77 @@ TEST_F(LauncherTest, WithoutTheDatabaseItStillOpensAndLeavingWritesNothing) {
     QFile f(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), chmdat);
+}
+
+// A database that is there but refused gives its reason and the failure once; the launcher opens, and
+// every window that needs the database says so instead of opening.
+TEST_F(LauncherTest, ARefusedDatabaseLeavesTheLauncherAndEachDatabaseWindowSaysSo) {
+    struct TCase {
+        QString name;
+        std::function<void()> spoil;
+    };
+    const TCase cases[] = {
+        {u"newer schema"_s,
+         [&] {
+             TConnection c;
+             c.Open(DatabaseFile());
+             c.Execute(u"UPDATE meta SET Value = ? WHERE Key = 'SchemaVersion'"_s, {ScenarioSchemaVersion + 1});
+         }},
+        {u"damaged"_s,
+         [&] {
+             QFile f(DatabaseFile());
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             f.write(QByteArray(4096, '\x5a'));
+         }},
+        {u"missing table"_s,
+         [&] {
+             TConnection c;
+             c.Open(DatabaseFile());
+             c.Execute(u"DROP TABLE Crops"_s);
+         }},
+    };
+    const QStringList windows = {u"btnInfo"_s,        u"actMaps"_s,         u"btnReport"_s, u"btnDrift"_s,
+                                 u"btnSubstances"_s,  u"btnUserWizard"_s,   u"btnFocusWizard"_s,
+                                 u"btnWrite"_s};
+    const QString sound = DatabaseFile() + u".sound"_s;
+    ASSERT_TRUE(QFile::copy(DatabaseFile(), sound));
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        c.spoil();
+        Create();
+        const QStringList shown = ui.TakeTexts();
+        ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
+        EXPECT_TRUE(shown[0].contains(DatabaseFile())) << shown[0].toStdString();
+        EXPECT_EQ(shown[1], u"Failed to open the KELVO-database."_s);
+        EXPECT_TRUE(launcher->isVisible());
+
+        // A window that opened all the same is closed and named.
+        QStringList opened;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened << modal->objectName();
+                modal->close();
+            }
+        });
+        closer.start(50);
+        for (const QString& control : windows) {
+            SCOPED_TRACE(control.toStdString());
+            if (auto* action = launcher->findChild<QAction*>(control))
+                action->trigger();
+            else
+                QTest::mouseClick(Control<QPushButton>(control), Qt::LeftButton);
+            EXPECT_EQ(ui.TakeTexts(), QStringList{u"Failed to open the KELVO-database."_s});
+        }
+        closer.stop();
+        EXPECT_EQ(opened, QStringList());
+        launcher.reset();
+        dm.reset();
+        macro.reset();
+        ui.Take();
+        ASSERT_TRUE(QFile::remove(DatabaseFile()));
+        ASSERT_TRUE(QFile::copy(sound, DatabaseFile()));
+    }
 }
 
 TEST_F(LauncherTest, AnUnreadableChemicalFileIsShownAndLeftAloneAtTheEnd) {

@@ -214,4 +214,25 @@ TEST_F(QtUserInterfaceTest, FileQuestionsAnswerTheChosenPathOrEmptyWhenCancelled
               QDir(dir.path()).absolutePath());
 }
 
+// A box under a busy cursor is read and answered with the normal cursor; the busy one returns after.
+TEST_F(QtUserInterfaceTest, BoxesShowTheNormalCursorUnderABusyOne) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (const bool question : {false, true}) {
+        Qt::CursorShape shown = Qt::WaitCursor;
+        AnswerModal([&](QWidget* modal) {
+            shown = QApplication::overrideCursor()->shape();
+            modal->close();
+        });
+        if (question)
+            qt.Ask(TQuestionKind::YesNo, u"Replace it?"_s);
+        else
+            qt.Show(TMessageKind::Message, u"Failed to open the KELVO-database."_s);
+        EXPECT_EQ(shown, Qt::ArrowCursor);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 } // namespace

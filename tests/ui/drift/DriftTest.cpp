@@ -6,6 +6,8 @@
 #include "ui/app/AppTestSupport.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -176,6 +178,45 @@ TEST_F(DriftTest, ARateThatIsNoNumberIsReported) {
     EXPECT_EQ(Text(u"edtMassLoading"_s), mass);
 }
 
+// A rate that is no number stops only the results: every choice still brings its own distances and
+// regression terms, and the results follow the rate once it is a number again.
+TEST_F(DriftTest, ChoicesMadeWhileTheRateIsNoNumberStillTakeEffect) {
+    const auto expectCli = [&](const QJsonObject& cli, const std::pair<QString, QString>& field) {
+        const auto& [edit, key] = field;
+        ASSERT_TRUE(cli.contains(key)) << key.toStdString();
+        const double expected = cli.value(key).toDouble();
+        EXPECT_NEAR(Number(Text(edit)), expected, 5e-5 + std::abs(expected) * 1e-7) << edit.toStdString();
+    };
+    const std::pair<QString, QString> terms[] = {{u"edtRegA"_s, u"A"_s},
+                                                 {u"edtDistanceCropDrift1"_s, u"nearEdge"_s},
+                                                 {u"edtDistanceCropDrift2"_s, u"farEdge"_s},
+                                                 {u"edtDrift3"_s, u"meanDeposition"_s}};
+    const QStringList maize = {u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_stream"_s};
+
+    TypeRate(u"abc"_s);
+    Choose(u"cmbCrop"_s, u"Maize"_s);
+    Choose(u"cmbWater"_s, u"focus_stream"_s);
+    const QStringList shown = ui.TakeTexts();
+    EXPECT_FALSE(shown.isEmpty());
+    for (const QString& text : shown)
+        EXPECT_EQ(text, u"'abc' is not a valid floating point value"_s);
+    const QJsonObject focus = Cli(maize);
+    for (const auto& field : terms)
+        expectCli(focus, field);
+
+    Choose(u"cmbMitigation"_s, u"10"_s);
+    ui.Take();
+    EXPECT_EQ(Text(u"edtDistanceCrop"_s), u"10"_s);
+    const QJsonObject mitigated = Cli(maize + QStringList{u"--mitigation"_s, u"10"_s, u"--rate"_s, u"250"_s});
+    for (const auto& field : terms)
+        expectCli(mitigated, field);
+
+    TypeRate(u"250"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    expectCli(mitigated, {u"edtMassLoading"_s, u"massLoading"_s});
+    expectCli(mitigated, {u"edtConcentration"_s, u"concentration"_s});
+}
+
 TEST_F(DriftTest, AMitigationDistanceOf10HidesTheBankDistance) {
     Choose(u"cmbWater"_s, u"focus_ditch"_s);
     const QString width = Text(u"edtWidth"_s);
@@ -212,6 +253,31 @@ TEST_F(DriftTest, SaveScreenWritesABitmapWithTheCloseButtonOnly) {
     QTest::mouseClick(Control<QPushButton>(u"btnSave"_s), Qt::LeftButton);
     ui.Take();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(DriftTest, SaveScreenAsksBeforeReplacingTheBitmapItAddsTheSuffixTo) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"drift.bmp"_s);
+    const auto writeOld = [&] {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("earlier picture");
+    };
+    writeOld();
+    const QString question =
+        QDir::toNativeSeparators(file) + u" already exists.\nDo you want to replace it?"_s;
+
+    ui.AnswerPath(dir.filePath(u"drift"_s));
+    ui.Answer(false, question);
+    QTest::mouseClick(Control<QPushButton>(u"btnSave"_s), Qt::LeftButton);
+    ui.Take();
+    EXPECT_EQ(QFileInfo(file).size(), qint64(15));
+
+    ui.AnswerPath(dir.filePath(u"drift"_s));
+    ui.Answer(true, question);
+    QTest::mouseClick(Control<QPushButton>(u"btnSave"_s), Qt::LeftButton);
+    ui.Take();
+    EXPECT_EQ(QImage(file, "BMP").size(), drift->size());
 }
 
 TEST_F(DriftTest, PrintsPortraitAndPlacesItselfOverTheLauncher) {
