@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 bool ExportProject(TProject& project, const TProjectExportOptions& options) {
     const QString directory = project.GetPath();
     if (project.HasToxswaDirectory() &&
-        !AskConfirmation(
+        !AskDestructive(
             u"Are you sure you want to overwrite existing input files and delete existing output "
             u"files at "_s +
             directory + u" directories?"_s))

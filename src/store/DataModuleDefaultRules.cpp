@@ -76,7 +76,7 @@ void TdmKelvoADO::tblDefaultsBeforeDelete(TRecordSet& dataSet) {
         ShowErrorBox(u"Record is locked because it is a FOCUS predefined record"_s);
         Abort();
     }
-    if (!AskConfirmation(u"Delete record ?"_s)) Abort();
+    if (!AskDestructive(u"Delete record ?"_s)) Abort();
 }
 
 // First and Last show the day numbers as "dd-mmm"; an empty day shows nothing.

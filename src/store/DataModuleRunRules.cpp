@@ -265,7 +265,7 @@ void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) {
 }
 
 void TdmKelvoADO::tblRunsBeforeDelete(TRecordSet& rs) {
-    if (!AskConfirmation(u"Are you sure?"_s)) Abort();
+    if (!AskDestructive(u"Are you sure?"_s)) Abort();
     m_deletedScheme = rs.fieldByName(u"ApplicationSchemeID"_s).asInteger();
 }
 
