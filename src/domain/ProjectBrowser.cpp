@@ -2,6 +2,7 @@
 
 #include "domain/Project.h"
 #include "foundation/UserInterface.h"
+#include "store/ControlsDisabled.h"
 #include "store/DataModuleKelvoADO.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,13 +48,11 @@ bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
 void SelectAllRuns(bool select) {
     TdmKelvoADO& dm = *dmKelvoADO;
     if (!HasCurrentProject(dm)) return;
-    dm.tblRuns.disableControls();
-    dm.tblApplications.disableControls();
+    const TControlsDisabled quietRuns(dm.tblRuns);
+    const TControlsDisabled quietApplications(dm.tblApplications);
     dm.SetRunsSelected(select, dm.qryProjects.fieldByName(u"ProjectID"_s).asInteger());
     dm.OpenRuns();
     dm.RefreshRuns();
-    dm.tblRuns.enableControls();
-    dm.tblApplications.enableControls();
 }
 
 void ToggleRunSelection() {
