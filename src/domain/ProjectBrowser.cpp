@@ -17,6 +17,15 @@ bool HasCurrentProject(const TdmKelvoADO& dm) {
 
 // The copy's name is checked as the wizards check a new one: a second project of the same name would
 // take over the first one's map and so drop it from the project list.
+QString ProjectNameRefusal(const QString& newName) {
+    if (newName.isEmpty()) return u"Enter project name"_s;
+    if (newName.size() > MaxProjectNameLength)
+        return u"The name %1 is longer than %2 characters: please shorten it."_s.arg(newName).arg(
+            MaxProjectNameLength);
+    if (!dmKelvoADO->ProjectNameIsFree(newName)) return u"Project name already exists"_s;
+    return {};
+}
+
 bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
     TdmKelvoADO& dm = *dmKelvoADO;
     const std::unique_ptr<TProject> project = dm.CurrentProject();
@@ -24,12 +33,8 @@ bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
         ShowMessage(u"no project available"_s);
         return false;
     }
-    if (newName.isEmpty()) {
-        ShowMessage(u"Enter project name"_s);
-        return false;
-    }
-    if (!dm.ProjectNameIsFree(newName)) {
-        ShowMessage(u"Project name already exists"_s);
+    if (const QString refusal = ProjectNameRefusal(newName); !refusal.isEmpty()) {
+        ShowMessage(refusal);
         return false;
     }
     const std::unique_ptr<TProject> copy = project->CopyProject(newName, newDescription);
