@@ -2,6 +2,7 @@
 
 #include "domain/Project.h"
 #include "foundation/UserInterface.h"
+#include "store/ControlsDisabled.h"
 #include "store/DataModuleKelvoADO.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -16,6 +17,15 @@ bool HasCurrentProject(const TdmKelvoADO& dm) {
 
 // The copy's name is checked as the wizards check a new one: a second project of the same name would
 // take over the first one's map and so drop it from the project list.
+QString ProjectNameRefusal(const QString& newName) {
+    if (newName.isEmpty()) return u"Enter project name"_s;
+    if (newName.size() > MaxProjectNameLength)
+        return u"The name %1 is longer than %2 characters: please shorten it."_s.arg(newName).arg(
+            MaxProjectNameLength);
+    if (!dmKelvoADO->ProjectNameIsFree(newName)) return u"Project name already exists"_s;
+    return {};
+}
+
 bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
     TdmKelvoADO& dm = *dmKelvoADO;
     const std::unique_ptr<TProject> project = dm.CurrentProject();
@@ -23,12 +33,8 @@ bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
         ShowMessage(u"no project available"_s);
         return false;
     }
-    if (newName.isEmpty()) {
-        ShowMessage(u"Enter project name"_s);
-        return false;
-    }
-    if (!dm.ProjectNameIsFree(newName)) {
-        ShowMessage(u"Project name already exists"_s);
+    if (const QString refusal = ProjectNameRefusal(newName); !refusal.isEmpty()) {
+        ShowMessage(refusal);
         return false;
     }
     const std::unique_ptr<TProject> copy = project->CopyProject(newName, newDescription);
@@ -47,13 +53,11 @@ bool CopyCurrentProject(const QString& newName, const QString& newDescription) {
 void SelectAllRuns(bool select) {
     TdmKelvoADO& dm = *dmKelvoADO;
     if (!HasCurrentProject(dm)) return;
-    dm.tblRuns.disableControls();
-    dm.tblApplications.disableControls();
+    const TControlsDisabled quietRuns(dm.tblRuns);
+    const TControlsDisabled quietApplications(dm.tblApplications);
     dm.SetRunsSelected(select, dm.qryProjects.fieldByName(u"ProjectID"_s).asInteger());
     dm.OpenRuns();
     dm.RefreshRuns();
-    dm.tblRuns.enableControls();
-    dm.tblApplications.enableControls();
 }
 
 void ToggleRunSelection() {

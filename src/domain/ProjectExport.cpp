@@ -35,7 +35,7 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         return false;
     }
     if (project.HasToxswaDirectory() &&
-        !AskConfirmation(
+        !AskDestructive(
             u"Are you sure you want to overwrite existing input files and delete existing output "
             u"files at "_s +
             directory + u" directories?"_s))

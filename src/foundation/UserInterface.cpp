@@ -66,6 +66,9 @@ bool AskConfirmation(const QString& text) {
 bool AskYesCancel(const QString& text) {
     return UserInterface().Ask(TQuestionKind::YesCancel, text);
 }
+bool AskDestructive(const QString& text) {
+    return UserInterface().AskDestructive(text);
+}
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
     return UserInterface().AskSaveFileName(caption, suggested, filter);
 }

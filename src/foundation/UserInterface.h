@@ -32,6 +32,8 @@ public:
     virtual void Show(TMessageKind kind, const QString& text) = 0;
     // True exactly when the user chose Yes.
     virtual bool Ask(TQuestionKind kind, const QString& text) = 0;
+    // A Yes/No question whose Yes destroys something: No is the default answer.
+    virtual bool AskDestructive(const QString& text) { return Ask(TQuestionKind::YesNo, text); }
     virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
     virtual void SetBusy(bool busy) { (void)busy; }
     // The file to save into (filter as "Bitmaps (*.bmp)"); empty when the user cancelled.
@@ -57,6 +59,7 @@ void ShowErrorBox(const QString& text);
 void ShowError(const QString& text);
 bool AskConfirmation(const QString& text);
 bool AskYesCancel(const QString& text);
+bool AskDestructive(const QString& text);
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
 QString AskDirectory(const QString& caption, const QString& start);
 

@@ -25,11 +25,6 @@ void TdmKelvoADO::CloseDefaults() {
     tblDefaults.close();
 }
 
-QString TdmKelvoADO::DefaultsFieldText(const QString& fieldName) {
-    if (!tblDefaults.active()) return {};
-    return tblDefaults.fieldByName(fieldName).asString();
-}
-
 // Any crop-in-season counts.
 bool TdmKelvoADO::IsCropAtLocation(const QString& cropCode, const QString& locationCode) {
     bool found = false;
@@ -52,18 +47,15 @@ bool TdmKelvoADO::DefaultPatternExists(const QString& substanceCode, const QStri
     return found;
 }
 
+// A refused row stays in edit for the user to correct or cancel.
 void TdmKelvoADO::tblDefaultsBeforePost(TRecordSet& dataSet) {
     const auto text = [&dataSet](const QString& name) { return dataSet.fieldByName(name).asString(); };
-    if (!IsCropAtLocation(text(u"CropCode"_s), text(u"LocationCode"_s))) {
-        dataSet.cancel();
+    if (!IsCropAtLocation(text(u"CropCode"_s), text(u"LocationCode"_s)))
         throw EKelvoError(u"Invalid Crop - Scenario combination."_s);
-    }
     if (dataSet.state() == TRecordSet::TState::Insert &&
         DefaultPatternExists(text(u"SubstanceCode"_s), text(u"CropCode"_s), text(u"LocationCode"_s),
-                             text(u"CropNr"_s))) {
-        dataSet.cancel();
+                             text(u"CropNr"_s)))
         throw EKelvoError(u"Combination already exists."_s);
-    }
     // Unlike the run rules, the next-year warning comes at every post of such a row.
     CheckWindow(dataSet.fieldByName(u"DefNumberOfApps"_s).asInteger(),
                 dataSet.fieldByName(u"DefMinIntervalApps"_s).asInteger(),
@@ -76,7 +68,7 @@ void TdmKelvoADO::tblDefaultsBeforeDelete(TRecordSet& dataSet) {
         ShowErrorBox(u"Record is locked because it is a FOCUS predefined record"_s);
         Abort();
     }
-    if (!AskConfirmation(u"Delete record ?"_s)) Abort();
+    if (!AskDestructive(u"Delete record ?"_s)) Abort();
 }
 
 // First and Last show the day numbers as "dd-mmm"; an empty day shows nothing.

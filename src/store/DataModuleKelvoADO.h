@@ -161,6 +161,9 @@ public:
     void CopyApplicationsTo(const QString& runId);
     // Copies the current run's pattern to the runs of its crop and season; answers the runs left unchanged.
     QStringList CopyPatternToCropRuns();
+    // A digest of the current project's runs, their applications and its substance's default patterns as
+    // they stand in the database now: equal digests mean the runs editor changed nothing.
+    QByteArray RunsEditorState();
     void DeleteApplicationScheme(int id);
     void tblRunsBeforePost(TRecordSet& recordSet);
     void tblRunsAfterPost(TRecordSet& recordSet);
@@ -180,8 +183,6 @@ public:
     // --- default application pattern rules (DataModuleDefaultRules.cpp) ---------------------------
     bool OpenDefaults();
     void CloseDefaults();
-    // The text of a field of the current tblDefaults row; empty while tblDefaults is closed.
-    QString DefaultsFieldText(const QString& fieldName);
     bool IsCropAtLocation(const QString& cropCode, const QString& locationCode);
     bool DefaultPatternExists(const QString& substanceCode, const QString& cropCode, const QString& locationCode,
                               const QString& cropNr);

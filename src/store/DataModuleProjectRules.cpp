@@ -33,8 +33,8 @@ void TdmKelvoADO::qryProjectsBeforeDelete(TRecordSet& dataSet) {
     m_projectUnderDeletion.reset();
     if (dataSet.fieldByName(u"ProjectID"_s).asInteger() <= 3)
         throw EKelvoError(u"Not allowed to delete example project."_s);
-    if (!AskConfirmation(u"Remove project: "_s + dataSet.fieldByName(u"Name"_s).asString())) Abort();
-    if (!AskConfirmation(u"Also delete created files?"_s)) return;
+    if (!AskDestructive(u"Remove project: "_s + dataSet.fieldByName(u"Name"_s).asString())) Abort();
+    if (!AskDestructive(u"Also delete created files?"_s)) return;
     // Reading the project reloads the list; the row deleted afterwards must still be the one asked about,
     // also when another process added or removed projects meanwhile.
     const int projectId = dataSet.fieldByName(u"ProjectID"_s).asInteger();

@@ -9,6 +9,8 @@ void TdmKelvoADO::DefineQueries() {
         u"FROM Projects INNER JOIN (ToxswaMap INNER JOIN MapxProject ON ToxswaMap.MapID = MapxProject.MapID) "
         "ON Projects.ProjectID = MapxProject.ProjectID"_s,
         u"WHERE (ToxswaMap.Focus=TRUE) and (Projects.ProjectID <> 3) "_s,
+        // One order, that of creation, whatever an export or an edit changed.
+        u"ORDER BY Projects.ProjectID"_s,
     });
     qryProjects.setUpdateTable(u"Projects"_s);
     qryCrops.setSql({u"SELECT *"_s, u"FROM Crops"_s, u"ORDER BY CropNR"_s});

@@ -4,6 +4,8 @@
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
 
+#include <QCryptographicHash>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -265,7 +267,7 @@ void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) {
 }
 
 void TdmKelvoADO::tblRunsBeforeDelete(TRecordSet& rs) {
-    if (!AskConfirmation(u"Are you sure?"_s)) Abort();
+    if (!AskDestructive(u"Are you sure?"_s)) Abort();
     m_deletedScheme = rs.fieldByName(u"ApplicationSchemeID"_s).asInteger();
 }
 
@@ -308,4 +310,27 @@ QStringList TdmKelvoADO::CopyPatternToCropRuns() {
     runs->close();
     tblRuns.refresh();
     return skipped;
+}
+
+QByteArray TdmKelvoADO::RunsEditorState() {
+    if (!qryProjects.active() || qryProjects.isEmpty()) return {};
+    const QVariant project = qryProjects.fieldByName(u"ProjectID"_s).value();
+    const std::pair<QString, QVariant> parts[] = {
+        {u"SELECT * FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, project},
+        {u"SELECT * FROM Applications WHERE RunID IN (SELECT RunID FROM Runs WHERE ProjectID = ?) "
+         u"ORDER BY RunID, ApplicationNr"_s,
+         project},
+        {u"SELECT * FROM SubstancexCropxLocation WHERE SubstanceCode = ? ORDER BY 1, 2, 3, 4"_s,
+         qryProjects.fieldByName(u"SubstanceCode"_s).value()},
+    };
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    for (const auto& [sql, key] : parts) {
+        for (const TSqlRow& row : dbKelvoADO.Select(sql, {key}).rows) {
+            for (const QVariant& value : row)
+                digest.addData((value.isNull() ? u"\\N"_s : value.toString()).toUtf8() + '\x1f');
+            digest.addData("\x1e");
+        }
+        digest.addData("\x1d");
+    }
+    return digest.result();
 }

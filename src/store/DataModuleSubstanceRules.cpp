@@ -128,7 +128,7 @@ void TdmKelvoADO::tblSubstancesBeforeDelete(TRecordSet& dataSet) {
         ShowErrorBox(LockedText);
         Abort();
     }
-    if (!AskConfirmation(u"Delete record ?"_s)) Abort();
+    if (!AskDestructive(u"Delete record ?"_s)) Abort();
     const QString code = dataSet.fieldByName(u"SubstanceCode"_s).asString();
     if (IsSubstanceUsedInProject(code)) {
         ShowMessage(u"Substance is used in a project. Remove the project first."_s);

@@ -179,11 +179,11 @@ TEST_F(DefaultRulesTest, LockedRowsAreNeverDeletedOthersAfterConfirmation) {
     const QString question = u"Delete record ?"_s;
     ui.Answer(false, question);
     EXPECT_THROW(Defaults().deleteRecord(), EAbort);
-    EXPECT_EQ(ui.Take(), (TEntries{{TKind::Question, question}}));
+    EXPECT_EQ(ui.Take(), (TEntries{{TKind::DestructiveQuestion, question}}));
     EXPECT_EQ(9, count(u"PAR"_s));
     ui.Answer(true, question);
     Defaults().deleteRecord();
-    EXPECT_EQ(ui.Take(), (TEntries{{TKind::Question, question}}));
+    EXPECT_EQ(ui.Take(), (TEntries{{TKind::DestructiveQuestion, question}}));
     EXPECT_EQ(8, count(u"PAR"_s));
     EXPECT_EQ(8, Defaults().recordCount());
 }

@@ -193,19 +193,19 @@ TEST_F(SubstanceRulesTest, DeletionChecksRefuseInTheirOrder) {
     };
     const TCase cases[] = {
         {u"EXAMPLE_P"_s, {}, {{TKind::ErrorBox, Locked}}, false},
-        {u"PAR"_s, false, {{TKind::Question, deleteRecord}}, false},
+        {u"PAR"_s, false, {{TKind::DestructiveQuestion, deleteRecord}}, false},
         // Used in a project is tested before being a metabolite.
         {u"MET2"_s,
          true,
-         {{TKind::Question, deleteRecord},
+         {{TKind::DestructiveQuestion, deleteRecord},
           {TKind::Message, u"Substance is used in a project. Remove the project first."_s}},
          false},
         {u"MET1"_s,
          true,
-         {{TKind::Question, deleteRecord},
+         {{TKind::DestructiveQuestion, deleteRecord},
           {TKind::Message, u"Substance is a metabolite. Remove parent substance first."_s}},
          false},
-        {u"LONE"_s, true, {{TKind::Question, deleteRecord}}, true},
+        {u"LONE"_s, true, {{TKind::DestructiveQuestion, deleteRecord}}, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.code.toStdString());

@@ -25,6 +25,7 @@ const char* KindName(TScriptedUserInterface::TKind kind) {
     case TScriptedUserInterface::TKind::ErrorBox: return "error box";
     case TScriptedUserInterface::TKind::Error: return "error";
     case TScriptedUserInterface::TKind::Question: return "question";
+    case TScriptedUserInterface::TKind::DestructiveQuestion: return "destructive question";
     case TScriptedUserInterface::TKind::FileQuestion: return "file question";
     }
     return "?";
@@ -79,7 +80,15 @@ void TScriptedUserInterface::Show(TMessageKind kind, const QString& text) {
 }
 
 bool TScriptedUserInterface::Ask(TQuestionKind, const QString& text) {
-    m_entries.append({TKind::Question, text});
+    return AnswerQuestion(TKind::Question, text);
+}
+
+bool TScriptedUserInterface::AskDestructive(const QString& text) {
+    return AnswerQuestion(TKind::DestructiveQuestion, text);
+}
+
+bool TScriptedUserInterface::AnswerQuestion(TKind kind, const QString& text) {
+    m_entries.append({kind, text});
     if (m_answers.empty()) {
         ADD_FAILURE() << "Question nobody scripted: \"" << text.toStdString() << "\"";
         return false;

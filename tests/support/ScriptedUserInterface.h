@@ -10,7 +10,7 @@
 // from a script, and fails the test on a question nobody scripted or a message nobody checked.
 class TScriptedUserInterface : public TUserInterface {
 public:
-    enum class TKind { Warning, Information, Message, ErrorBox, Error, Question, FileQuestion };
+    enum class TKind { Warning, Information, Message, ErrorBox, Error, Question, DestructiveQuestion, FileQuestion };
     struct TEntry {
         TKind kind;
         QString text;
@@ -32,11 +32,14 @@ public:
 
     void Show(TMessageKind kind, const QString& text) override;
     bool Ask(TQuestionKind kind, const QString& text) override;
+    // Recorded as a destructive question, answered from the same script.
+    bool AskDestructive(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     QString AskDirectory(const QString& caption, const QString& start) override;
 
 private:
+    bool AnswerQuestion(TKind kind, const QString& text);
     QString AnswerPathQuestion(const QString& caption);
 
     struct TScripted {

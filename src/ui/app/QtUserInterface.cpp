@@ -50,15 +50,16 @@ private:
     bool m_busy;
 };
 
+// The default button is Yes where there is one, unless Yes destroys something.
 int RunBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton escape) {
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton escape, bool destructive = false) {
     const TNormalCursor cursor;
     QMessageBox box(icon, title, text, buttons, DialogOwner());
     box.setObjectName(u"messageBox"_s);
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
-    box.setDefaultButton(
-        qobject_cast<QPushButton*>(box.button(buttons & QMessageBox::Yes ? QMessageBox::Yes : escape)));
+    box.setDefaultButton(qobject_cast<QPushButton*>(
+        box.button(buttons & QMessageBox::Yes && !destructive ? QMessageBox::Yes : escape)));
     return box.exec();
 }
 
@@ -95,6 +96,11 @@ bool TQtUserInterface::Ask(TQuestionKind kind, const QString& text) {
         kind == TQuestionKind::YesNo ? QMessageBox::No : QMessageBox::Cancel;
     return RunBox(QMessageBox::Question, u"Confirm"_s, text, QMessageBox::Yes | second, second) ==
            QMessageBox::Yes;
+}
+
+bool TQtUserInterface::AskDestructive(const QString& text) {
+    return RunBox(QMessageBox::Question, u"Confirm"_s, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                  true) == QMessageBox::Yes;
 }
 
 std::unique_ptr<TProgressWindow> TQtUserInterface::CreateProgress(const QString& comment, int steps) {

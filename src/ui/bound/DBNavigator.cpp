@@ -2,6 +2,7 @@
 
 #include "store/RecordSet.h"
 #include "ui/Guard.h"
+#include "ui/models/PickListDelegate.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -66,6 +67,11 @@ void TDBNavigator::setVisibleButtons(const QList<TButton>& buttons) {
 
 void TDBNavigator::clicked(TButton button) {
     if (!m_recordSet) return;
+    // The buttons take no focus: a cell being edited in the window is written first (dropped by Cancel).
+    if (button == Cancel)
+        DiscardCellEdits(window());
+    else if (!CommitCellEdits(window()))
+        return;
     TRecordSet& rs = *m_recordSet;
     Guarded([&] {
         switch (button) {

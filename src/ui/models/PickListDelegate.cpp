@@ -2,6 +2,7 @@
 
 #include "ui/models/RecordSetModel.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -14,7 +15,40 @@ namespace {
 // The cell an editor belongs to.
 constexpr char cellProperty[] = "kelvoCell";
 
+// The value an editor holds, as the model takes it; invalid when it holds none.
+QVariant EditorValue(const QWidget* editor) {
+    if (const auto* combo = qobject_cast<const QComboBox*>(editor))
+        return combo->currentIndex() < 0 ? QVariant() : QVariant(combo->currentText());
+    if (const auto* line = qobject_cast<const QLineEdit*>(editor)) return line->text();
+    return {};
+}
+
+QList<TPickListDelegate*> GridDelegates(const QWidget* window) {
+    QList<TPickListDelegate*> delegates;
+    if (!window) return delegates;
+    for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        if (auto* delegate = qobject_cast<TPickListDelegate*>(view->itemDelegate())) delegates << delegate;
+    return delegates;
+}
+
 } // namespace
+
+bool CommitCellEdits(const QWidget* window) {
+    for (TPickListDelegate* delegate : GridDelegates(window))
+        if (!delegate->CommitOpenEditor()) return false;
+    return true;
+}
+
+bool CellEditsChanged(const QWidget* window) {
+    for (const TPickListDelegate* delegate : GridDelegates(window))
+        if (delegate->OpenEditorChanged()) return true;
+    return false;
+}
+
+void DiscardCellEdits(const QWidget* window) {
+    for (TPickListDelegate* delegate : GridDelegates(window))
+        delegate->DiscardOpenEditor();
+}
 
 TPickListDelegate::TPickListDelegate(TRecordSetModel& model, QObject* parent)
     : QStyledItemDelegate(parent), m_model(model) {}
@@ -33,25 +67,50 @@ QWidget* TPickListDelegate::createEditor(QWidget* parent, const QStyleOptionView
         editor = combo;
     }
     if (editor) editor->setProperty(cellProperty, QVariant::fromValue(QPersistentModelIndex(index)));
+    m_editor = editor;
     return editor;
 }
 
 bool TPickListDelegate::Commit(QWidget* editor) const {
     const QPersistentModelIndex cell = editor->property(cellProperty).value<QPersistentModelIndex>();
-    if (!cell.isValid()) return true;
-    QVariant value;
-    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        if (combo->currentIndex() < 0) return true;
-        value = combo->currentText();
-    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        value = line->text();
-    } else {
-        return true;
-    }
+    const QVariant value = EditorValue(editor);
+    if (!cell.isValid() || !value.isValid()) return true;
     m_committing = true;
     const bool written = m_model.setData(cell, value, Qt::EditRole);
     m_committing = false;
     return written;
+}
+
+// A closed editor is hidden at once and deleted later.
+QWidget* TPickListDelegate::OpenEditor() const {
+    return m_editor && m_editor->isVisible() ? m_editor.data() : nullptr;
+}
+
+bool TPickListDelegate::CommitOpenEditor() {
+    QWidget* editor = OpenEditor();
+    if (!editor) return true;
+    if (!Commit(editor)) {
+        editor->setFocus();
+        return false;
+    }
+    m_editor = nullptr;
+    Q_EMIT closeEditor(editor, NoHint);
+    return true;
+}
+
+bool TPickListDelegate::OpenEditorChanged() const {
+    const QWidget* editor = OpenEditor();
+    if (!editor) return false;
+    const QPersistentModelIndex cell = editor->property(cellProperty).value<QPersistentModelIndex>();
+    const QVariant value = EditorValue(editor);
+    return cell.isValid() && value.isValid() && value.toString() != cell.data(Qt::EditRole).toString();
+}
+
+void TPickListDelegate::DiscardOpenEditor() {
+    if (QWidget* editor = OpenEditor()) {
+        m_editor = nullptr;
+        Q_EMIT closeEditor(editor, RevertModelCache);
+    }
 }
 
 // Leaving the editor (Enter, Tab, a click elsewhere) first writes the value; a refusal keeps the editor.
@@ -63,8 +122,10 @@ bool TPickListDelegate::eventFilter(QObject* object, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         leaving = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab;
     } else if (event->type() == QEvent::FocusOut) {
-        // A message box over the grid (the refusal's own) takes the focus for a while: no leaving.
-        if (m_committing || QApplication::activeModalWidget()) return true;
+        // A message box over the grid (the refusal's own) takes the focus for a while: no leaving. The
+        // grid's own window may itself be modal.
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (m_committing || (modal && modal != editor->window())) return true;
         const QWidget* focus = QApplication::focusWidget();
         leaving = editor->isVisible() && !(focus && editor->isAncestorOf(focus)) &&
                   !QApplication::activePopupWidget();

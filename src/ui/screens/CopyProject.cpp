@@ -1,10 +1,14 @@
 #include "ui/screens/CopyProject.h"
 
+#include "domain/ProjectBrowser.h"
+#include "foundation/UserInterface.h"
 #include "ui/DialogButtons.h"
+#include "ui/Guard.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,7 +44,7 @@ TfrmCopyProject::TfrmCopyProject(const QString& name, const QString& description
     edtName = Edit(from, u"edtName"_s, u"Name:"_s, 0, true);
     edtDesc = Edit(from, u"edtDesc"_s, u"Description:"_s, 0, true);
     QGroupBox* to = Group(this, u"GroupBox2"_s, u" to new project: "_s);
-    edtNameNew = Edit(to, u"edtNameNew"_s, u"Name:"_s, 20, false);
+    edtNameNew = Edit(to, u"edtNameNew"_s, u"Name:"_s, MaxProjectNameLength, false);
     edtDescNew = Edit(to, u"edtDescNew"_s, u"Description:"_s, 100, false);
     layout->addWidget(from);
     layout->addWidget(to);
@@ -60,7 +64,26 @@ QString TfrmCopyProject::NewDescription() const {
 
 void TfrmCopyProject::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    edtNameNew->setText(u"Copy_of_"_s + edtName->text());
+    const QString suggested = u"Copy_of_"_s + edtName->text();
+    // Never cut silently: the whole suggestion stays for the user to shorten.
+    edtNameNew->setMaxLength(std::max<int>(MaxProjectNameLength, suggested.size()));
+    edtNameNew->setText(suggested);
     edtDescNew->setText(u"Copy_of_"_s + edtDesc->text());
     edtNameNew->setFocus();
+    if (suggested.size() > MaxProjectNameLength)
+        QTimer::singleShot(0, this, [this] { Guarded([this] { ShowMessage(ProjectNameRefusal(NewName())); }); });
+}
+
+void TfrmCopyProject::done(int result) {
+    if (result == Accepted) {
+        QString refusal;
+        if (!Guarded([&] { refusal = ProjectNameRefusal(NewName()); })) return;
+        if (!refusal.isEmpty()) {
+            ShowMessage(refusal);
+            edtNameNew->setFocus();
+            edtNameNew->selectAll();
+            return;
+        }
+    }
+    QDialog::done(result);
 }

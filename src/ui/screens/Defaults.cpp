@@ -6,6 +6,7 @@
 #include "ui/Guard.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/bound/DBNavigator.h"
+#include "ui/models/PickListDelegate.h"
 #include "ui/models/RecordSetModel.h"
 
 #include <QGroupBox>
@@ -103,7 +104,7 @@ TfrmDefaults::TfrmDefaults(QWidget* parent) : QDialog(parent), m_dm(DataModule()
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(grdDefaults->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { Guarded([&] { ColumnEntered(current.column()); }); });
+            [this](const QModelIndex& current) { Guarded([&] { ColumnEntered(current); }); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -152,11 +153,14 @@ void TfrmDefaults::Activate() {
                                         TDBNavigator::Last, TDBNavigator::Insert, TDBNavigator::Delete,
                                         TDBNavigator::Post, TDBNavigator::Cancel});
     }
-    ColumnEntered(grdDefaults->currentIndex().column());
+    ColumnEntered(grdDefaults->currentIndex());
 }
 
-void TfrmDefaults::ColumnEntered(int column) {
+// The pick lists are narrowed for the row entered, which the record set reaches only after this.
+void TfrmDefaults::ColumnEntered(const QModelIndex& current) {
+    const int column = current.column();
     if (column < 0) return;
+    const auto text = [&](int of) { return current.siblingAtColumn(of).data(Qt::EditRole).toString(); };
     // The date columns only show the days: Tab passes over them in both directions.
     if (column == ColFirstDate || column == ColLastDate) {
         const int target = column == ColFirstDate ? (m_lastColumn < ColLast ? ColLast : ColFirst)
@@ -169,11 +173,11 @@ void TfrmDefaults::ColumnEntered(int column) {
     }
     m_lastColumn = column;
     if (column == ColCrop) {
-        const QString location = m_dm.DefaultsFieldText(u"LocationCode"_s);
+        const QString location = text(ColScenario);
         const QStringList crops = location.isEmpty() ? QStringList() : m_dm.FirstCropCodesAt(location);
         m_model->setPickList(ColCrop, crops.isEmpty() ? m_cropCodes : crops);
     } else if (column == ColScenario) {
-        const QString crop = m_dm.DefaultsFieldText(u"CropCode"_s);
+        const QString crop = text(ColCrop);
         const QStringList locations = crop.isEmpty() ? QStringList() : m_dm.FirstCropLocationCodes(crop);
         m_model->setPickList(ColScenario, locations.isEmpty() ? m_locationCodes : locations);
     }
@@ -182,19 +186,16 @@ void TfrmDefaults::ColumnEntered(int column) {
 
 void TfrmDefaults::done(int result) {
     if (!m_closed) {
-        m_closed = true;
         TRecordSet& defaults = m_dm.tblDefaults;
-        if (result == Accepted) {
-            // A change the rules refuse now is dropped without a message.
-            try {
-                if (defaults.state() != TRecordSet::TState::Browse && defaults.active()) defaults.post();
-            } catch (...) {
-                try {
-                    defaults.cancel();
-                } catch (...) {
-                }
-            }
-        } else if (!Locked() && defaults.active()) {
+        // OK writes what was typed; a row the rules refuse keeps the window open with the rule's message
+        // and the row in edit.
+        if (result == Accepted && isVisible() &&
+            (!CommitCellEdits(this) || !Guarded([&] {
+                 if (defaults.active() && defaults.state() != TRecordSet::TState::Browse) defaults.post();
+             })))
+            return;
+        m_closed = true;
+        if (!Locked() && defaults.active()) {
             Guarded([&] { defaults.cancel(); });
         }
         m_dm.CloseSubstanceTables();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QModelIndex>
 #include <QStringList>
 
 class QLineEdit;
@@ -42,7 +43,7 @@ protected:
 
 private:
     void Activate();
-    void ColumnEntered(int column);
+    void ColumnEntered(const QModelIndex& current);
     bool Locked() const;
 
     TdmKelvoADO& m_dm;

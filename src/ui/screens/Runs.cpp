@@ -6,6 +6,7 @@
 #include "ui/Guard.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
+#include "ui/models/PickListDelegate.h"
 #include "ui/models/RecordSetModel.h"
 #include "ui/screens/Defaults.h"
 
@@ -14,6 +15,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,6 +30,7 @@ namespace {
 constexpr int helpContext = 31;
 const QString parentHint = u"Displayed data relate to parent"_s;
 const QString applicationsHint = u"See help, subject CAM"_s;
+const QString discardQuestion = u"Discard the changes to the runs of this project?"_s;
 
 TdmKelvoADO& DataModule() {
     if (!dmKelvoADO) throw EKelvoError(u"The scenario database is not open"_s);
@@ -80,7 +83,7 @@ TfrmRuns::TfrmRuns(QWidget* parent) : QDialog(parent), m_dm(DataModule()) {
 }
 
 TfrmRuns::~TfrmRuns() {
-    done(Rejected);
+    Close(Rejected);
 }
 
 void TfrmRuns::CreateControls() {
@@ -220,9 +223,15 @@ void TfrmRuns::Connect() {
         else if (inApplications(old) && !inApplications(now))
             Guarded([this] { ApplicationsLeft(); });
     });
-    connect(btnCopyAppls, &QPushButton::clicked, this, guard(&TfrmRuns::CopyPattern));
-    connect(btnDefaults, &QPushButton::clicked, this, guard(&TfrmRuns::ShowDefaults));
-    connect(btnPrint, &QPushButton::clicked, this, guard(&TfrmRuns::Print));
+    // A button acts on what was typed: the cell being edited is written first.
+    const auto afterCellEdits = [this, guard](void (TfrmRuns::*handler)()) {
+        return [this, action = guard(handler)] {
+            if (CommitCellEdits(this)) action();
+        };
+    };
+    connect(btnCopyAppls, &QPushButton::clicked, this, afterCellEdits(&TfrmRuns::CopyPattern));
+    connect(btnDefaults, &QPushButton::clicked, this, afterCellEdits(&TfrmRuns::ShowDefaults));
+    connect(btnPrint, &QPushButton::clicked, this, afterCellEdits(&TfrmRuns::Print));
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -247,6 +256,7 @@ void TfrmRuns::Activate() {
             e.Message());
     }
     m_activated = true;
+    m_stateAtStart = m_dm.RunsEditorState();
     m_dm.OpenRuns();
     m_dm.OpenCrops();
     m_dm.RefreshRuns();
@@ -365,16 +375,40 @@ void TfrmRuns::Print() {
     PrintWindowImageAsked(*this, QPageLayout::Landscape, {btnPrint, btnOK, btnCancel});
 }
 
-// OK keeps the window open while the current run cannot be posted; Cancel drops pending changes.
+// Esc in a grid closes its cell editor (the editor's own handling) and never the window.
+void TfrmRuns::keyPressEvent(QKeyEvent* event) {
+    const QWidget* focus = focusWidget();
+    if (event->key() == Qt::Key_Escape && focus &&
+        (focus == grdRuns || focus == grdApplications || grdRuns->isAncestorOf(focus) ||
+         grdApplications->isAncestorOf(focus))) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// A typed cell, a row not yet posted or a written row that differs from the start.
+bool TfrmRuns::HasChanges() {
+    if (CellEditsChanged(this)) return true;
+    for (const TRecordSet* rs : {&m_dm.tblRuns, &m_dm.tblApplications})
+        if (rs->state() != TRecordSet::TState::Browse && rs->modified()) return true;
+    return m_dm.RunsEditorState() != m_stateAtStart;
+}
+
+// OK writes the cell being edited and keeps the window open while the current run cannot be posted;
+// Cancel asks before it drops a change.
 bool TfrmRuns::CloseQuery(int result) {
     if (result == Accepted) {
-        const bool posted = Guarded([this] {
+        if (!CommitCellEdits(this)) return false;
+        return Guarded([this] {
             m_dm.tblApplications.checkBrowseMode();
             m_dm.tblRuns.checkBrowseMode();
         });
-        if (!posted) return false;
-        return true;
     }
+    bool changed = true;
+    if (!Guarded([&] { changed = m_activated && HasChanges(); })) changed = true;
+    if (changed && !AskDestructive(discardQuestion)) return false;
+    DiscardCellEdits(this);
     try {
         m_dm.tblApplications.cancel();
         m_dm.tblRuns.cancel();
@@ -384,30 +418,32 @@ bool TfrmRuns::CloseQuery(int result) {
 }
 
 void TfrmRuns::done(int result) {
-    if (m_closed) {
-        if (isVisible()) QDialog::done(result);
-        return;
-    }
-    if (isVisible() && !CloseQuery(result)) return;
-    m_closed = true;
-    if (m_activated) {
-        TConnection& db = m_dm.dbKelvoADO;
-        if (result == Accepted) {
-            // A commit refused (the database kept busy by another program) keeps the editor open with its
-            // transaction, so the user can try again or cancel.
-            if (!Guarded([&] { db.CommitTrans(); })) {
-                m_closed = false;
-                return;
-            }
-        } else {
-            Guarded([&] { db.RollbackTrans(); });
-            // The snapshots still show the rolled-back values: they are read again.
-            Guarded([this] {
-                m_dm.RefreshRuns();
-                if (m_dm.tblRuns.active() && !m_dm.tblRuns.isEmpty()) m_dm.tblRuns.first();
-            });
-        }
-        Guarded([this] { m_dm.CloseCrops(); });
-    }
+    if (!m_closed && isVisible() && !CloseQuery(result)) return;
+    Close(result);
+    if (!m_closed) return;
     if (isVisible()) QDialog::done(result);
+}
+
+// With OK commits the transaction, otherwise rolls it back; once.
+void TfrmRuns::Close(int result) {
+    if (m_closed) return;
+    m_closed = true;
+    if (!m_activated) return;
+    TConnection& db = m_dm.dbKelvoADO;
+    if (result == Accepted) {
+        // A commit refused (the database kept busy by another program) keeps the editor open with its
+        // transaction, so the user can try again or cancel.
+        if (!Guarded([&] { db.CommitTrans(); })) {
+            m_closed = false;
+            return;
+        }
+    } else {
+        Guarded([&] { db.RollbackTrans(); });
+        // The snapshots still show the rolled-back values: they are read again.
+        Guarded([this] {
+            m_dm.RefreshRuns();
+            if (m_dm.tblRuns.active() && !m_dm.tblRuns.isEmpty()) m_dm.tblRuns.first();
+        });
+    }
+    Guarded([this] { m_dm.CloseCrops(); });
 }

@@ -15,8 +15,8 @@ class TRecordSetModel;
 
 // "Applications": the application pattern of every run of the current project and the applications of
 // the current run. Everything done here, including what the rules spread to related runs and what the
-// default pattern editor changes, is one transaction: OK commits it, Cancel and the close box roll it
-// back.
+// default pattern editor changes, is one transaction: OK commits it, Cancel, Esc and the close box roll it
+// back after asking when it holds a change.
 class TfrmRuns : public QDialog {
     Q_OBJECT
 
@@ -57,6 +57,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
@@ -73,6 +74,8 @@ private:
     bool IsAirBlastCrop(const QString& cropCode);
     const QStringList& CAMsForMethod(const QString& method);
     bool CloseQuery(int result);
+    bool HasChanges();
+    void Close(int result);
 
     TdmKelvoADO& m_dm;
     QStringList m_airBlastMethods;
@@ -83,6 +86,8 @@ private:
     bool m_shown = false;
     bool m_activated = false;
     bool m_closed = false;
+    // The project's runs, applications and default patterns as the transaction began.
+    QByteArray m_stateAtStart;
 
     TRecordSetModel* m_runs = nullptr;
     TRecordSetModel* m_applications = nullptr;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,6 +100,31 @@ TEST_F(QtUserInterfaceTest, QuestionsAnswerYesOnlyForYesAndClosingCountsAsTheOth
         EXPECT_EQ(seen.icon, QMessageBox::Question);
         EXPECT_EQ(seen.buttons, QMessageBox::Yes | c.other);
     }
+}
+
+// Return answers with the default button: Yes for an ordinary question, No where Yes destroys something.
+TEST_F(QtUserInterfaceTest, ReturnNeverConfirmsADestructiveQuestion) {
+    const QString text = u"Remove project: Alpha"_s;
+    auto pressReturn = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); };
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    AnswerModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        defaultButton = box->standardButton(box->defaultButton());
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box->windowTitle(), u"Confirm"_s);
+        EXPECT_EQ(box->text(), text);
+        pressReturn(box);
+    });
+    EXPECT_FALSE(qt.AskDestructive(text));
+    EXPECT_EQ(defaultButton, QMessageBox::No);
+
+    TSeenBox seen;
+    AnswerBox(&seen, pressReturn);
+    EXPECT_TRUE(qt.Ask(TQuestionKind::YesNo, text)) << "an ordinary question keeps Yes as its default";
+    TSeenBox destroyed;
+    AnswerBox(&destroyed, [](QMessageBox* box) { Click(box, QMessageBox::Yes); });
+    EXPECT_TRUE(qt.AskDestructive(text)) << "Yes still answers Yes";
 }
 
 TEST_F(QtUserInterfaceTest, BoxesAreModalOverTheActiveWindow) {

@@ -77,6 +77,27 @@ TEST_F(DefaultsTest, PickListsNarrowToTheScenarioAndTheCrop) {
     EXPECT_EQ(Grid()->toolTip(), QString());
 }
 
+// Moving from one row to another narrows the lists for the row entered, not the row left.
+TEST_F(DefaultsTest, PickListsFollowTheRowEntered) {
+    db().Execute(
+        u"INSERT INTO SubstancexCropxLocation (SubstanceCode, CropCode, LocationCode, CropNr, "
+        u"DefAppMethod, DefNumberOfApps, DefMinIntervalApps, DefFirstDayYrApp, DefLastDayYrApp, DefRate, "
+        u"Locked) VALUES ('ONEMET', 'Maize', 'R1', '1st', 'ground spray', 1, 14, 105, 165, 1.0, 0)"_s);
+    Open(u"ONEMET"_s);
+    ASSERT_EQ(Model()->rowCount(), 2);
+    for (const int row : {0, 1, 0}) {
+        const QString crop = Model()->index(row, TfrmDefaults::ColCrop).data().toString();
+        const QString location = Model()->index(row, TfrmDefaults::ColScenario).data().toString();
+        SCOPED_TRACE(location.toStdString());
+        ClickCell(Grid(), row, TfrmDefaults::ColCrop);
+        EXPECT_EQ(Model()->pickList(TfrmDefaults::ColCrop), dm->FirstCropCodesAt(location));
+        ClickCell(Grid(), 1 - row, TfrmDefaults::ColScenario);
+        const QString otherCrop = Model()->index(1 - row, TfrmDefaults::ColCrop).data().toString();
+        EXPECT_EQ(Model()->pickList(TfrmDefaults::ColScenario), dm->FirstCropLocationCodes(otherCrop));
+        EXPECT_NE(crop, otherCrop);
+    }
+}
+
 TEST_F(DefaultsTest, TabPassesOverTheDateColumnsBothWays) {
     Open(u"ONEMET"_s);
     ClickCell(Grid(), 0, TfrmDefaults::ColFirst);
@@ -112,8 +133,13 @@ TEST_F(DefaultsTest, ASecondRowOfTheSameCombinationIsRefused) {
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Combination already exists."_s});
     EXPECT_EQ(Value(u"SELECT count(*) FROM SubstancexCropxLocation WHERE SubstanceCode = 'ONEMET'"_s).toInt(),
               1);
-    // OK drops the refused row silently.
+    // OK keeps the window open with the rule's message and the row in edit; Cancel drops it.
     QTest::mouseClick(Control<QPushButton>(defaults.get(), u"btnOK"_s), Qt::LeftButton);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Combination already exists."_s});
+    EXPECT_TRUE(defaults->isVisible());
+    EXPECT_EQ(dm->tblDefaults.state(), TRecordSet::TState::Insert);
+    EXPECT_EQ(Model()->index(row, TfrmDefaults::ColFirst).data().toString(), u"100"_s);
+    QTest::mouseClick(Control<QPushButton>(defaults.get(), u"BitBtn2"_s), Qt::LeftButton);
     EXPECT_EQ(ui.TakeTexts(), QStringList());
     EXPECT_FALSE(defaults->isVisible());
     EXPECT_FALSE(dm->tblDefaults.active());

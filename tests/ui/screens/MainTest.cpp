@@ -57,10 +57,10 @@ protected:
     }
 
     // Answers the export dialog with OK after checking its boxes.
-    void ExportWith(bool przm, bool macro) {
-        AnswerModal([this, przm, macro](QWidget* modal) {
+    void ExportWith(bool przm, bool macro, int project = 1) {
+        AnswerModal([this, przm, macro, project](QWidget* modal) {
             EXPECT_EQ(modal->windowTitle(), u"Create project files"_s);
-            EXPECT_EQ(Control<QLabel>(modal, u"pnlPath"_s)->text(), paths[1]);
+            EXPECT_EQ(Control<QLabel>(modal, u"pnlPath"_s)->text(), paths[project]);
             const auto* cbPRZM = Control<QCheckBox>(modal, u"cbPRZM"_s);
             const auto* cbMACRO = Control<QCheckBox>(modal, u"cbMACRO"_s);
             EXPECT_EQ(cbPRZM->isChecked(), przm);
@@ -187,6 +187,73 @@ TEST_F(MainTest, ExportWritesTheChosenFilesAndAsksBeforeOverwriting) {
     EXPECT_TRUE(QFileInfo::exists(paths[1] + u"/Beta_report.txt"_s));
 }
 
+// Exports and edits keep the list in the order of creation, and the project clicked stays current.
+TEST_F(MainTest, TheProjectListKeepsTheOrderOfCreation) {
+    const QStringList created = {u"Alpha"_s, u"Beta"_s};
+    ASSERT_EQ(GridColumn(Projects(), 0), created);
+    for (const int project : {0, 1, 0}) {
+        ClickCell(Projects(), project, 0);
+        ASSERT_EQ(CurrentProject(), created[project]);
+        if (QFileInfo::exists(paths[project] + u"/TOXSWA"_s)) ui.Answer(true, Overwrite(project));
+        ExportWith(true, false, project);
+        EXPECT_EQ(ui.TakeTexts().last(), Saved(project));
+        EXPECT_EQ(GridColumn(Projects(), 0), created);
+        EXPECT_EQ(CurrentProject(), created[project]);
+        AnswerModal([](QWidget* modal) {
+            QTest::mouseClick(Control<QPushButton>(modal, u"btnOK"_s), Qt::LeftButton);
+        });
+        Click(u"btnEdit"_s);
+        EXPECT_EQ(GridColumn(Projects(), 0), created);
+        EXPECT_EQ(CurrentProject(), created[project]);
+    }
+    ClickCell(Projects(), 1, 0);
+    EXPECT_EQ(CurrentProject(), u"Beta"_s);
+    main.reset();
+    Open();
+    EXPECT_EQ(CurrentProject(), u"Beta"_s) << "opens on the newest";
+}
+
+// The copy's name is checked while the dialog is open: a refused name stays there for correction, and a
+// suggestion too long for a project is shown whole with a message.
+TEST_F(MainTest, CopyRefusesANameWhileTheDialogIsOpen) {
+    db().Execute(u"UPDATE Projects SET Name = 'LongProjectNameX' WHERE ProjectID = ?"_s, {ids[1]});
+    main.reset();
+    Open();
+    const QString tooLong = u"Copy_of_LongProjectNameX"_s;
+    struct TTry {
+        QString name;
+        QString refusal;
+    } tries[] = {
+        {QString(), u"Enter project name"_s},
+        {u"Alpha"_s, u"Project name already exists"_s},
+    };
+    AnswerModal([&](QWidget* modal) {
+        auto* name = Control<QLineEdit>(modal, u"edtNameNew"_s);
+        EXPECT_EQ(name->text(), tooLong);
+        EXPECT_EQ(ui.TakeTexts(),
+                  QStringList{u"The name "_s + tooLong + u" is longer than 20 characters: please shorten it."_s});
+        auto* ok = Control<QPushButton>(modal, u"btnOK"_s);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_EQ(ui.TakeTexts(),
+                  QStringList{u"The name "_s + tooLong + u" is longer than 20 characters: please shorten it."_s});
+        for (const TTry& t : tries) {
+            name->selectAll();
+            QTest::keyClick(name, Qt::Key_Delete);
+            QTest::keyClicks(name, t.name);
+            QTest::mouseClick(ok, Qt::LeftButton);
+            EXPECT_EQ(ui.TakeTexts(), QStringList{t.refusal});
+            EXPECT_TRUE(modal->isVisible());
+            EXPECT_EQ(name->text(), t.name);
+        }
+        name->setCursorPosition(name->text().size());
+        QTest::keyClicks(name, u"2"_s);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    Click(u"btnCopy"_s);
+    EXPECT_EQ(ui.TakeTexts().last(), u"New project created: Alpha2"_s);
+    EXPECT_EQ(CurrentProject(), u"Alpha2"_s);
+}
+
 TEST_F(MainTest, CancelledExportDialogWritesNothing) {
     AnswerModal([](QWidget* modal) {
         QTest::mouseClick(Control<QPushButton>(modal, u"btnCancel"_s), Qt::LeftButton);
@@ -251,8 +318,11 @@ TEST_F(MainTest, NavigatorDeleteWithItsFilesRemovesTheDirectory) {
     ui.Answer(true, u"Also delete created files?"_s);
     QTest::mouseClick(Control<TDBNavigator>(main.get(), u"DBNavigator1"_s)->button(TDBNavigator::Delete),
                       Qt::LeftButton);
-    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Remove project: Beta"_s, u"Also delete created files?"_s,
-                                           u"All created files deleted!"_s}));
+    using TKind = TScriptedUserInterface::TKind;
+    EXPECT_EQ(ui.Take(), (QVector<TScriptedUserInterface::TEntry>{
+                             {TKind::DestructiveQuestion, u"Remove project: Beta"_s},
+                             {TKind::DestructiveQuestion, u"Also delete created files?"_s},
+                             {TKind::Information, u"All created files deleted!"_s}}));
     EXPECT_FALSE(QFileInfo::exists(paths[1]));
     EXPECT_EQ(Value(u"SELECT count(*) FROM ToxswaMap WHERE Name = 'Beta'"_s).toInt(), 0);
 }

@@ -16,6 +16,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+using TKind = TScriptedUserInterface::TKind;
+using TEntries = QVector<TScriptedUserInterface::TEntry>;
+const QString Discard = u"Discard the changes to the runs of this project?"_s;
+
 // The runs editor on "Beta", opened from the project browser's lists.
 class RunsTest : public TScreensTest {
 protected:
@@ -36,8 +40,10 @@ protected:
         }
         TScreensTest::TearDown();
     }
+    // Modal, as the project browser shows it.
     void Open() {
         runs = std::make_unique<TfrmRuns>();
+        runs->setWindowModality(Qt::ApplicationModal);
         runs->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(runs.get()));
         QTest::qWait(10);
@@ -57,16 +63,26 @@ protected:
                      {ids[1], location, u"%"_s + suffix})
             .toString();
     }
-    // Types a value into a runs grid cell and commits it with Enter.
-    void TypeInto(QTableView* view, int row, int column, const QString& text) {
+    // Types a value into a grid cell and leaves the editor open.
+    QWidget* Type(QTableView* view, int row, int column, const QString& text) {
         ClickCell(view, row, column);
         QTest::keyClick(view, Qt::Key_F2);
         QWidget* editor = QApplication::focusWidget();
-        ASSERT_NE(editor, view);
+        EXPECT_NE(editor, view);
+        if (!editor || editor == view) return nullptr;
         if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
         QTest::keyClicks(editor, text);
+        return editor;
+    }
+    // Types a value into a grid cell and commits it with Enter.
+    void TypeInto(QTableView* view, int row, int column, const QString& text) {
+        QWidget* editor = Type(view, row, column, text);
+        ASSERT_NE(editor, nullptr);
         QTest::keyClick(editor, Qt::Key_Return);
         QTest::qWait(10);
+    }
+    double Rate(const QString& runId) {
+        return Value(u"SELECT Rate FROM Applications WHERE RunID = ? AND ApplicationNr = 1"_s, {runId}).toDouble();
     }
     bool Editable(QTableView* view, int row, int column) {
         return view->model()->flags(view->model()->index(row, column)).testFlag(Qt::ItemIsEditable);
@@ -185,7 +201,9 @@ TEST_F(RunsTest, CancelRestoresEveryRowAndOKCommits) {
     EXPECT_NE(Snapshot(), before);
     // Nothing is visible to another connection before OK.
     EXPECT_EQ(CommittedSnapshot(), before);
+    ui.Answer(true, Discard);
     Click(u"btnCancel"_s);
+    EXPECT_EQ(ui.Take(), (TEntries{{TKind::DestructiveQuestion, Discard}}));
     EXPECT_FALSE(runs->isVisible());
     EXPECT_FALSE(db().InTransaction());
     EXPECT_EQ(Snapshot(), before);
@@ -204,6 +222,105 @@ TEST_F(RunsTest, CancelRestoresEveryRowAndOKCommits) {
     EXPECT_FALSE(db().InTransaction());
     EXPECT_EQ(CommittedSnapshot(), Snapshot());
     EXPECT_EQ(Value(u"SELECT NumberOfApps FROM Runs WHERE RunID = ?"_s, {parent}).toInt(), 2);
+}
+
+// A value typed and followed at once by a click on OK is stored (the grid's editor is still open).
+TEST_F(RunsTest, AValueTypedAndFollowedByOKIsStored) {
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    struct TCase {
+        bool applications;
+        int column;
+        QString text;
+        QString stored;
+    } cases[] = {
+        {true, TfrmRuns::ColRate, u"0.25"_s, u"SELECT Rate FROM Applications WHERE RunID = ? AND ApplicationNr = 1"_s},
+        {false, TfrmRuns::ColInterval, u"21"_s, u"SELECT MinIntervalApps FROM Runs WHERE RunID = ?"_s},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        Open();
+        ClickCell(Runs(), RowOf(parent), TfrmRuns::ColNumber);
+        ASSERT_NE(Type(c.applications ? Applications() : Runs(), c.applications ? 0 : RowOf(parent), c.column,
+                       c.text),
+                  nullptr);
+        Click(u"btnOK"_s);
+        EXPECT_EQ(ui.TakeTexts(), QStringList());
+        EXPECT_FALSE(runs->isVisible());
+        EXPECT_EQ(Value(c.stored, {parent}).toString(), c.text);
+        EXPECT_EQ(CommittedSnapshot(), Snapshot());
+        runs.reset();
+    }
+}
+
+// Esc in a grid closes the cell editor only; Esc elsewhere, Cancel and the close box ask before they
+// drop a change and close at once without one.
+TEST_F(RunsTest, EscInAGridNeverClosesTheWindow) {
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    Open();
+    const double rate = Rate(parent);
+    ClickCell(Runs(), RowOf(parent), TfrmRuns::ColNumber);
+    QWidget* editor = Type(Applications(), 0, TfrmRuns::ColRate, u"0.75"_s);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTest::qWait(10);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::qWait(10);
+    EXPECT_TRUE(runs->isVisible());
+    EXPECT_EQ(ui.Take(), TEntries());
+    EXPECT_EQ(Rate(parent), rate);
+    EXPECT_EQ(Applications()->currentIndex().data().toDouble(), rate);
+}
+
+TEST_F(RunsTest, CancelEscAndTheCloseBoxAskOnlyWhenSomethingChanged) {
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    const std::pair<const char*, std::function<void(TfrmRuns*)>> ways[] = {
+        {"Cancel", [](TfrmRuns* w) { QTest::mouseClick(Control<QPushButton>(w, u"btnCancel"_s), Qt::LeftButton); }},
+        {"Esc", [](TfrmRuns* w) {
+             auto* print = Control<QPushButton>(w, u"btnPrint"_s);
+             print->setFocus();
+             QTest::keyClick(print, Qt::Key_Escape);
+         }},
+        {"close box", [](TfrmRuns* w) { w->close(); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        // Without a change: closed at once, nothing asked.
+        Open();
+        ClickCell(Runs(), RowOf(parent), TfrmRuns::ColNumber);
+        close(runs.get());
+        EXPECT_EQ(ui.Take(), TEntries());
+        EXPECT_FALSE(runs->isVisible());
+        runs.reset();
+
+        // With a change: No keeps the window and the transaction, Yes rolls back.
+        Open();
+        ClickCell(Runs(), RowOf(parent), TfrmRuns::ColNumber);
+        TypeInto(Applications(), 0, TfrmRuns::ColRate, u"0.75"_s);
+        ui.Answer(false, Discard);
+        close(runs.get());
+        EXPECT_EQ(ui.Take(), (TEntries{{TKind::DestructiveQuestion, Discard}}));
+        EXPECT_TRUE(runs->isVisible());
+        EXPECT_TRUE(db().InTransaction());
+        EXPECT_EQ(Rate(parent), 0.75);
+        ui.Answer(true, Discard);
+        close(runs.get());
+        EXPECT_EQ(ui.Take(), (TEntries{{TKind::DestructiveQuestion, Discard}}));
+        EXPECT_FALSE(runs->isVisible());
+        EXPECT_FALSE(db().InTransaction());
+        EXPECT_EQ(Snapshot(), before);
+        runs.reset();
+
+        // A value typed and not yet written is a change too.
+        Open();
+        ClickCell(Runs(), RowOf(parent), TfrmRuns::ColNumber);
+        ASSERT_NE(Type(Applications(), 0, TfrmRuns::ColRate, u"0.5"_s), nullptr);
+        ui.Answer(true, Discard);
+        close(runs.get());
+        EXPECT_EQ(ui.TakeTexts(), QStringList{Discard});
+        EXPECT_FALSE(runs->isVisible());
+        EXPECT_EQ(Snapshot(), before);
+        runs.reset();
+    }
 }
 
 TEST_F(RunsTest, ARefusedValueIsShownAndNotStored) {
@@ -263,7 +380,8 @@ TEST_F(RunsTest, DefaultPatternChangesBelongToTheEditorsTransaction) {
         EXPECT_EQ(modal->windowTitle(), u"Default Application Pattern"_s);
         auto* grid = Control<QTableView>(modal, u"grdDefaults"_s);
         ASSERT_EQ(grid->model()->rowCount(), 1);
-        TypeInto(grid, 0, 9, u"21"_s);
+        // Typed and not yet written when OK is clicked.
+        Type(grid, 0, 9, u"21"_s);
         QTest::mouseClick(Control<QPushButton>(modal, u"btnOK"_s), Qt::LeftButton);
     });
     Click(u"btnDefaults"_s);
@@ -272,7 +390,9 @@ TEST_F(RunsTest, DefaultPatternChangesBelongToTheEditorsTransaction) {
             .toInt(),
         21);
     EXPECT_TRUE(db().InTransaction());
+    ui.Answer(true, Discard);
     Click(u"btnCancel"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{Discard});
     EXPECT_EQ(Snapshot(), before);
 }
 
