@@ -66,6 +66,9 @@ bool AskConfirmation(const QString& text) {
 bool AskYesCancel(const QString& text) {
     return UserInterface().Ask(TQuestionKind::YesCancel, text);
 }
+TSaveAnswer AskSaveDiscardCancel(const QString& text) {
+    return UserInterface().AskSaveDiscardCancel(text);
+}
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
     return UserInterface().AskSaveFileName(caption, suggested, filter);
 }

@@ -19,6 +19,9 @@ enum class TQuestionKind {
     YesCancel // confirmation with Yes and Cancel
 };
 
+// The answer to a question offering Save, Discard and Cancel.
+enum class TSaveAnswer { Save, Discard, Cancel };
+
 class TProgressWindow {
 public:
     virtual ~TProgressWindow() = default;
@@ -32,6 +35,10 @@ public:
     virtual void Show(TMessageKind kind, const QString& text) = 0;
     // True exactly when the user chose Yes.
     virtual bool Ask(TQuestionKind kind, const QString& text) = 0;
+    // Save, Discard or Cancel; a handler that knows only Yes and Cancel never discards.
+    virtual TSaveAnswer AskSaveDiscardCancel(const QString& text) {
+        return Ask(TQuestionKind::YesCancel, text) ? TSaveAnswer::Save : TSaveAnswer::Cancel;
+    }
     virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
     virtual void SetBusy(bool busy) { (void)busy; }
     // The file to save into (filter as "Bitmaps (*.bmp)"); empty when the user cancelled.
@@ -57,6 +64,7 @@ void ShowErrorBox(const QString& text);
 void ShowError(const QString& text);
 bool AskConfirmation(const QString& text);
 bool AskYesCancel(const QString& text);
+TSaveAnswer AskSaveDiscardCancel(const QString& text);
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
 QString AskDirectory(const QString& caption, const QString& start);
 

@@ -11,6 +11,7 @@ class TQtUserInterface : public TUserInterface {
 public:
     void Show(TMessageKind kind, const QString& text) override;
     bool Ask(TQuestionKind kind, const QString& text) override;
+    TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     void SetBusy(bool busy) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
