@@ -241,15 +241,6 @@ TEST_F(SubstanceRulesTest, UntickingIsParentClearsLinksAndTransformations) {
     EXPECT_TRUE(Field(Substances(), u"MetSubCode1"_s).isNull());
     EXPECT_TRUE(Field(Substances(), u"MetSubCode2"_s).isNull());
     EXPECT_EQ(0.5, Stored(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s).toDouble());
-    ui.Answer(true, SaveChanges);
-    EXPECT_TRUE(dm->SaveSubstance());
-    EXPECT_EQ(ui.TakeTexts(), QStringList{SaveChanges});
-    for (const QString& metabolite : {u"MET1"_s, u"MET2"_s}) {
-        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"fconvert"_s).isNull())
-            << metabolite.toStdString();
-        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull())
-            << metabolite.toStdString();
-    }
     EXPECT_FALSE(dm->tblSubInsert.active());
     ASSERT_EQ(TRecordSet::TState::Edit, Przm().state());
     EXPECT_EQ(0, Field(Przm(), u"icombo3"_s).asInteger());
@@ -264,6 +255,12 @@ TEST_F(SubstanceRulesTest, UntickingIsParentClearsLinksAndTransformations) {
     ui.Answer(true, SaveChanges);
     EXPECT_TRUE(dm->SaveSubstance());
     EXPECT_EQ(ui.Take(), (TEntries{{TKind::Question, SaveChanges}}));
+    for (const QString& metabolite : {u"MET1"_s, u"MET2"_s}) {
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"fconvert"_s).isNull())
+            << metabolite.toStdString();
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull())
+            << metabolite.toStdString();
+    }
     EXPECT_EQ(0, Stored(u"Substances"_s, u"PAR"_s, u"IsParent"_s).toInt());
     EXPECT_TRUE(Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode1"_s).isNull());
     EXPECT_EQ(0, Stored(u"Substance_PRZM"_s, u"PAR"_s, u"icombo3"_s).toInt());

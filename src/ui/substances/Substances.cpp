@@ -328,6 +328,8 @@ void TfrmSubstances::Connect() {
     connect(m_cbParent, &QCheckBox::clicked, this, [this] { Guarded([this] { ParentDisplay(); }); });
     for (QRadioButton* mode : {m_rbDetailed, m_rbGeneral})
         connect(mode, &QRadioButton::clicked, this, [this] { Guarded([this] { SorptionMode(); }); });
+    // A tab takes no focus when clicked: the typed value is written before its page goes.
+    connect(m_pages, &QTabWidget::tabBarClicked, this, [this] { CommitTypedValue(); });
     connect(m_pages, &QTabWidget::currentChanged, this,
             [this](int page) { Guarded([&] { PageShown(page); }); });
 
@@ -562,10 +564,7 @@ void TfrmSubstances::done(int result) {
     // kept with the window open.
     CommitTypedValue();
     if (!Locked() && Modified()) {
-        // A substance whose saving was agreed to already is saved without asking again.
-        const TSaveAnswer answer = m_dm.LastAskedCode == m_shownCode ? TSaveAnswer::Save
-                                                                     : AskSaveDiscardCancel(u"Save changes?"_s);
-        switch (answer) {
+        switch (AskSaveDiscardCancel(u"Save changes?"_s)) {
         case TSaveAnswer::Cancel:
             ReenterEdit();
             return;

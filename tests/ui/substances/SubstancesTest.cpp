@@ -268,7 +268,9 @@ TEST_F(SubstanceEditorTest, ClosesOnlyAfterASuccessfulSave) {
     EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Save changes?"_s, u"Molar mass is required."_s}));
     EXPECT_TRUE(editor->isVisible());
     Enter(*editor, u"edtMolMass"_s, u"250"_s);
+    ui.Answer(true, u"Save changes?"_s);
     Click(*editor, u"btnClose"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s}) << "every close with a change asks";
     EXPECT_FALSE(editor->isVisible());
     EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), 250);
 }
