@@ -74,6 +74,21 @@ bool TConsoleUserInterface::Ask(TQuestionKind, const QString& text) {
     return false;
 }
 
+TSaveAnswer TConsoleUserInterface::AskSaveDiscardCancel(const QString& text) {
+    switch (m_answer) {
+    case TCliAnswer::Yes:
+        WriteLine(u"Answered Save: \"%1\""_s.arg(text));
+        return TSaveAnswer::Save;
+    case TCliAnswer::No:
+        WriteLine(u"Answered Discard: \"%1\""_s.arg(text));
+        return TSaveAnswer::Discard;
+    case TCliAnswer::Refuse:
+        break;
+    }
+    WriteLine(u"Refused: \"%1\" (answer with --yes or --no)"_s.arg(text));
+    return TSaveAnswer::Cancel;
+}
+
 std::unique_ptr<TProgressWindow> TConsoleUserInterface::CreateProgress(const QString& comment, int steps) {
     if (isatty(STDERR_FILENO)) return std::make_unique<TConsoleProgress>(comment, steps);
     return std::make_unique<TSilentProgress>();

@@ -17,6 +17,8 @@ public:
 
     void Show(TMessageKind kind, const QString& text) override;
     bool Ask(TQuestionKind kind, const QString& text) override;
+    // --yes saves, --no discards, neither cancels.
+    TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     // kelvo-cli takes file and directory names as arguments: a question for one is refused.
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;

@@ -115,7 +115,9 @@ int RunSubstances(QStringList arguments, TCliContext& context) {
     }
     for (qsizetype i = 0; i < substances.size(); ++i) {
         QJsonObject substance = substances[i].toObject();
-        substance.insert(u"complete"_s, dm.IsSubstanceComplete(substance[u"code"_s].toString()));
+        QStringList missing;
+        substance.insert(u"complete"_s, dm.IsSubstanceComplete(substance[u"code"_s].toString(), &missing));
+        if (!missing.isEmpty()) substance.insert(u"missing"_s, QJsonArray::fromStringList(missing));
         substances[i] = substance;
     }
     dm.CloseSubstanceTables();

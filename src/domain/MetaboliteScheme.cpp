@@ -268,7 +268,7 @@ void ApplyMetaboliteScheme(TdmKelvoADO& dm, const QString& parentCode, const TMe
         SetNumberFromText(przm.fieldByName(u"dtr231a"_s), scheme.step2.przm);
         SetNumberFromText(przm.fieldByName(u"dtr131a"_s), u"0"_s);
     }
-    dm.SetConversionFactor(m1, *NumberOf(scheme.step1.macro));
-    if (code == 3) dm.SetConversionFactor(m2, *NumberOf(scheme.step2.macro));
-    if (chain) dm.SetConversionFactor(m2, 0);
+    dm.DeferConversionFactor(m1, *NumberOf(scheme.step1.macro));
+    if (code == 3) dm.DeferConversionFactor(m2, *NumberOf(scheme.step2.macro));
+    if (chain) dm.DeferConversionFactor(m2, 0);
 }

@@ -62,5 +62,6 @@ void EnterFraction(TdmKelvoADO& dm, TMetaboliteScheme& scheme, int step, bool ma
 // metabolites may be chosen, every fraction shown for the scheme is entered and valid, the metabolites
 // differ) and refuses with the first failing check's message, changing nothing. Then puts the parent's
 // Substances and Substance_PRZM rows in edit state with the scheme code, the metabolite codes and the
-// PRZM fractions (left for the caller to save) and stores the metabolites' conversion factors at once.
+// PRZM fractions, and the metabolites' conversion factors waiting for the same save (left for the caller
+// to save or undo).
 void ApplyMetaboliteScheme(TdmKelvoADO& dm, const QString& parentCode, const TMetaboliteScheme& scheme);

@@ -28,10 +28,12 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
     }
     // No substance chosen is refused before the check, which would touch whatever substance record is
     // current when it finds no row for the code.
-    if (!project.HasSubstance() || !dmKelvoADO->CheckSubstance(project.SubstanceCode)) {
-        ShowMessage(
+    QStringList missing;
+    if (!project.HasSubstance() || !dmKelvoADO->CheckSubstance(project.SubstanceCode, &missing)) {
+        ShowMessage(IncompleteSubstanceMessage(
             u"Error: You selected an incompletely defined substance. Please complete first to be able "
-            "to compose a project."_s);
+            "to compose a project."_s,
+            missing));
         return TWizardFinish::StayOnSubstance;
     }
     const QString root = project.GetPath();

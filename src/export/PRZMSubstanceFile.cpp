@@ -5,6 +5,7 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <filesystem>
@@ -93,6 +94,20 @@ bool TPRZMSubstanceFile::WriteAll(const TAggregationList& records) {
         throw;
     }
     return true;
+}
+
+std::pair<QString, QString> TPRZMSubstanceFile::KeepUnreadable() {
+    try {
+        ReadAll();
+        return {};
+    } catch (const EKelvoError& error) {
+        const QString kept =
+            m_dataFile + u".damaged-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+        if (!QFile::copy(m_dataFile, kept))
+            throw EKelvoError(u"%1 could not be read and could not be kept as %2: it is not replaced."_s.arg(
+                m_dataFile, kept));
+        return {kept, error.Message()};
+    }
 }
 
 // A write not closed yet is abandoned.

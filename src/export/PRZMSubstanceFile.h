@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 #include <memory>
+#include <utility>
 
 class TAggregationList;
 
@@ -33,6 +34,10 @@ public:
     // written completely, then renamed over chmdat.dat and chmnum.dat. On any failure the old files stay
     // and the error is raised. Answers true.
     bool WriteAll(const TAggregationList& records);
+    // A chmdat.dat that cannot be read is copied to chmdat.dat.damaged-<time> beside it before a write
+    // replaces it. Answers the copy's path and the reading error; both empty when the file reads. Raises,
+    // naming the file, when the copy cannot be made.
+    std::pair<QString, QString> KeepUnreadable();
 
     // Opens chmdat.dat for reading; raises when its size is not a multiple of 760 (a damaged file).
     void OpenForReading();

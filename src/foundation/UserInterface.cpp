@@ -69,6 +69,9 @@ bool AskYesCancel(const QString& text) {
 bool AskDestructive(const QString& text) {
     return UserInterface().AskDestructive(text);
 }
+TSaveAnswer AskSaveDiscardCancel(const QString& text) {
+    return UserInterface().AskSaveDiscardCancel(text);
+}
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
     return UserInterface().AskSaveFileName(caption, suggested, filter);
 }

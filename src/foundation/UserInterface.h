@@ -19,6 +19,9 @@ enum class TQuestionKind {
     YesCancel // confirmation with Yes and Cancel
 };
 
+// The answer to a question offering Save, Discard and Cancel.
+enum class TSaveAnswer { Save, Discard, Cancel };
+
 class TProgressWindow {
 public:
     virtual ~TProgressWindow() = default;
@@ -34,6 +37,10 @@ public:
     virtual bool Ask(TQuestionKind kind, const QString& text) = 0;
     // A Yes/No question whose Yes destroys something: No is the default answer.
     virtual bool AskDestructive(const QString& text) { return Ask(TQuestionKind::YesNo, text); }
+    // Save, Discard or Cancel; a handler that knows only Yes and Cancel never discards.
+    virtual TSaveAnswer AskSaveDiscardCancel(const QString& text) {
+        return Ask(TQuestionKind::YesCancel, text) ? TSaveAnswer::Save : TSaveAnswer::Cancel;
+    }
     virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
     virtual void SetBusy(bool busy) { (void)busy; }
     // The file to save into (filter as "Bitmaps (*.bmp)"); empty when the user cancelled.
@@ -60,6 +67,7 @@ void ShowError(const QString& text);
 bool AskConfirmation(const QString& text);
 bool AskYesCancel(const QString& text);
 bool AskDestructive(const QString& text);
+TSaveAnswer AskSaveDiscardCancel(const QString& text);
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
 QString AskDirectory(const QString& caption, const QString& start);
 

@@ -72,6 +72,15 @@ public:
     bool AskBeforeSave = true;
     QString LastAskedCode;
     bool RetouchPending = false;
+    // A change to a metabolite's Substance_Macro row made by editing its parent: the formation factor
+    // (empty clears it), with the formation name cleared too when clearInform. The changes wait for the
+    // parent's rows: the next posting of a substance row writes them, UndoSubstance drops them.
+    struct TMetaboliteMacroChange {
+        QString code;
+        QVariant fconvert;
+        bool clearInform = false;
+    };
+    QVector<TMetaboliteMacroChange> PendingMetaboliteChanges;
 
     // --- open, close and refresh --------------------------------------------------------------
     // The scenario database file below the installation directory.
@@ -214,8 +223,12 @@ public:
     void CopySubstanceValues(const QString& newCode, const QString& sourceCode);
     void CopyDefaultPatterns(const QString& newCode);
     double GetMolarMass(const QString& code);
+    // The factor waiting for the parent's Save, else the stored one.
     double GetConversionFactor(const QString& code);
+    // Writes the factor at once.
     void SetConversionFactor(const QString& code, double value);
+    // The factor waits for the parent's Save.
+    void DeferConversionFactor(const QString& code, double value);
     void ClearTransformationFields(TRecordSet& przm);
     void TouchRecord(TRecordSet& recordSet);
     // Creates a substance's three rows with their defaults (DataModuleSubstanceInsert.cpp).
@@ -253,11 +266,14 @@ public:
     // Selects ("Yes") or unselects (empty) every run of the project.
     void SetRunsSelected(bool select, int projectId);
     // (DataModuleSubstanceCompleteness.cpp)
-    bool IsSubstanceComplete(const QString& code);
+    // With missing, the fields left empty, as the substance editor labels them.
+    bool IsSubstanceComplete(const QString& code, QStringList* missing = nullptr);
     // The same test on the current rows of the substance record sets, which stay as they are: the
     // completeness test of the exports to MACRO and PRZM.
     bool IsCurrentSubstanceComplete();
-    bool CheckSubstance(const QString& code);
+    // The empty fields of the current substance that make it incomplete, as the editor labels them.
+    QStringList MissingSubstanceFields();
+    bool CheckSubstance(const QString& code, QStringList* missing = nullptr);
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------
     // Refuses the example projects, asks twice and, when the created files go too, removes the MACRO
@@ -338,6 +354,9 @@ private:
     void DayNumberValidate(TField& field, const QString& textField);
     void DayTextValidate(TField& field, const QString& numberField);
 };
+
+// A refusal of an incomplete substance followed by the names of its missing fields.
+QString IncompleteSubstanceMessage(const QString& refusal, const QStringList& missing);
 
 // The one scenario data module of the process; set while it exists.
 extern TdmKelvoADO* dmKelvoADO;

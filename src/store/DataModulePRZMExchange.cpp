@@ -255,6 +255,10 @@ bool TdmKelvoADO::WritePRZMSubstances() {
                     FillMetaboliteSlot(record, j);
             }
         }
+        // The user's records in a file that cannot be read are kept, never overwritten unseen.
+        if (const auto [kept, error] = file.KeepUnreadable(); !kept.isEmpty())
+            ShowWarning(u"%1\n\nThe PRZM chemical data file could not be read; it is kept as %2, and a new "
+                        "file is written from the substance library."_s.arg(error, kept));
         file.WriteAll(records);
     } catch (...) {
         CloseSubstanceTables();

@@ -68,6 +68,8 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
         try {
             tblSubstances.fieldByName(u"SubstanceCode"_s).setAsString(code);
             tblSubstances.fieldByName(u"IsParent"_s).setAsBoolean(true);
+            // The editor shows General for a new substance: the stored mode says so too.
+            tblSubstances.fieldByName(u"DetailedSorption"_s).setAsBoolean(false);
             tblSubstances.fieldByName(u"Name"_s).setAsString(name.isEmpty() ? code : name);
             Fill(tblSubstances, SubstanceDefaults);
             AskBeforeSave = false;

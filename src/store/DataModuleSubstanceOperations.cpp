@@ -58,6 +58,7 @@ bool TdmKelvoADO::SaveSubstance() {
 }
 
 void TdmKelvoADO::UndoSubstance() {
+    PendingMetaboliteChanges.clear();
     for (TTable* rs : {&tblSubstancesMacro, &tblSubstancesPRZM, &tblSubstances})
         if (Editing(*rs)) rs->cancel();
 }
@@ -150,6 +151,8 @@ double TdmKelvoADO::GetMolarMass(const QString& code) {
 }
 
 double TdmKelvoADO::GetConversionFactor(const QString& code) {
+    for (auto change = PendingMetaboliteChanges.crbegin(); change != PendingMetaboliteChanges.crend(); ++change)
+        if (change->code == code) return change->fconvert.toDouble();
     const TCodeQuery query(
         &dbKelvoADO, {u"select fconvert from substance_Macro"_s, u"where substancecode = :pCode"_s}, code);
     return query.recordCount() == 1 ? query.fieldByName(u"fconvert"_s).asFloat() : 0;
@@ -164,6 +167,10 @@ void TdmKelvoADO::SetConversionFactor(const QString& code, double value) {
     query.edit();
     fconvert.setAsFloat(value);
     query.post();
+}
+
+void TdmKelvoADO::DeferConversionFactor(const QString& code, double value) {
+    PendingMetaboliteChanges.append({code, value, false});
 }
 
 void TdmKelvoADO::ClearTransformationFields(TRecordSet& przm) {

@@ -4,6 +4,8 @@
 #include "foundation/UserInterface.h"
 #include "store/Locate.h"
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 // The record rules of the three substance record sets: locked substances, the "Save changes?"
@@ -52,7 +54,7 @@ bool CurrentSubstanceLocked(const TdmKelvoADO& dm) {
 }
 
 // Clears the metabolite's formation data in its Substance_Macro row, found through the second views,
-// and stores the row at once.
+// and stores the row.
 void ClearMetaboliteMacroRow(TdmKelvoADO& dm, const QString& metabolite) {
     const bool masterWasOpen = dm.tblSubInsert.active();
     const bool detailWasOpen = dm.tblSubInsertMacro.active();
@@ -111,6 +113,13 @@ void TdmKelvoADO::tblSubstancesBeforePost(TRecordSet& dataSet) {
         }
     }
     if (tblSubstances.fieldByName(u"SubstanceCode"_s).isNull()) throw EKelvoError(u"Code is required."_s);
+    // The parent's rows are accepted: its metabolites' rows follow.
+    const QVector<TMetaboliteMacroChange> changes = std::exchange(PendingMetaboliteChanges, {});
+    for (const TMetaboliteMacroChange& change : changes)
+        if (change.clearInform)
+            ClearMetaboliteMacroRow(*this, change.code);
+        else
+            SetConversionFactor(change.code, change.fconvert.toDouble());
     if (RetouchPending) {
         try {
             TouchRecord(tblSubstancesMacro);
@@ -165,7 +174,7 @@ void TdmKelvoADO::tblSubstancesIsParentChange(TField& sender) {
         const QString metabolite = link.asString();
         if (metabolite.isEmpty()) continue;
         link.clear();
-        ClearMetaboliteMacroRow(*this, metabolite);
+        PendingMetaboliteChanges.append({metabolite, QVariant(), true});
     }
     tblSubstancesPRZM.edit();
     tblSubstancesPRZM.fieldByName(u"icombo3"_s).setAsInteger(0);

@@ -7,8 +7,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// The refusal names what the substance editor shows empty.
 const QString incomplete =
-    u"Error: You selected an incompletely defined substance. Please complete first to be able to compose a project."_s;
+    u"Error: You selected an incompletely defined substance. Please complete first to be able to compose a project."_s
+    + u"\n\nMissing: Molar mass (g/mol)"_s;
 
 class ProjectWizardTest : public TProjectTest {
 protected:

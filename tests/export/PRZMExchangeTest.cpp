@@ -364,6 +364,33 @@ TEST_F(PRZMExchangeTest, ADamagedFileImportsNothing) {
     }
 }
 
+// A file that could not be read at start holds records the library does not have: a write keeps it
+// beside the new file and says so.
+TEST_F(PRZMExchangeTest, ADamagedFileIsKeptBesideTheNewOne) {
+    const QByteArray record = ChemicalRecord(u"DAMAGED"_s).ToRecord();
+    const QByteArray damaged = record + record.left(100);
+    PutDataFile(damaged);
+    EXPECT_THROW(dm->ImportPRZMSubstances(), EKelvoError);
+
+    dm->WritePRZMSubstances();
+    const QStringList kept =
+        QDir(WpicPath(QString())).entryList({u"chmdat.dat.damaged-*"_s}, QDir::Files, QDir::Name);
+    ASSERT_EQ(1, kept.size());
+    EXPECT_EQ(damaged, Contents(WpicPath(kept[0])));
+    const QStringList texts = ui.TakeTexts();
+    ASSERT_EQ(1, texts.size());
+    EXPECT_TRUE(texts[0].startsWith(
+        u"The PRZM chemical data file %1 is damaged: its size of 860 bytes is not a multiple of 760"_s.arg(
+            WpicPath(u"chmdat.dat"_s))));
+    EXPECT_TRUE(texts[0].contains(WpicPath(kept[0]))) << texts[0].toStdString();
+    EXPECT_EQ((QStringList{u"EXAMPLE_P"_s}), Keys());
+
+    // The new file reads: the next write keeps nothing more.
+    dm->WritePRZMSubstances();
+    EXPECT_TRUE(ui.TakeTexts().isEmpty());
+    EXPECT_EQ(1, QDir(WpicPath(QString())).entryList({u"chmdat.dat.damaged-*"_s}, QDir::Files).size());
+}
+
 TEST_F(PRZMExchangeTest, AMissingFileIsNamedOnImportAndWrite) {
     for (const QString& name : {u"chmnum.dat"_s, u"chmdat.dat"_s}) {
         SCOPED_TRACE(name.toStdString());

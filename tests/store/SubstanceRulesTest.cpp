@@ -229,15 +229,18 @@ TEST_F(SubstanceRulesTest, DeletionChecksRefuseInTheirOrder) {
 
 TEST_F(SubstanceRulesTest, UntickingIsParentClearsLinksAndTransformations) {
     ASSERT_TRUE(dm->OpenSubstanceAt(u"PAR"_s));
+    // The metabolites' rows wait for the parent's Save: Undo takes everything back.
+    Set(Substances(), u"IsParent"_s, false);
+    EXPECT_EQ(0.0, dm->GetConversionFactor(u"MET1"_s));
+    dm->UndoSubstance();
+    EXPECT_EQ(0.5, dm->GetConversionFactor(u"MET1"_s));
+    EXPECT_EQ(0.5, Stored(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s).toDouble());
+    EXPECT_FALSE(Stored(u"Substance_Macro"_s, u"MET1"_s, u"inform"_s).isNull());
+
     Set(Substances(), u"IsParent"_s, false);
     EXPECT_TRUE(Field(Substances(), u"MetSubCode1"_s).isNull());
     EXPECT_TRUE(Field(Substances(), u"MetSubCode2"_s).isNull());
-    for (const QString& metabolite : {u"MET1"_s, u"MET2"_s}) {
-        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"fconvert"_s).isNull())
-            << metabolite.toStdString();
-        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull())
-            << metabolite.toStdString();
-    }
+    EXPECT_EQ(0.5, Stored(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s).toDouble());
     EXPECT_FALSE(dm->tblSubInsert.active());
     ASSERT_EQ(TRecordSet::TState::Edit, Przm().state());
     EXPECT_EQ(0, Field(Przm(), u"icombo3"_s).asInteger());
@@ -252,6 +255,12 @@ TEST_F(SubstanceRulesTest, UntickingIsParentClearsLinksAndTransformations) {
     ui.Answer(true, SaveChanges);
     EXPECT_TRUE(dm->SaveSubstance());
     EXPECT_EQ(ui.Take(), (TEntries{{TKind::Question, SaveChanges}}));
+    for (const QString& metabolite : {u"MET1"_s, u"MET2"_s}) {
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"fconvert"_s).isNull())
+            << metabolite.toStdString();
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull())
+            << metabolite.toStdString();
+    }
     EXPECT_EQ(0, Stored(u"Substances"_s, u"PAR"_s, u"IsParent"_s).toInt());
     EXPECT_TRUE(Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode1"_s).isNull());
     EXPECT_EQ(0, Stored(u"Substance_PRZM"_s, u"PAR"_s, u"icombo3"_s).toInt());
@@ -299,6 +308,7 @@ TEST_F(SubstanceRulesTest, InsertSubstanceCreatesThreeRowsWithTheDefaults) {
          {{u"SubstanceCode"_s, u"NEW"_s},
           {u"IsParent"_s, 1},
           {u"Name"_s, u"New one"_s},
+          {u"DetailedSorption"_s, 0}, // General, as the editor shows it
           {u"MolEntVap"_s, 95000.0},
           {u"TemRefSlb"_s, 20.0},
           {u"TemRefTraWat"_s, 20.0},
@@ -393,7 +403,10 @@ TEST_F(SubstanceRulesTest, InsertSubstanceCreatesThreeRowsWithTheDefaults) {
     EXPECT_TRUE(Substances().modified());
     EXPECT_TRUE(dm->AskBeforeSave);
     dm->UndoSubstance();
-    EXPECT_FALSE(dm->IsSubstanceComplete(u"NEW"_s));
+    QStringList missing;
+    EXPECT_FALSE(dm->IsSubstanceComplete(u"NEW"_s, &missing));
+    EXPECT_TRUE(missing.contains(u"Molar mass (g/mol)"_s)) << missing.join(u", "_s).toStdString();
+    EXPECT_FALSE(missing.contains(u"DetailedSorption"_s));
     ASSERT_TRUE(dm->OpenSubstanceAt(u"NEW"_s));
     Set(Substances(), u"Comment"_s, u"x"_s);
     ui.Answer(true, SaveChanges);
@@ -644,40 +657,44 @@ TEST_F(SubstanceRulesTest, CompletenessNeedsTheLeadingColumns) {
         QString table;
         QString column; // made empty; none for the substance as it is
         bool detailed;
-        bool complete;
+        QString missing; // as the editor labels it; none when complete
     };
+    // An empty sorption mode is General, as the editor shows it.
     const TCase cases[] = {
-        {{}, {}, false, true},
-        {u"Substances"_s, u"MolMass"_s, false, false},
-        {u"Substances"_s, u"TemRefTraSed"_s, false, false},
-        {u"Substances"_s, u"DetailedSorption"_s, false, false},
-        {u"Substances"_s, u"Kom"_s, false, false},
-        {u"Substances"_s, u"Kom"_s, true, true},
-        {u"Substances"_s, u"MetSubCode1"_s, false, true},
-        {u"Substances"_s, u"Comment"_s, false, true},
-        {u"Substance_Macro"_s, u"Koc"_s, false, false},
-        {u"Substance_Macro"_s, u"Koc"_s, true, true},
-        {u"Substance_Macro"_s, u"candeg"_s, true, false},
-        {u"Substance_Macro"_s, u"fconvert"_s, false, true},
-        {u"Substance_PRZM"_s, u"mwght"_s, false, false},
-        {u"Substance_PRZM"_s, u"uptkf"_s, false, true},
-        {u"Substance_PRZM"_s, u"iset3"_s, false, true},
+        {{}, {}, false, {}},
+        {u"Substances"_s, u"MolMass"_s, false, u"Molar mass (g/mol)"_s},
+        {u"Substances"_s, u"TemRefTraSed"_s, false, u"Sediment Measured at (°C)"_s},
+        {u"Substances"_s, u"DetailedSorption"_s, false, {}},
+        {u"Substances"_s, u"Kom"_s, false, u"General Kom"_s},
+        {u"Substances"_s, u"Kom"_s, true, {}},
+        {u"Substances"_s, u"MetSubCode1"_s, false, {}},
+        {u"Substances"_s, u"Comment"_s, false, {}},
+        {u"Substance_Macro"_s, u"Koc"_s, false, u"General Koc"_s},
+        {u"Substance_Macro"_s, u"Koc"_s, true, {}},
+        {u"Substance_Macro"_s, u"candeg"_s, true, u"Crop Half-life time (d)"_s},
+        {u"Substance_Macro"_s, u"fconvert"_s, false, {}},
+        {u"Substance_PRZM"_s, u"mwght"_s, false, u"mwght"_s},
+        {u"Substance_PRZM"_s, u"uptkf"_s, false, {}},
+        {u"Substance_PRZM"_s, u"iset3"_s, false, {}},
     };
     int n = 0;
     for (const TCase& c : cases) {
         const QString code = u"FULL%1"_s.arg(++n);
         SCOPED_TRACE((code + u' ' + c.column).toStdString());
+        const bool complete = c.missing.isEmpty();
         dm->CloseSubstanceTables();
         Clone(u"EXAMPLE_P"_s, code, true);
         Store(u"Substances"_s, code, u"DetailedSorption"_s, c.detailed ? 1 : 0);
         if (!c.column.isEmpty()) Store(c.table, code, c.column, QVariant());
-        EXPECT_EQ(c.complete, dm->IsSubstanceComplete(code));
+        QStringList missing;
+        EXPECT_EQ(complete, dm->IsSubstanceComplete(code, &missing));
+        EXPECT_EQ(complete ? QStringList() : QStringList{c.missing}, missing);
         // A complete substance stays current, an incomplete one closes the tables.
-        EXPECT_EQ(c.complete, Substances().active());
-        if (c.complete) {
+        EXPECT_EQ(complete, Substances().active());
+        if (complete) {
             EXPECT_EQ(code, Field(Substances(), u"SubstanceCode"_s).asString());
         }
-        EXPECT_EQ(c.complete, dm->CheckSubstance(code));
+        EXPECT_EQ(complete, dm->CheckSubstance(code));
     }
     dm->dbKelvoADO.Execute(u"DELETE FROM Substance_PRZM WHERE SubstanceCode = 'FULL1'"_s);
     EXPECT_FALSE(dm->IsSubstanceComplete(u"FULL1"_s));

@@ -36,7 +36,11 @@ void PrintTo(const TScriptedUserInterface::TEntry& entry, std::ostream* os) {
 }
 
 void TScriptedUserInterface::Answer(bool yes, const QString& expectedQuestion) {
-    m_answers.push_back({yes, expectedQuestion});
+    m_answers.push_back({yes, expectedQuestion, yes ? TSaveAnswer::Save : TSaveAnswer::Cancel});
+}
+
+void TScriptedUserInterface::AnswerChoice(TSaveAnswer choice, const QString& expectedQuestion) {
+    m_answers.push_back({choice == TSaveAnswer::Save, expectedQuestion, choice});
 }
 
 void TScriptedUserInterface::AnswerPath(const QString& path) { m_paths.push_back(path); }
@@ -80,25 +84,29 @@ void TScriptedUserInterface::Show(TMessageKind kind, const QString& text) {
 }
 
 bool TScriptedUserInterface::Ask(TQuestionKind, const QString& text) {
-    return AnswerQuestion(TKind::Question, text);
+    return NextAnswer(TKind::Question, text).yes;
 }
 
 bool TScriptedUserInterface::AskDestructive(const QString& text) {
-    return AnswerQuestion(TKind::DestructiveQuestion, text);
+    return NextAnswer(TKind::DestructiveQuestion, text).yes;
 }
 
-bool TScriptedUserInterface::AnswerQuestion(TKind kind, const QString& text) {
+TSaveAnswer TScriptedUserInterface::AskSaveDiscardCancel(const QString& text) {
+    return NextAnswer(TKind::Question, text).choice;
+}
+
+TScriptedUserInterface::TScripted TScriptedUserInterface::NextAnswer(TKind kind, const QString& text) {
     m_entries.append({kind, text});
     if (m_answers.empty()) {
         ADD_FAILURE() << "Question nobody scripted: \"" << text.toStdString() << "\"";
-        return false;
+        return {false, {}, TSaveAnswer::Cancel};
     }
     const TScripted answer = m_answers.front();
     m_answers.pop_front();
     if (!answer.question.isEmpty()) {
         EXPECT_EQ(answer.question.toStdString(), text.toStdString()) << "asked a different question";
     }
-    return answer.yes;
+    return answer;
 }
 
 std::unique_ptr<TProgressWindow> TScriptedUserInterface::CreateProgress(const QString&, int) {

@@ -19,6 +19,8 @@ public:
 
     // The next question is answered Yes (true) or No/Cancel (false); with a text, the question must be it.
     void Answer(bool yes, const QString& expectedQuestion = {});
+    // The next question is answered with the choice; Answer(true) counts as Save, Answer(false) as Cancel.
+    void AnswerChoice(TSaveAnswer choice, const QString& expectedQuestion = {});
     // The next file-name or directory question is answered with path (empty: the user cancelled).
     void AnswerPath(const QString& path);
     // Everything shown or asked since the last call, in order; marks it as checked.
@@ -34,18 +36,20 @@ public:
     bool Ask(TQuestionKind kind, const QString& text) override;
     // Recorded as a destructive question, answered from the same script.
     bool AskDestructive(const QString& text) override;
+    TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     QString AskDirectory(const QString& caption, const QString& start) override;
 
 private:
-    bool AnswerQuestion(TKind kind, const QString& text);
     QString AnswerPathQuestion(const QString& caption);
 
     struct TScripted {
         bool yes;
         QString question;
+        TSaveAnswer choice;
     };
+    TScripted NextAnswer(TKind kind, const QString& text);
     QVector<TEntry> m_entries;
     std::deque<TScripted> m_answers;
     std::deque<QString> m_paths;

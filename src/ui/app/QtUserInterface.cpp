@@ -103,6 +103,22 @@ bool TQtUserInterface::AskDestructive(const QString& text) {
                   true) == QMessageBox::Yes;
 }
 
+// Save is the default button; closing the box cancels.
+TSaveAnswer TQtUserInterface::AskSaveDiscardCancel(const QString& text) {
+    const TNormalCursor cursor;
+    QMessageBox box(QMessageBox::Question, u"Confirm"_s, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, DialogOwner());
+    box.setObjectName(u"messageBox"_s);
+    box.setTextFormat(Qt::PlainText);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save: return TSaveAnswer::Save;
+    case QMessageBox::Discard: return TSaveAnswer::Discard;
+    default: return TSaveAnswer::Cancel;
+    }
+}
+
 std::unique_ptr<TProgressWindow> TQtUserInterface::CreateProgress(const QString& comment, int steps) {
     return std::make_unique<TQtProgress>(comment, steps);
 }

@@ -133,6 +133,8 @@ TfrmMetabolites2::TfrmMetabolites2(TdmKelvoADO& dm, QWidget* parent)
 
     auto* cancel = new QPushButton(u"Cancel"_s, this);
     cancel->setObjectName(u"btnCancel"_s);
+    // Clicking Cancel leaves a refused fraction where it is, so the refusal cannot stop the cancel.
+    cancel->setFocusPolicy(Qt::NoFocus);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     buttonRow->addWidget(m_btnOK);
@@ -301,6 +303,7 @@ bool TfrmMetabolites2::CloseTestsPass() {
 
 void TfrmMetabolites2::done(int result) {
     if (result != Accepted || m_viewOnly) {
+        m_leaving = true; // the field losing the focus as the dialog goes gives nothing
         QDialog::done(Rejected);
         return;
     }

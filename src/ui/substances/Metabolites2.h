@@ -15,8 +15,8 @@ class TdmKelvoADO;
 
 // The metabolite formation scheme of the current parent substance: the scheme, its metabolites and their
 // formation fractions for PRZM (molar) and MACRO (mass), each converted into the other on leaving its
-// field. Nothing is written before OK; OK leaves the parent's rows in edit state for the editor's Save
-// and stores the metabolites' conversion factors at once.
+// field. Nothing is written before OK; OK leaves the parent's rows in edit state and the metabolites'
+// conversion factors waiting, for the editor's Save or Undo.
 class TfrmMetabolites2 : public QDialog {
     Q_OBJECT
 public:

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -112,7 +114,15 @@ QLineEdit* TfrmPRZMspec::BoundEdit(const QString& name, TTable& table, const QSt
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     new TLineEditBinding(edit, table, field);
-    connect(edit, &QLineEdit::textEdited, this, [this] { m_changed = true; });
+    // A change is a stored value that differs from the one before typing: a refused text is none.
+    auto before = std::make_shared<std::optional<QVariant>>();
+    connect(edit, &QLineEdit::textEdited, this, [&table, field, before] {
+        if (!*before && table.active()) *before = table.fieldByName(field).value();
+    });
+    connect(edit, &QLineEdit::editingFinished, this, [this, &table, field, before] {
+        if (*before && table.active() && table.fieldByName(field).value() != **before) m_changed = true;
+        before->reset();
+    });
     return edit;
 }
 

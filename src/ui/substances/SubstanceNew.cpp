@@ -73,7 +73,9 @@ void TfrmNewSubstance::done(int result) {
         QDialog::done(result);
         return;
     }
-    const TNewSubstanceCheck check = CheckNewSubstance(m_dm, Code(), Name());
+    // The checks read the database: an error keeps the dialog open with the message.
+    TNewSubstanceCheck check;
+    if (!Guarded([&] { check = CheckNewSubstance(m_dm, Code(), Name()); })) return;
     if (check.refused != TNewSubstanceCheck::None) {
         ShowMessage(check.message);
         (check.refused == TNewSubstanceCheck::Name ? m_name : m_code)->setFocus();

@@ -120,7 +120,8 @@ QLineEdit* TfrmSubstances::Edit(const QString& name, TTable& table, const QStrin
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     new TLineEditBinding(edit, table, field);
-    connect(edit, &QLineEdit::textEdited, this, [this] { EditChanged(); });
+    // The binding has written the value (or refused it) by then.
+    connect(edit, &QLineEdit::editingFinished, this, [this] { EditChanged(); });
     return edit;
 }
 
@@ -327,6 +328,8 @@ void TfrmSubstances::Connect() {
     connect(m_cbParent, &QCheckBox::clicked, this, [this] { Guarded([this] { ParentDisplay(); }); });
     for (QRadioButton* mode : {m_rbDetailed, m_rbGeneral})
         connect(mode, &QRadioButton::clicked, this, [this] { Guarded([this] { SorptionMode(); }); });
+    // A tab takes no focus when clicked: the typed value is written before its page goes.
+    connect(m_pages, &QTabWidget::tabBarClicked, this, [this] { CommitTypedValue(); });
     connect(m_pages, &QTabWidget::currentChanged, this,
             [this](int page) { Guarded([&] { PageShown(page); }); });
 
@@ -412,8 +415,20 @@ void TfrmSubstances::SetButtons(bool save, bool undo) {
     m_btnUndo->setEnabled(undo);
 }
 
+void TfrmSubstances::CommitTypedValue() {
+    auto* edit = qobject_cast<QLineEdit*>(focusWidget());
+    if (edit && edit->isModified()) emit edit->editingFinished();
+}
+
+bool TfrmSubstances::Modified() const {
+    for (const TTable* table : {&m_dm.tblSubstances, &m_dm.tblSubstancesMacro, &m_dm.tblSubstancesPRZM})
+        if (table->active() && table->modified()) return true;
+    return false;
+}
+
 void TfrmSubstances::EditChanged() {
-    if (!Locked()) SetButtons(true, true);
+    if (m_closed || Locked() || !Modified()) return;
+    SetButtons(true, true);
 }
 
 void TfrmSubstances::ParentDisplay() {
@@ -439,7 +454,7 @@ void TfrmSubstances::SorptionMode() {
 }
 
 void TfrmSubstances::Rule(const std::function<void()>& rule) {
-    if (Locked() || m_shownCode.isEmpty()) return;
+    if (m_closed || Locked() || m_shownCode.isEmpty()) return;
     if (Guarded(rule)) EditChanged();
 }
 
@@ -453,6 +468,7 @@ void TfrmSubstances::PageShown(int page) {
 }
 
 void TfrmSubstances::NewClicked() {
+    CommitTypedValue();
     m_busyCreating = true;
     struct TDone {
         bool& busy;
@@ -469,6 +485,7 @@ void TfrmSubstances::NewClicked() {
 }
 
 void TfrmSubstances::CopyClicked() {
+    CommitTypedValue();
     m_busyCreating = true;
     struct TDone {
         bool& busy;
@@ -512,6 +529,7 @@ void TfrmSubstances::RemoveClicked() {
 }
 
 void TfrmSubstances::SaveClicked() {
+    CommitTypedValue();
     m_dm.AskBeforeSave = true;
     if (!m_dm.SaveSubstance()) return;
     ReenterEdit();
@@ -542,9 +560,26 @@ void TfrmSubstances::done(int result) {
         QDialog::done(result);
         return;
     }
-    if (!m_dm.SaveSubstance()) {
-        ReenterEdit();
-        return;
+    // Esc, the close box and Close alike: the typed value counts, and a change is saved, discarded or
+    // kept with the window open.
+    CommitTypedValue();
+    if (!Locked() && Modified()) {
+        switch (AskSaveDiscardCancel(u"Save changes?"_s)) {
+        case TSaveAnswer::Cancel:
+            ReenterEdit();
+            return;
+        case TSaveAnswer::Discard:
+            m_dm.UndoSubstance();
+            break;
+        case TSaveAnswer::Save:
+            m_dm.AskBeforeSave = true;
+            m_dm.LastAskedCode = m_shownCode; // answered: the record rule only checks the required values
+            if (!m_dm.SaveSubstance()) {
+                ReenterEdit();
+                return;
+            }
+            break;
+        }
     }
     m_closed = true;
     m_dm.CloseSubstanceTables();

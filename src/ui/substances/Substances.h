@@ -44,6 +44,11 @@ private:
     void SubstanceChanged();
     void ReenterEdit();
     void SetButtons(bool save, bool undo);
+    // Writes the focused field's typed text, with its rules, before a button or a close acts.
+    void CommitTypedValue();
+    // Whether a row of the current substance holds a change not yet saved.
+    bool Modified() const;
+    // Save and Undo light when a row of the current substance really changed.
     void EditChanged();
     void ParentDisplay();
     void SorptionMode();

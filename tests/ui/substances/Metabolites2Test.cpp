@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -54,6 +55,12 @@ TEST_F(MetaboliteDialogTest, FractionsAreConvertedThroughTheMolarMasses) {
     EXPECT_EQ(Przm(u"icombo3"_s), 2);
     EXPECT_DOUBLE_EQ(Przm(u"dtr121a"_s), 0.5);
     EXPECT_EQ(dm->tblSubstances.fieldByName(u"MetSubCode1"_s).asString(), u"LONE"_s);
+    // The metabolite's factor waits for the parent's Save, like the parent's own rows.
+    EXPECT_DOUBLE_EQ(dm->GetConversionFactor(u"LONE"_s), 0.25);
+    EXPECT_NE(Stored(u"Substance_Macro"_s, u"LONE"_s, u"fconvert"_s).toDouble(), 0.25);
+    ui.Answer(true, u"Save changes?"_s);
+    EXPECT_TRUE(dm->SaveSubstance());
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
     EXPECT_DOUBLE_EQ(Stored(u"Substance_Macro"_s, u"LONE"_s, u"fconvert"_s).toDouble(), 0.25);
 }
 
@@ -138,6 +145,34 @@ TEST_F(MetaboliteDialogTest, ChainSchemeAndCancelKeepingTheEditorsEdits) {
     EXPECT_DOUBLE_EQ(Przm(u"dtr121a"_s), 0.6);
     EXPECT_DOUBLE_EQ(Przm(u"dtr231a"_s), 0.3);
     EXPECT_DOUBLE_EQ(Przm(u"dtr131a"_s), 0);
+    ui.Answer(true, u"Save changes?"_s);
+    EXPECT_TRUE(dm->SaveSubstance());
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
     EXPECT_DOUBLE_EQ(Stored(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s).toDouble(), 0.4);
     EXPECT_DOUBLE_EQ(Stored(u"Substance_Macro"_s, u"MET2"_s, u"fconvert"_s).toDouble(), 0);
+}
+
+// Cancel, Esc and the close box cancel, also with a fraction typed that the dialog refuses.
+TEST_F(MetaboliteDialogTest, CancelAlwaysCancels) {
+    const std::pair<const char*, std::function<void(TfrmMetabolites2&)>> closes[] = {
+        {"Cancel", [](TfrmMetabolites2& d) { Click(d, u"btnCancel"_s); }},
+        {"Esc", [](TfrmMetabolites2& d) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); (void)d; }},
+        {"close box", [](TfrmMetabolites2& d) { d.close(); }},
+    };
+    for (const auto& [name, close] : closes) {
+        SCOPED_TRACE(name);
+        auto dialog = Open();
+        auto* edit = Find<QLineEdit>(*dialog, u"edtHLP1"_s);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, u"1.5"_s);
+        close(*dialog);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+        EXPECT_TRUE(ui.TakeTexts().isEmpty());
+        EXPECT_DOUBLE_EQ(Przm(u"dtr121a"_s), 0.5);
+        EXPECT_DOUBLE_EQ(dm->GetConversionFactor(u"MET1"_s), 0.5);
+        dialog.reset();
+        dm->UndoSubstance();
+    }
 }

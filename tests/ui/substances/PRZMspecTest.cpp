@@ -77,3 +77,17 @@ TEST_F(PRZMspecTest, LockedAndMetaboliteStates) {
         dm->UndoSubstance();
     }
 }
+
+// Only a value that was stored changed something: a refused text or the same value typed again did not.
+TEST_F(PRZMspecTest, OnlyAStoredNewValueCountsAsAChange) {
+    auto dialog = Open(u"PAR"_s);
+    const double mseff = dm->tblSubstancesPRZM.fieldByName(u"mseff"_s).asFloat();
+    Enter(*dialog, u"DBEdit25"_s, u"much"_s);
+    EXPECT_EQ(ui.Take().size(), 1) << "the refusal is shown";
+    EXPECT_FALSE(dialog->Changed());
+    Enter(*dialog, u"DBEdit25"_s, QString::number(mseff));
+    EXPECT_FALSE(dialog->Changed());
+    Enter(*dialog, u"DBEdit25"_s, u"0.5"_s);
+    EXPECT_TRUE(dialog->Changed());
+    EXPECT_DOUBLE_EQ(dm->tblSubstancesPRZM.fieldByName(u"mseff"_s).asFloat(), 0.5);
+}

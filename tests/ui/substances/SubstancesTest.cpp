@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
+#include <string>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -266,7 +268,9 @@ TEST_F(SubstanceEditorTest, ClosesOnlyAfterASuccessfulSave) {
     EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Save changes?"_s, u"Molar mass is required."_s}));
     EXPECT_TRUE(editor->isVisible());
     Enter(*editor, u"edtMolMass"_s, u"250"_s);
+    ui.Answer(true, u"Save changes?"_s);
     Click(*editor, u"btnClose"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s}) << "every close with a change asks";
     EXPECT_FALSE(editor->isVisible());
     EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), 250);
 }
@@ -293,4 +297,116 @@ TEST_F(SubstanceEditorTest, RemoveDeletesTheSubstanceWithItsRows) {
     EXPECT_NE(Text(*editor, u"edtCode"_s), u"LONE"_s);
     Click(*editor, u"btnClose"_s);
     EXPECT_EQ(Count(u"Substances"_s, u"LONE"_s), 0);
+}
+
+// The typed text of the focused field, not left yet: every way of closing counts it and asks "Save
+// changes?" with Save, Discard and Cancel.
+TEST_F(SubstanceEditorTest, ClosingWithATypedValueAsksSaveDiscardOrCancel) {
+    const std::pair<const char*, std::function<void(TfrmSubstances&)>> closes[] = {
+        {"Esc", [](TfrmSubstances&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
+        {"close box", [](TfrmSubstances& e) { e.close(); }},
+        {"Close", [](TfrmSubstances& e) { Find<QPushButton>(e, u"btnClose"_s)->click(); }},
+    };
+    struct TCase {
+        TSaveAnswer answer;
+        bool open;
+        double stored;
+    };
+    const TCase cases[] = {
+        {TSaveAnswer::Cancel, true, 300}, {TSaveAnswer::Discard, false, 300}, {TSaveAnswer::Save, false, 250}};
+    for (const auto& [name, close] : closes)
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(name + std::to_string(static_cast<int>(c.answer)));
+            editor.reset();
+            Store(u"Substances"_s, u"PAR"_s, u"MolMass"_s, 300.0);
+            editor = std::make_unique<TfrmSubstances>(*dm);
+            Show(*editor);
+            Select(u"PAR"_s);
+            auto* edit = Find<QLineEdit>(*editor, u"edtMolMass"_s);
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, u"250"_s);
+            ui.AnswerChoice(c.answer, u"Save changes?"_s);
+            close(*editor);
+            EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
+            EXPECT_EQ(editor->isVisible(), c.open);
+            EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), c.stored);
+            if (c.open) {
+                EXPECT_EQ(Text(*editor, u"edtMolMass"_s), u"250.0"_s) << "the typed value stays";
+                EXPECT_TRUE(Enabled(*editor, u"btnSave"_s));
+            }
+        }
+}
+
+// The Q10 factor typed and closed with Esc: stored with its switch, and no error from the closed rows.
+TEST_F(SubstanceEditorTest, TypedQ10FactorIsSavedOnEsc) {
+    Select(u"PAR"_s);
+    Page(3);
+    auto* edit = Find<QLineEdit>(*editor, u"DBEdit22"_s);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"0"_s);
+    ui.AnswerChoice(TSaveAnswer::Save, u"Save changes?"_s);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substance_PRZM"_s, u"PAR"_s, u"q10fac"_s), 0);
+    EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"PAR"_s, u"iqfac"_s).toInt(), 0);
+}
+
+// Save and New act on the typed text of the focused field, also when pressed without taking the focus.
+TEST_F(SubstanceEditorTest, SaveTakesTheTypedValueFirst) {
+    Select(u"PAR"_s);
+    auto* edit = Find<QLineEdit>(*editor, u"edtMolMass"_s);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, u"260"_s);
+    ui.Answer(true, u"Save changes?"_s);
+    Find<QPushButton>(*editor, u"btnSave"_s)->click();
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Save changes?"_s});
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"PAR"_s, u"MolMass"_s), 260);
+    EXPECT_FALSE(Enabled(*editor, u"btnSave"_s));
+}
+
+// Save and Undo light when a value was stored, not on a keystroke nor on a refused value.
+TEST_F(SubstanceEditorTest, SaveAndUndoLightOnlyForAStoredChange) {
+    Select(u"PAR"_s);
+    const auto lit = [this] { return Enabled(*editor, u"btnSave"_s) || Enabled(*editor, u"btnUndo"_s); };
+    EXPECT_FALSE(lit());
+    auto* edit = Find<QLineEdit>(*editor, u"edtMolMass"_s);
+    edit->setFocus();
+    QTest::keyClicks(edit, u"x"_s);
+    EXPECT_FALSE(lit()) << "a keystroke";
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(ui.Take().size(), 1);
+    EXPECT_FALSE(lit()) << "a refused value";
+    Enter(*editor, u"edtMolMass"_s, u"5"_s);
+    EXPECT_EQ(ui.Take().size(), 1);
+    EXPECT_FALSE(lit()) << "a value out of range";
+    Enter(*editor, u"edtMolMass"_s, u"250"_s);
+    EXPECT_TRUE(Enabled(*editor, u"btnSave"_s));
+    EXPECT_TRUE(Enabled(*editor, u"btnUndo"_s));
+    Click(*editor, u"btnUndo"_s);
+    EXPECT_EQ(Text(*editor, u"edtMolMass"_s), u"300.0"_s);
+}
+
+// Unticking Parent clears the metabolites' formation data with the parent's Save; Undo takes it back.
+TEST_F(SubstanceEditorTest, UntickedParentWaitsForSaveAndUndo) {
+    Select(u"PAR"_s);
+    Click(*editor, u"cbParent"_s);
+    EXPECT_TRUE(Enabled(*editor, u"btnUndo"_s));
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s), 0.5);
+    Click(*editor, u"btnUndo"_s);
+    EXPECT_TRUE(Find<QCheckBox>(*editor, u"cbParent"_s)->isChecked());
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substance_Macro"_s, u"MET1"_s, u"fconvert"_s), 0.5);
+    EXPECT_EQ(Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode1"_s).toString(), u"MET1"_s);
+
+    Click(*editor, u"cbParent"_s);
+    ui.Answer(true, u"Save changes?"_s);
+    Save();
+    EXPECT_TRUE(Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode1"_s).isNull());
+    for (const QString& metabolite : {u"MET1"_s, u"MET2"_s}) {
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"fconvert"_s).isNull()) << metabolite.toStdString();
+        EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull()) << metabolite.toStdString();
+    }
 }

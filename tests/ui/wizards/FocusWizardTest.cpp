@@ -10,9 +10,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// The refusal names what the substance editor shows empty.
 const QString incomplete =
     u"Error: You selected an incompletely defined substance. Please complete first to be able "
-    "to compose a project."_s;
+    "to compose a project."_s
+    + u"\n\nMissing: Molar mass (g/mol)"_s;
 const QString invalidName = u"invalid character (/ \\ : ? \" < > |)"_s;
 const QString saveAsDefault = u"Save as default project path?"_s;
 
