@@ -2,9 +2,14 @@
 
 #include "domain/Project.h"
 #include "domain/ProjectDirectoryRebuild.h"
+#include "export/DataModuleMacroADO.h"
+#include "export/MacroConnection.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
+
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,15 +23,24 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         return false;
 
     const TBusyCursor busy;
+    const bool macro = options.MACRO && IsModelAvailable(TModelKind::Macro);
     try {
         // A failed export puts the previous directory back; a killed one leaves the new one marked.
         TProjectDirectoryRebuild rebuild(project);
+        // MACRO's rows are committed only with the whole export: a failure leaves MACRO's previous runs.
+        std::optional<TMacroConnection> macroOpen;
+        std::optional<TTransaction> macroRows;
+        if (macro) {
+            macroOpen.emplace();
+            macroRows.emplace(dmMacroADO->dbMacroADO);
+        }
         project.CreateDirectories();
         rebuild.MarkUnfinished();
         if (options.PRZM && IsModelAvailable(TModelKind::Przm)) project.ExportPRZMRuns();
-        if (options.MACRO && IsModelAvailable(TModelKind::Macro)) project.ExportMACRORuns();
+        if (macro) project.ExportMACRORuns();
         project.PrepareToxswa();
         if (options.Report) project.WriteReport();
+        if (macroRows) macroRows->Commit();
         rebuild.Finish();
         dmKelvoADO->RefreshRuns();
     } catch (...) {
@@ -34,7 +48,7 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         ShowCurrentException();
         ShowWarning(
             u"The export was not completed; the files written before the failure were removed from "_s +
-            directory);
+            directory + (macro ? u". The MACRO database keeps the runs it held before."_s : QString()));
         return false;
     }
     ShowMessage(u"Saved all files at subdirectory "_s + directory);
