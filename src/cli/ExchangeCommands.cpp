@@ -124,16 +124,17 @@ void ImportMacro(TdmKelvoADO& dm, TExchangeReport& report) {
                                                {u"newSubstances"_s, QJsonArray::fromStringList(added)}});
 }
 
-void WriteMacro(TdmKelvoADO& dm, TExchangeReport& report) {
+// False when MACRO refused its rows (nothing of them written); a MACRO not available is no refusal.
+bool WriteMacro(TdmKelvoADO& dm, TExchangeReport& report) {
     TdmMacroADO macro;
     try {
         if (!dm.WriteMacroSubstances(macro)) {
             report.NotDone(u"MACRO"_s, u"not available"_s);
-            return;
+            return true;
         }
     } catch (...) {
         report.Failed(u"MACRO"_s, u"not written"_s);
-        return;
+        return false;
     }
     const auto [compounds, metabs] = MacroRowCounts(macro);
     report.lines << u"MACRO: wrote %1 compound and %2 metab rows to %3"_s.arg(compounds).arg(metabs).arg(
@@ -142,6 +143,7 @@ void WriteMacro(TdmKelvoADO& dm, TExchangeReport& report) {
                                                {u"database"_s, macro.DatabasePath()},
                                                {u"compounds"_s, compounds},
                                                {u"metabs"_s, metabs}});
+    return true;
 }
 
 // Runs one half after the other and reports what each did; exit code 1 when a half failed.
@@ -168,7 +170,19 @@ int RunExchange(QStringList arguments, TCliContext& context) {
         });
     if (action == u"write"_s)
         return Exchange(arguments, context, [](TdmKelvoADO& dm, TExchangeReport& report) {
-            WriteMacro(dm, report);
+            // Every substance is checked for PRZM before MACRO is written, and PRZM is not written
+            // after MACRO refused: a value that does not fit leaves both models as they were.
+            try {
+                dm.CheckPRZMSubstances();
+            } catch (...) {
+                report.Failed(u"PRZM"_s, u"not written"_s);
+                report.NotDone(u"MACRO"_s, u"not written"_s);
+                return;
+            }
+            if (!WriteMacro(dm, report)) {
+                report.NotDone(u"PRZM"_s, u"not written"_s);
+                return;
+            }
             WritePrzm(dm, report);
         });
     throw TUsageError(u"Unknown exchange action: %1"_s.arg(action));

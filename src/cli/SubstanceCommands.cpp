@@ -12,6 +12,7 @@
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/Locate.h"
+#include "store/Transaction.h"
 
 #include <QJsonArray>
 #include <QTextStream>
@@ -241,11 +242,15 @@ int CopySubstance(QStringList arguments) {
     TdmKelvoADO& dm = scenario.dm;
     OpenSubstance(dm, source);
     CheckLengths(code, name);
-    if (!CreateNewSubstance(dm, code, name)) Abort();
-    dm.AskBeforeSave = false;
-    dm.tblSubstances.cancel();
-    dm.CopySubstanceValues(code, source);
-    dm.AskBeforeSave = true;
+    {
+        // The new substance and its copied values are one commit.
+        const TTransaction transaction(dm.dbKelvoADO);
+        if (!CreateNewSubstance(dm, code, name)) Abort();
+        dm.AskBeforeSave = false;
+        dm.tblSubstances.cancel();
+        dm.CopySubstanceValues(code, source);
+        dm.AskBeforeSave = true;
+    }
     dm.UndoSubstance();
     dm.CloseSubstanceTables();
     Out() << u"Copied substance %1 to %2"_s.arg(source, code) << Qt::endl;

@@ -3,6 +3,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,15 +47,7 @@ bool CreateNewSubstance(TdmKelvoADO& dm, const QString& typedCode, const QString
     } askAgain{dm.AskBeforeSave};
     dm.AskBeforeSave = false;
     // The three rows are stored together: a process that ends half way leaves no part of the substance.
-    TConnection& db = dm.dbKelvoADO;
-    const bool ownTransaction = !db.InTransaction();
-    if (ownTransaction) db.BeginTrans();
-    try {
-        dm.InsertSubstance(typedCode.trimmed(), typedName.trimmed());
-    } catch (...) {
-        if (ownTransaction) db.CommitTrans();
-        throw;
-    }
-    if (ownTransaction) db.CommitTrans();
+    const TTransaction transaction(dm.dbKelvoADO);
+    dm.InsertSubstance(typedCode.trimmed(), typedName.trimmed());
     return true;
 }

@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,35 +26,6 @@ QString& ProjectRoot() {
 QDateTime Today() {
     return QDateTime(QDate::currentDate(), QTime(0, 0));
 }
-
-// Commits the transaction it began when it ends normally and rolls it back when an exception leaves;
-// does nothing inside a transaction somebody else opened.
-class TTransaction {
-public:
-    explicit TTransaction(TConnection& connection)
-        : m_connection(connection), m_own(!connection.InTransaction()),
-          m_exceptions(std::uncaught_exceptions()) {
-        if (m_own) m_connection.BeginTrans();
-    }
-    ~TTransaction() {
-        if (!m_own || !m_connection.InTransaction()) return;
-        try {
-            if (std::uncaught_exceptions() > m_exceptions)
-                m_connection.RollbackTrans();
-            else
-                m_connection.CommitTrans();
-        } catch (...) {
-            ShowCurrentException();
-        }
-    }
-    TTransaction(const TTransaction&) = delete;
-    TTransaction& operator=(const TTransaction&) = delete;
-
-private:
-    TConnection& m_connection;
-    bool m_own;
-    int m_exceptions;
-};
 
 } // namespace
 

@@ -2,9 +2,12 @@
 
 #include "domain/Project.h"
 #include "domain/ProjectDirectoryRebuild.h"
+#include "export/DataModuleMacroADO.h"
+#include "export/MacroConnection.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -49,9 +52,17 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         ShowCurrentException(); // the directory is as it was
         return false;
     }
+    const bool macro = options.MACRO && IsModelAvailable(TModelKind::Macro);
     QStringList notWritten;
     try {
         // A failed export puts the previous export back; a killed one leaves the new one marked.
+        // MACRO's rows are committed only with the whole export: a failure leaves MACRO's previous runs.
+        std::optional<TMacroConnection> macroOpen;
+        std::optional<TTransaction> macroRows;
+        if (macro) {
+            macroOpen.emplace();
+            macroRows.emplace(dmMacroADO->dbMacroADO);
+        }
         project.CreateDirectories();
         const struct {
             bool chosen;
@@ -75,6 +86,7 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         }
         project.PrepareToxswa();
         if (options.Report) project.WriteReport();
+        if (macroRows) macroRows->Commit();
         rebuild->Finish();
         dmKelvoADO->RefreshRuns();
     } catch (...) {
@@ -83,7 +95,7 @@ bool ExportProject(TProject& project, const TProjectExportOptions& options) {
         ShowCurrentException();
         ShowWarning(
             u"The export was not completed; the files written before the failure were removed from "_s +
-            directory);
+            directory + (macro ? u". The MACRO database keeps the runs it held before."_s : QString()));
         return false;
     }
     if (!notWritten.isEmpty()) {

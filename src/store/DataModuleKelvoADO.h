@@ -315,6 +315,10 @@ public:
     // taken over from PRZM), in table order. Raises when the chemical data file cannot be written; the
     // old file set then stays.
     bool WritePRZMSubstances();
+    // Raises, naming substance, field and value, when a substance PRZM is written would not fit its
+    // field of the chemical data file; writes nothing.
+    void CheckPRZMSubstances();
+    void FillPRZMRecords(TAggregationList& records);
     // Fill a record from the current substance rows: a new record from a parent, chemical j (2 or 3)
     // from a metabolite.
     void FillParentRecord(TPRZM_Substance& record);

@@ -3,6 +3,7 @@
 #include "domain/Conversions.h"
 #include "export/DataModuleMacroADO.h"
 #include "store/Locate.h"
+#include "store/Transaction.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -66,6 +67,8 @@ bool TdmKelvoADO::ImportMacroSubstances(TdmMacroADO& macro) {
     const TMacroConnection connection(macro);
     const TQuietPostings quiet(*this);
     try {
+        // Every substance whole or none: one commit for the whole database.
+        const TTransaction transaction(dbKelvoADO);
         return ReadMacroSubstances(macro);
     } catch (...) {
         AskBeforeSave = false;

@@ -8,6 +8,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/Locate.h"
+#include "store/Transaction.h"
 
 #include <type_traits>
 #include <utility>
@@ -130,6 +131,8 @@ bool TdmKelvoADO::ImportPRZMSubstances() {
     TPRZMSubstanceFile file;
     AskBeforeSave = false;
     try {
+        // Every substance whole or none: one commit for the whole file.
+        const TTransaction transaction(dbKelvoADO);
         if (!OpenSubstanceTables()) Abort();
         const std::unique_ptr<TAggregationList> records = file.ReadAll();
         for (const TRootObject* element : *records)
@@ -236,25 +239,7 @@ bool TdmKelvoADO::WritePRZMSubstances() {
     try {
         TPRZMSubstanceFile file;
         TAggregationList records;
-        for (int row = 1; row <= tblSubstances.recordCount(); ++row) {
-            tblSubstances.setRecNo(row);
-            if (!tblSubstances.fieldByName(u"IsParent"_s).asBoolean()) continue;
-            if (tblSubstances.fieldByName(u"subSource"_s).asInteger() != 3 && !IsCurrentSubstanceComplete())
-                continue;
-            auto* record = new TPRZM_Substance;
-            records.Add(record);
-            FillParentRecord(*record);
-        }
-        for (TRootObject* element : records) {
-            auto& record = *static_cast<TPRZM_Substance*>(element);
-            for (int j = 2; j <= 3; ++j) {
-                const QString name = record.Chemical(j).name;
-                if (IsBlankCode(name))
-                    CopyParentToSlot(record, j);
-                else if (LocateByTextKeys(tblSubstances, {name}, 1))
-                    FillMetaboliteSlot(record, j);
-            }
-        }
+        FillPRZMRecords(records);
         // The user's records in a file that cannot be read are kept, never overwritten unseen.
         if (const auto [kept, error] = file.KeepUnreadable(); !kept.isEmpty())
             ShowWarning(u"%1\n\nThe PRZM chemical data file could not be read; it is kept as %2, and a new "
@@ -266,6 +251,44 @@ bool TdmKelvoADO::WritePRZMSubstances() {
     }
     CloseSubstanceTables();
     return true;
+}
+
+void TdmKelvoADO::CheckPRZMSubstances() {
+    const TPointDecimals pointDecimals;
+    if (!OpenSubstanceTables()) Abort();
+    try {
+        TAggregationList records;
+        FillPRZMRecords(records);
+        for (const TRootObject* element : records)
+            static_cast<const TPRZM_Substance*>(element)->ToRecord();
+    } catch (...) {
+        CloseSubstanceTables();
+        throw;
+    }
+    CloseSubstanceTables();
+}
+
+// One record per parent written to PRZM, its metabolites in the record's other slots.
+void TdmKelvoADO::FillPRZMRecords(TAggregationList& records) {
+    for (int row = 1; row <= tblSubstances.recordCount(); ++row) {
+        tblSubstances.setRecNo(row);
+        if (!tblSubstances.fieldByName(u"IsParent"_s).asBoolean()) continue;
+        if (tblSubstances.fieldByName(u"subSource"_s).asInteger() != 3 && !IsCurrentSubstanceComplete())
+            continue;
+        auto* record = new TPRZM_Substance;
+        records.Add(record);
+        FillParentRecord(*record);
+    }
+    for (TRootObject* element : records) {
+        auto& record = *static_cast<TPRZM_Substance*>(element);
+        for (int j = 2; j <= 3; ++j) {
+            const QString name = record.Chemical(j).name;
+            if (IsBlankCode(name))
+                CopyParentToSlot(record, j);
+            else if (LocateByTextKeys(tblSubstances, {name}, 1))
+                FillMetaboliteSlot(record, j);
+        }
+    }
 }
 
 void TdmKelvoADO::FillParentRecord(TPRZM_Substance& record) {

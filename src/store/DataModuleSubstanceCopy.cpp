@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/Locate.h"
+#include "store/Transaction.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,15 +15,6 @@ namespace {
 void CopyFields(const TRecordSet& source, TRecordSet& target, int from, int to) {
     for (int i = from; i <= to; ++i)
         target.field(i).setValue(source.field(i).value());
-}
-
-// Posts a copied row; an error is shown and the copy goes on.
-void PostShowing(TRecordSet& rs) {
-    try {
-        rs.post();
-    } catch (...) {
-        ShowCurrentException();
-    }
 }
 
 } // namespace
@@ -37,49 +29,34 @@ void TdmKelvoADO::CopySubstanceValues(const QString& newCode, const QString& sou
         tblSubInsert.open();
     tblSubInsertMacro.open();
     tblSubInsertPRZM.open();
+    // The new substance's rows and patterns are one commit: a copy that fails leaves no half substance.
+    const TTransaction transaction(dbKelvoADO);
     if (LocateByTextKeys(tblSubInsert, {newCode}, 1)) {
-        try {
-            tblSubInsert.edit();
-            // MolMass up to and including Locked: neither Name nor subSource.
-            CopyFields(tblSubstances, tblSubInsert, 3, tblSubstances.fieldCount() - 2);
-            tblSubInsert.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
-            tblSubInsert.fieldByName(u"IsParent"_s)
-                .setValue(tblSubstances.fieldByName(u"IsParent"_s).value());
-            tblSubInsert.fieldByName(u"Locked"_s).setAsBoolean(false);
-            tblSubInsert.fieldByName(u"MetSubCode1"_s).clear();
-            tblSubInsert.fieldByName(u"MetSubCode2"_s).clear();
-        } catch (...) {
-            ShowCurrentException();
-        }
-        PostShowing(tblSubInsert);
+        tblSubInsert.edit();
+        // MolMass up to and including Locked: neither Name nor subSource.
+        CopyFields(tblSubstances, tblSubInsert, 3, tblSubstances.fieldCount() - 2);
+        tblSubInsert.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
+        tblSubInsert.fieldByName(u"IsParent"_s).setValue(tblSubstances.fieldByName(u"IsParent"_s).value());
+        tblSubInsert.fieldByName(u"Locked"_s).setAsBoolean(false);
+        tblSubInsert.fieldByName(u"MetSubCode1"_s).clear();
+        tblSubInsert.fieldByName(u"MetSubCode2"_s).clear();
+        tblSubInsert.post();
 
-        try {
-            tblSubInsertMacro.edit();
-            CopyFields(tblSubstancesMacro, tblSubInsertMacro, 1, tblSubstancesMacro.fieldCount() - 1);
-            tblSubInsertMacro.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
-        } catch (...) {
-            ShowCurrentException();
-        }
-        PostShowing(tblSubInsertMacro);
+        tblSubInsertMacro.edit();
+        CopyFields(tblSubstancesMacro, tblSubInsertMacro, 1, tblSubstancesMacro.fieldCount() - 1);
+        tblSubInsertMacro.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
+        tblSubInsertMacro.post();
 
         // The PRZM row is stored in two steps: up to drate1c with the scheme code, then the rest.
         const int split = tblSubstancesPRZM.fieldByName(u"drate1c"_s).index();
-        try {
-            tblSubInsertPRZM.edit();
-            CopyFields(tblSubstancesPRZM, tblSubInsertPRZM, 1, split);
-            tblSubInsertPRZM.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
-            tblSubInsertPRZM.fieldByName(u"icombo3"_s).setAsInteger(1);
-        } catch (...) {
-            ShowCurrentException();
-        }
-        PostShowing(tblSubInsertPRZM);
-        try {
-            tblSubInsertPRZM.edit();
-            CopyFields(tblSubstancesPRZM, tblSubInsertPRZM, split + 1, tblSubstancesPRZM.fieldCount() - 1);
-        } catch (...) {
-            ShowCurrentException();
-        }
-        PostShowing(tblSubInsertPRZM);
+        tblSubInsertPRZM.edit();
+        CopyFields(tblSubstancesPRZM, tblSubInsertPRZM, 1, split);
+        tblSubInsertPRZM.fieldByName(u"SubstanceCode"_s).setAsString(newCode);
+        tblSubInsertPRZM.fieldByName(u"icombo3"_s).setAsInteger(1);
+        tblSubInsertPRZM.post();
+        tblSubInsertPRZM.edit();
+        CopyFields(tblSubstancesPRZM, tblSubInsertPRZM, split + 1, tblSubstancesPRZM.fieldCount() - 1);
+        tblSubInsertPRZM.post();
     }
     tblSubInsertMacro.close();
     tblSubInsertPRZM.close();

@@ -1,6 +1,7 @@
 #include "store/RecordSet.h"
 
 #include "foundation/Errors.h"
+#include "store/Transaction.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -559,6 +560,8 @@ void TRecordSet::deleteRecord() {
     }
     if (m_rows.empty()) throw EKelvoError(u"Cannot perform this operation on an empty dataset"_s);
     if (updateTable().isEmpty()) throw EKelvoError(u"%1: Cannot modify a read-only dataset"_s.arg(m_name));
+    // The row and whatever its rules remove with it go in one commit, or not at all.
+    TTransaction transaction(*m_connection);
     if (beforeDelete) beforeDelete(*this);
     m_connection->Execute(u"DELETE FROM %1 WHERE rowid = ?"_s.arg(Quoted(updateTable())),
                           {m_rows[static_cast<size_t>(m_current)].id});

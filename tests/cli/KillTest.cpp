@@ -277,6 +277,28 @@ TEST_F(KillTest, DefaultPatternWrite) {
          u"DefLastDayYrApp=140"_s, u"DefRate=0.5"_s});
 }
 
+TEST_F(KillTest, SubstanceCopy) {
+    KillRounds([this](const QString& base) { MakeBigSubstance(base); },
+               {u"substance"_s, u"copy"_s, u"BIGP"_s, u"KILLC"_s, u"Killed_copy"_s});
+}
+
+// The substances written to both models and then deleted come back from them.
+TEST_F(KillTest, ExchangeImport) {
+    KillRounds(
+        [this](const QString& base) {
+            MakeBigSubstance(base);
+            Cli(base, {u"exchange"_s, u"write"_s});
+            for (const QString& code : {u"BIGP"_s, u"BIGM1"_s, u"BIGM2"_s})
+                Cli(base, {u"substance"_s, u"delete"_s, code});
+        },
+        {u"exchange"_s, u"import"_s});
+}
+
+TEST_F(KillTest, ProjectDelete) {
+    KillRounds([this](const QString& base) { MakeBigProject(base); },
+               {u"project"_s, u"delete"_s, u"BIG"_s, u"--keep-files"_s});
+}
+
 TEST_F(KillTest, MigrationOfAnOlderDatabase) {
     KillRounds(
         [](const QString& base) {

@@ -237,4 +237,24 @@ TEST_F(ProjectExportTest, TheUnfinishedMarkComesFirst) {
     EXPECT_EQ(Tree(), exported);
 }
 
+// MACRO is written before TOXSWA's rows; the scenario database, locked by another program past the
+// timeout, stops the export after that: MACRO keeps what it held, as the project folder does.
+TEST_F(ProjectExportTest, AFailureAfterMacroWasWrittenLeavesMacroAsBefore) {
+    const int macroRunsBefore = MacroRuns();
+    TConnection other;
+    other.Open(DatabaseFile());
+    other.Execute(u"BEGIN IMMEDIATE"_s);
+    EXPECT_FALSE(ExportProject(*project, {.Report = false, .PRZM = false, .MACRO = true}));
+    other.Execute(u"ROLLBACK"_s);
+    other.Close();
+    const QVector<TScriptedUserInterface::TEntry> shown = ui.Take();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().text, u"The export was not completed; the files written before the failure were "
+                                 u"removed from "_s +
+                                     project->Path + u". The MACRO database keeps the runs it held before."_s);
+    EXPECT_EQ(MacroRuns(), macroRunsBefore);
+    EXPECT_FALSE(QFileInfo::exists(project->Path));
+    EXPECT_EQ(SchemeRows(), 0);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/EventHook.h"
+#include "store/Transaction.h"
 #include "ui/Guard.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/bound/CheckBoxBinding.h"
@@ -495,13 +496,23 @@ void TfrmSubstances::CopyClicked() {
     const QString source = m_shownCode;
     TfrmNewSubstance dialog(m_dm, this);
     dialog.Propose(u"c"_s + source, u"copy_of_"_s + source.left(12));
+    // The new substance and its copied values are one commit: a copy that fails leaves neither.
+    TTransaction transaction(m_dm.dbKelvoADO);
     if (dialog.exec() == Accepted) {
         const QString code = dialog.Code();
         m_dm.AskBeforeSave = false;
         Guarded([this] { m_dm.tblSubstances.cancel(); });
         const bool copied = Guarded([&] { m_dm.CopySubstanceValues(code, source); });
         m_dm.AskBeforeSave = true;
-        if (copied) Guarded([this] { CompleteDetailedPairs(m_dm); });
+        if (copied) {
+            Guarded([this] { CompleteDetailedPairs(m_dm); });
+        } else {
+            Guarded([&] {
+                transaction.Rollback();
+                m_dm.CloseSubstanceTables();
+                m_dm.OpenSubstanceAt(source);
+            });
+        }
         m_btnUndo->setEnabled(false);
     }
     ReenterEdit();
