@@ -44,6 +44,8 @@ protected:
 TEST_F(DatabasePathTest, FolderNamesWithUriCharactersOpenTheirOwnFiles) {
     for (const QString& name : folderNames) {
         SCOPED_TRACE(name.toStdString());
+        SetProgramDir(QString());
+        SetInstallationDir(QString());
         const QString programDir = tempDir.filePath(u"program "_s + name) + u'/';
         const QString workingDir = tempDir.filePath(u"work "_s + name) + u'/';
         BuildScenarioDatabase(QString::fromUtf8(KELVO_DATA_SOURCE_DIR),
