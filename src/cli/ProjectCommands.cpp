@@ -14,6 +14,7 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
+#include "store/TextRules.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -106,6 +107,8 @@ int CreateProject(QStringList arguments) {
     const auto scenarios = TakeOption(arguments, u"--scenarios"_s);
     RequireNoArguments(arguments);
     CheckLength(name, MaxNameLength, u"NAME"_s);
+    CheckLength(description, MaxDescriptionLength, u"TEXT"_s);
+    CheckSingleLineText(description, u"The project description"_s);
     if (crop.has_value() == cropList.has_value()) throw TUsageError(u"Give either --crop or --crops"_s);
     if (crop && (waterBodies || scenarios))
         throw TUsageError(u"--waterbodies and --scenarios go with --crops, not with --crop"_s);
@@ -294,6 +297,7 @@ int CopyProject(QStringList arguments) {
     RequireNoArguments(arguments);
     CheckLength(newName, MaxNameLength, u"NEWNAME"_s);
     if (description) CheckLength(*description, MaxDescriptionLength, u"TEXT"_s);
+    if (description) CheckSingleLineText(*description, u"The project description"_s);
     TCliProject project(name);
     // The copy dialog suggests "Copy_of_" + the description.
     const QString newDescription =

@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/TextRules.h"
 #include "store/Transaction.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ TProject::~TProject() = default;
 
 void TProject::SetName(const QString& name) {
     if (HasInvalidNameChar(name)) throw EKelvoError(u"invalid character (/ \\ : ? \" < > |)"_s);
+    CheckSingleLineText(name, u"The project name"_s);
     Name = name;
 }
 

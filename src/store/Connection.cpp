@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <atomic>
 #include <functional>
 
@@ -45,6 +46,11 @@ QStringList ProcessesUsing(const QString& file) {
 
 } // namespace
 
+QString SqliteUri(const QString& file, const QString& mode) {
+    return QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) + u"?mode="_s +
+           mode;
+}
+
 TConnection::TConnection() : m_name(u"kelvo-connection-%1"_s.arg(++connectionCount)) {}
 
 TConnection::~TConnection() {
@@ -64,8 +70,7 @@ void TConnection::OpenWith(const QString& file, bool create) {
         throw EKelvoError(u"unable to open database file: %1"_s.arg(file));
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
                                                      : QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
-    const QString mode = create ? u"rwc"_s : u"rw"_s;
-    db.setDatabaseName(u"file:%1?mode=%2"_s.arg(QFileInfo(file).absoluteFilePath(), mode));
+    db.setDatabaseName(SqliteUri(file, create ? u"rwc"_s : u"rw"_s));
     db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
     if (!db.open()) Fail(u"open"_s, db.lastError().text());
     m_file = file;

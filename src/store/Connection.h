@@ -19,6 +19,10 @@ struct TSqlResult {
     QVector<TSqlRow> rows;
 };
 
+// The SQLite URI of a file with the given access mode ("ro", "rw", "rwc"): the absolute path
+// percent-encoded, so '%', '#', '?' and spaces in a folder name name that folder and nothing else.
+QString SqliteUri(const QString& file, const QString& mode);
+
 // The gateway to one SQLite file: every statement goes through it, with bound parameters only.
 // Errors are EKelvoError carrying the driver's text.
 class TConnection {

@@ -1,4 +1,5 @@
 #include "store/DataModuleKelvoADO.h"
+#include "store/TextRules.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -61,9 +62,13 @@ void TdmKelvoADO::DefineSubstanceFields() {
     auto real = [&t](const QString& name, double lo, double hi, const QString& format) -> TField& {
         return t.addField(name, TFieldType::Float).setRange(lo, hi).setDisplayFormat(format);
     };
-    t.addField(u"SubstanceCode"_s, TFieldType::String, 20);
+    t.addField(u"SubstanceCode"_s, TFieldType::String, 20).onValidate = [](TField& f) {
+        CheckSubstanceCodeCharacters(f.asString());
+    };
     t.addField(u"IsParent"_s, TFieldType::Boolean);
-    t.addField(u"Name"_s, TFieldType::String, 20);
+    t.addField(u"Name"_s, TFieldType::String, 20).onValidate = [](TField& f) {
+        CheckSingleLineText(f.asString(), u"Substance Name"_s);
+    };
     real(u"MolMass"_s, 10, 9999.99, u"0.0#"_s);
     real(u"MolEntVap"_s, -1000000, 1000000, {});
     real(u"SlbWatRef"_s, 1e-06, 2000000, {});
@@ -93,7 +98,9 @@ void TdmKelvoADO::DefineSubstanceFields() {
     real(u"TemRefTraSed"_s, 0, 40, u"0.0"_s);
     t.addField(u"MetSubCode1"_s, TFieldType::String, 20);
     t.addField(u"MetSubCode2"_s, TFieldType::String, 20);
-    t.addField(u"Comment"_s, TFieldType::String, 250);
+    t.addField(u"Comment"_s, TFieldType::String, 250).onValidate = [](TField& f) {
+        CheckSingleLineText(f.asString(), u"Comment"_s);
+    };
     t.addField(u"Locked"_s, TFieldType::Boolean);
     t.addField(u"subSource"_s, TFieldType::Integer).setDisplayLabel(u"SubSource"_s);
 }

@@ -11,6 +11,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// A value as an error text shows it: a long one cut to a few dozen characters.
+QString Shown(const QString& text) {
+    constexpr int MaxShown = 40;
+    return text.size() <= MaxShown ? text : text.left(MaxShown) + u"..."_s;
+}
+
 // Rewrites C's exponent form ("1e-06") into the data layer's ("1E-6").
 QString DelphiExponent(QString text) {
     const qsizetype e = text.indexOf(u'e');
@@ -204,20 +210,22 @@ QVariant TField::convert(const QVariant& value) const {
                           : value.typeId() == QMetaType::Double ? FormatGeneral(value.toDouble())
                                                                  : value.toString();
         if (m_size > 0 && s.size() > m_size)
-            throw EKelvoError(u"'%1' is too long for field '%2' (at most %3 characters)"_s.arg(s, displayName())
+            throw EKelvoError(u"'%1' is too long for field '%2' (at most %3 characters)"_s.arg(Shown(s), displayName())
                                   .arg(m_size));
         return s;
     }
     case TFieldType::Integer:
     case TFieldType::SmallInt: {
+        // A whole number fits when the column's type holds it: 16 bits for a small integer, else 32.
+        const double limit = m_type == TFieldType::SmallInt ? 32767 : 2147483647;
+        double d = std::nearbyint(value.toDouble());
         if (isText) {
             bool ok = false;
-            const int i = text.toInt(&ok);
-            if (!ok) throw EKelvoError(u"'%1' is not a valid integer value"_s.arg(value.toString()));
-            return i;
+            d = static_cast<double>(text.toLongLong(&ok));
+            if (!ok) throw EKelvoError(u"'%1' is not a valid integer value"_s.arg(Shown(value.toString())));
         }
-        if (value.typeId() == QMetaType::Double) return static_cast<int>(std::nearbyint(value.toDouble()));
-        return value.toInt();
+        if (!std::isfinite(d) || d > limit || d < -limit - 1) throw NotFitting(value);
+        return static_cast<int>(d);
     }
     case TFieldType::Float: {
         if (isText) {
@@ -227,9 +235,13 @@ QVariant TField::convert(const QVariant& value) const {
             bool ok = false;
             double d = user.toDouble(text, &ok);
             if (!ok) d = text.toDouble(&ok);
-            if (!ok) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(value.toString()));
+            if (!ok && !std::isfinite(text.toDouble())) throw NotFitting(value);
+            if (!ok)
+                throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(Shown(value.toString())));
+            if (!std::isfinite(d)) throw NotFitting(value);
             return d;
         }
+        if (!std::isfinite(value.toDouble())) throw NotFitting(value);
         return value.toDouble();
     }
     case TFieldType::Boolean: {
@@ -238,7 +250,7 @@ QVariant TField::convert(const QVariant& value) const {
             if (t == u"true"_s || t == u"yes"_s || t == u"1"_s) return true;
             if (t == u"false"_s || t == u"no"_s || t == u"0"_s) return false;
             throw EKelvoError(
-                u"'%1' is not a valid boolean value for field '%2'"_s.arg(value.toString(), displayName()));
+                u"'%1' is not a valid boolean value for field '%2'"_s.arg(Shown(value.toString()), displayName()));
         }
         return value.toBool();
     }
@@ -248,11 +260,17 @@ QVariant TField::convert(const QVariant& value) const {
         const QString stamp = value.toString().trimmed();
         QDateTime dt = QDateTime::fromString(stamp, Qt::ISODate);
         if (!dt.isValid()) dt = QDateTime::fromString(stamp, u"yyyy-MM-dd HH:mm:ss"_s);
-        if (!dt.isValid()) throw EKelvoError(u"'%1' is not a valid date and time"_s.arg(value.toString()));
+        if (!dt.isValid()) throw EKelvoError(u"'%1' is not a valid date and time"_s.arg(Shown(value.toString())));
         return dt;
     }
     }
     return value;
+}
+
+// Not-a-number, infinity and numbers beyond what the field's column holds.
+EKelvoError TField::NotFitting(const QVariant& value) const {
+    return EKelvoError(u"'%1' is not a valid value for field '%2'"_s.arg(
+        Shown(value.typeId() == QMetaType::QString ? value.toString().trimmed() : value.toString()), displayName()));
 }
 
 void TField::checkRange(const QVariant& value) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/Errors.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -83,6 +85,7 @@ public:
 private:
     friend class TRecordSet;
     void checkRange(const QVariant& value) const;
+    EKelvoError NotFitting(const QVariant& value) const;
 
     TRecordSet* m_recordSet;
     QString m_name;

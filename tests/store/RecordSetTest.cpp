@@ -169,6 +169,56 @@ TEST_F(RecordSetTest, FieldRefusesValuesOutOfRangeWithTheDataLayerMessage) {
     EXPECT_EQ(u"999.00"_s, masters().fieldByName(u"Weight"_s).displayText());
 }
 
+// Not-a-number, infinity and numbers beyond the column are refused, ranged field or not, naming the
+// field and showing the value once, a long one cut short.
+TEST_F(RecordSetTest, FieldRefusesValuesThatDoNotFitNamingTheField) {
+    const QString longText = u"1"_s.repeated(400);
+    struct Case {
+        bool master;
+        const char* field;
+        QVariant value;
+        QString message;
+    } cases[] = {
+        {true, "Weight", u"nan"_s, u"'nan' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", u" inf "_s, u"'inf' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", u"-inf"_s, u"'-inf' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", u"1e999"_s, u"'1e999' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", std::nan(""), u"'nan' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", HUGE_VAL, u"'inf' is not a valid value for field 'Weight'"_s},
+        {true, "Weight", u"nannan"_s, u"'nannan' is not a valid floating point value"_s},
+        {true, "Weight", longText + u'x', u"'%1...' is not a valid floating point value"_s.arg(longText.left(40))},
+        {true, "Name", longText, u"'%1...' is too long for field 'Name' (at most 20 characters)"_s.arg(
+                                     longText.left(40))},
+        {false, "Nr", 40000, u"'40000' is not a valid value for field 'Nr'"_s},
+        {false, "Nr", u"-40000"_s, u"'-40000' is not a valid value for field 'Nr'"_s},
+        {false, "Day", 1e12, u"'1e+12' is not a valid value for field 'Day'"_s},
+        {false, "Day", u"99999999999"_s, u"'99999999999' is not a valid value for field 'Day'"_s},
+        {false, "Day", std::nan(""), u"'nan' is not a valid value for field 'Day'"_s},
+        {false, "Day", longText, u"'%1...' is not a valid integer value"_s.arg(longText.left(40))},
+    };
+    masters().open();
+    details().open();
+    masters().edit();
+    details().edit();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        TRecordSet& rs = c.master ? masters() : details();
+        TField& field = rs.fieldByName(QString::fromLatin1(c.field));
+        const QVariant before = field.value();
+        try {
+            field.setValue(c.value);
+            ADD_FAILURE() << "accepted " << c.value.toString().toStdString();
+        } catch (const EKelvoError& e) {
+            EXPECT_EQ(c.message, e.Message());
+        }
+        EXPECT_EQ(before, field.value()) << "the old value stays";
+    }
+    masters().fieldByName(u"Weight"_s).setAsString(u"1e-300"_s);
+    EXPECT_EQ(1e-300, masters().fieldByName(u"Weight"_s).asFloat());
+    details().fieldByName(u"Nr"_s).setValue(-32768);
+    EXPECT_EQ(-32768, details().fieldByName(u"Nr"_s).asInteger());
+}
+
 TEST_F(RecordSetTest, PostRefusesAMissingRequiredValueAndKeepsTheRow) {
     masters().open();
     details().open();
