@@ -194,6 +194,69 @@ TEST_F(WorkingInstallationCliTest, BackupWritesAConsistentCopyAndNeverOverwrites
     EXPECT_EQ(QDir(WorkingInstallation() + u"backups"_s).entryList(QDir::Files).size(), 1);
 }
 
+// A restore checks the backup, keeps the current database with its write-ahead log beside it and puts
+// the backup in place: a stale log of the replaced database never reaches the restored file.
+TEST_F(WorkingInstallationCliTest, RestorePutsABackupBackSafely) {
+    const QString program = tempDir.path() + u"/program"_s;
+    MakeProgramDir(program);
+    ASSERT_EQ(Cli(program, {u"substance"_s, u"new"_s, u"MYSUB"_s, u"My substance"_s}).exitCode, 0);
+    const QString copy = tempDir.path() + u"/copy.sqlite"_s;
+    ASSERT_EQ(Cli(program, {u"backup"_s, copy}).exitCode, 0);
+    ASSERT_EQ(Cli(program, {u"substance"_s, u"new"_s, u"LATER"_s, u"Made after the backup"_s}).exitCode, 0);
+
+    // A log left by a process that ended without closing the database.
+    const QString database = WorkingInstallation() + u"data/kelvo_db.sqlite"_s;
+    {
+        TConnection writer;
+        writer.Open(database);
+        writer.Execute(u"PRAGMA wal_autocheckpoint=0"_s);
+        writer.Execute(u"UPDATE Substances SET Name = 'Changed in the log' WHERE SubstanceCode = 'LATER'"_s);
+        ASSERT_TRUE(QFile::copy(database + u"-wal"_s, tempDir.path() + u"/stale-wal"_s));
+        writer.Close();
+    }
+    ASSERT_TRUE(QFile::copy(tempDir.path() + u"/stale-wal"_s, database + u"-wal"_s));
+
+    // Refused backups change nothing.
+    const QString notKelvo = tempDir.path() + u"/notes.sqlite"_s;
+    {
+        QFile f(notKelvo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a database");
+    }
+    for (const QString& refused : {notKelvo, tempDir.path() + u"/missing.sqlite"_s}) {
+        SCOPED_TRACE(refused.toStdString());
+        const TCliRun run = Cli(program, {u"restore"_s, refused});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(refused)) << run.err.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(database + u"-wal"_s));
+    }
+    EXPECT_TRUE(QDir(WorkingInstallation() + u"data"_s).entryList({u"*before-restore*"_s}).isEmpty());
+
+    const TCliRun run = Cli(program, {u"restore"_s, copy});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(u"Restored %1 (schema version %2) into %3\n"_s.arg(copy)
+                                       .arg(ScenarioSchemaVersion)
+                                       .arg(database)))
+        << run.out.toStdString();
+    const QStringList aside =
+        QDir(WorkingInstallation() + u"data"_s).entryList({u"kelvo_db.sqlite.before-restore-*"_s}, QDir::Files,
+                                                          QDir::Name);
+    ASSERT_EQ(aside.size(), 2) << aside.join(u", "_s).toStdString(); // the database and its log
+    EXPECT_TRUE(aside.last().endsWith(u"-wal"_s));
+
+    EXPECT_EQ(Cli(program, {u"substance"_s, u"show"_s, u"MYSUB"_s}).exitCode, 0);
+    EXPECT_EQ(Cli(program, {u"substance"_s, u"show"_s, u"LATER"_s}).exitCode, 1);
+    TConnection check;
+    check.Open(database);
+    EXPECT_EQ(check.Select(u"PRAGMA integrity_check"_s).rows.value(0).value(0).toString(), u"ok"_s);
+    check.Close();
+    // The database before the restore still opens with what it held.
+    TConnection before;
+    before.Open(WorkingInstallation() + u"data/"_s + aside.first());
+    EXPECT_EQ(before.Select(u"SELECT Name FROM Substances WHERE SubstanceCode = 'LATER'"_s).rows.size(), 1);
+    before.Close();
+}
+
 // A project folder is Kelvo's only when Kelvo made it for that project in that installation: a user's
 // folder, the working installation and another installation's project are never taken or deleted. A
 // deleted model folder comes back from the templates on the next start.
