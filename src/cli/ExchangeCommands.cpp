@@ -9,6 +9,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 #include <QJsonArray>
 #include <QSet>
@@ -60,7 +61,7 @@ QStringList NewCodes(TdmKelvoADO& dm, const QStringList& before) {
 void ImportPrzm(TdmKelvoADO& dm, TExchangeReport& report) {
     const QStringList before = SubstanceCodes(dm);
     try {
-        dm.ImportPRZMSubstances();
+        RunWholePart(dm.dbKelvoADO, u"przm_import"_s, [&] { dm.ImportPRZMSubstances(); });
     } catch (...) {
         report.Failed(u"PRZM"_s, u"not available"_s);
         return;
@@ -104,7 +105,9 @@ void ImportMacro(TdmKelvoADO& dm, TExchangeReport& report) {
     TdmMacroADO macro;
     const QStringList before = SubstanceCodes(dm);
     try {
-        if (!dm.ImportMacroSubstances(macro)) {
+        bool available = false;
+        RunWholePart(dm.dbKelvoADO, u"macro_import"_s, [&] { available = dm.ImportMacroSubstances(macro); });
+        if (!available) {
             report.NotDone(u"MACRO"_s, u"not available"_s);
             return;
         }
@@ -165,8 +168,11 @@ int RunExchange(QStringList arguments, TCliContext& context) {
     const QString action = arguments.takeFirst();
     if (action == u"import"_s)
         return Exchange(arguments, context, [](TdmKelvoADO& dm, TExchangeReport& report) {
+            // One commit for both models; a model whose import fails takes back only its own rows.
+            TTransaction import(dm.dbKelvoADO);
             ImportPrzm(dm, report);
             ImportMacro(dm, report);
+            import.Commit();
         });
     if (action == u"write"_s)
         return Exchange(arguments, context, [](TdmKelvoADO& dm, TExchangeReport& report) {

@@ -4,6 +4,7 @@
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,14 +16,23 @@ bool StartSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
         ShowMessage(u"Failed to open the KELVO-database."_s);
         return false;
     }
+    // The import from both models is one commit; a model whose import fails takes back only its own rows.
+    TTransaction import(dm.dbKelvoADO);
     try {
-        dm.ImportPRZMSubstances();
+        RunWholePart(dm.dbKelvoADO, u"przm_import"_s, [&] { dm.ImportPRZMSubstances(); });
         SetModelAvailable(TModelKind::Przm, true);
     } catch (...) {
         ShowCurrentException();
     }
     try {
-        SetModelAvailable(TModelKind::Macro, dm.ImportMacroSubstances(macro));
+        bool available = false;
+        RunWholePart(dm.dbKelvoADO, u"macro_import"_s, [&] { available = dm.ImportMacroSubstances(macro); });
+        SetModelAvailable(TModelKind::Macro, available);
+    } catch (...) {
+        ShowCurrentException();
+    }
+    try {
+        import.Commit();
     } catch (...) {
         ShowCurrentException();
     }

@@ -5,6 +5,8 @@
 #include "foundation/UserInterface.h"
 #include "store/Connection.h"
 
+#include <QString>
+
 // One job, one commit: commits the transaction it began when it ends normally and rolls it back when
 // an exception leaves; does nothing inside a transaction somebody else opened, so jobs made of jobs
 // stay one commit.
@@ -44,3 +46,22 @@ private:
     bool m_own;
     int m_exceptions;
 };
+
+// Runs one part of a job inside the job's transaction behind a savepoint: a part that raises takes back
+// only its own changes (the raise goes on to the caller), the other parts stay for the job's one commit.
+// name is a fixed SQL identifier.
+template <typename Part>
+void RunWholePart(TConnection& connection, const QString& name, Part&& part) {
+    connection.Execute(QStringLiteral("SAVEPOINT ") + name);
+    try {
+        part();
+    } catch (...) {
+        try {
+            connection.Execute(QStringLiteral("ROLLBACK TO ") + name);
+            connection.Execute(QStringLiteral("RELEASE ") + name);
+        } catch (...) {
+        }
+        throw;
+    }
+    connection.Execute(QStringLiteral("RELEASE ") + name);
+}
