@@ -25,6 +25,11 @@ void TdmKelvoADO::CloseDefaults() {
     tblDefaults.close();
 }
 
+QString TdmKelvoADO::DefaultsFieldText(const QString& fieldName) {
+    if (!tblDefaults.active()) return {};
+    return tblDefaults.fieldByName(fieldName).asString();
+}
+
 // Any crop-in-season counts.
 bool TdmKelvoADO::IsCropAtLocation(const QString& cropCode, const QString& locationCode) {
     bool found = false;

@@ -192,6 +192,8 @@ public:
     // --- default application pattern rules (DataModuleDefaultRules.cpp) ---------------------------
     bool OpenDefaults();
     void CloseDefaults();
+    // The text of a field of the current tblDefaults row; empty while tblDefaults is closed.
+    QString DefaultsFieldText(const QString& fieldName);
     bool IsCropAtLocation(const QString& cropCode, const QString& locationCode);
     bool DefaultPatternExists(const QString& substanceCode, const QString& cropCode, const QString& locationCode,
                               const QString& cropNr);
