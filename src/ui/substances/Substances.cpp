@@ -121,7 +121,11 @@ QLineEdit* TfrmSubstances::Edit(const QString& name, TTable& table, const QStrin
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     new TLineEditBinding(edit, table, field);
-    // The binding has written the value (or refused it) by then.
+    // A keystroke lights Save so that a typed value can be saved; once the field is left, the binding has
+    // written the value (or refused it) and the buttons show whether a row really changed.
+    connect(edit, &QLineEdit::textEdited, this, [this] {
+        if (!m_closed && !Locked()) SetButtons(true, true);
+    });
     connect(edit, &QLineEdit::editingFinished, this, [this] { EditChanged(); });
     return edit;
 }
@@ -428,8 +432,9 @@ bool TfrmSubstances::Modified() const {
 }
 
 void TfrmSubstances::EditChanged() {
-    if (m_closed || Locked() || !Modified()) return;
-    SetButtons(true, true);
+    if (m_closed || Locked()) return;
+    const bool modified = Modified();
+    SetButtons(modified, modified);
 }
 
 void TfrmSubstances::ParentDisplay() {
