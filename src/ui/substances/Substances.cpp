@@ -1,6 +1,7 @@
 #include "ui/substances/Substances.h"
 
 #include "foundation/Errors.h"
+#include "store/ControlsDisabled.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/EventHook.h"
 #include "store/Transaction.h"
@@ -537,10 +538,11 @@ void TfrmSubstances::RemoveClicked() {
         return;
     }
     const QString code = s.isEmpty() ? QString() : s.fieldByName(u"SubstanceCode"_s).asString();
-    s.disableControls();
-    m_dm.CloseSubstanceTables();
-    m_dm.OpenSubstanceAt(code);
-    s.enableControls();
+    {
+        const TControlsDisabled quiet(s);
+        m_dm.CloseSubstanceTables();
+        m_dm.OpenSubstanceAt(code);
+    }
     SubstanceChanged();
 }
 
