@@ -65,7 +65,14 @@ int RunRestore(QStringList arguments, TCliContext&) {
     if (!work.isValid()) throw EKelvoError(u"Kelvo cannot write its working installation %1"_s.arg(dataDir));
     const QString restored = work.filePath(u"kelvo_db.sqlite"_s);
     if (!QFile::copy(backup, restored)) throw EKelvoError(u"Cannot copy %1 to %2"_s.arg(backup, restored));
-    const int version = PrepareRestored(restored);
+    int version = 0;
+    try {
+        version = PrepareRestored(restored);
+    } catch (const EKelvoError& e) {
+        // The refusal names the user's file, not the copy it was checked on.
+        QString message = e.Message();
+        throw EKelvoError(message.replace(restored, backup));
+    }
 
     QString aside;
     if (QFileInfo::exists(database)) {

@@ -21,7 +21,7 @@ struct TJob {
 
 class JobCommitsTest : public TInstallationTest {
 protected:
-    QString Root() const { return InstallDir() + u"projects"_s; }
+    QString Root() const { return ProjectsRoot(); }
 
     void Cli(QStringList arguments) {
         arguments.replaceInStrings(u"<root>"_s, Root());

@@ -202,7 +202,7 @@ TEST_F(WorkingInstallationCliTest, RestorePutsABackupBackSafely) {
     ASSERT_EQ(Cli(program, {u"substance"_s, u"new"_s, u"MYSUB"_s, u"My substance"_s}).exitCode, 0);
     const QString copy = tempDir.path() + u"/copy.sqlite"_s;
     ASSERT_EQ(Cli(program, {u"backup"_s, copy}).exitCode, 0);
-    ASSERT_EQ(Cli(program, {u"substance"_s, u"new"_s, u"LATER"_s, u"Made after the backup"_s}).exitCode, 0);
+    ASSERT_EQ(Cli(program, {u"substance"_s, u"new"_s, u"LATER"_s, u"Later substance"_s}).exitCode, 0);
 
     // A log left by a process that ended without closing the database.
     const QString database = WorkingInstallation() + u"data/kelvo_db.sqlite"_s;

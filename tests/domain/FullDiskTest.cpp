@@ -145,8 +145,8 @@ TEST_F(FullDiskTest, DatabasesKeepTheirPreviousRows) {
     }
 }
 
-// Room for the unfinished-export mark but not for the model files: the export fails half way and puts
-// the previous export back. No room at all: it stops before touching anything and claims no removal.
+// Room for the unfinished-export mark but not for the model files (the MACRO database cannot even be
+// opened for writing): the export fails half way and puts the previous export back. No room at all: it stops before touching anything and claims no removal.
 TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess) {
     ui.Answer(true); // the directory of the fixture is there: overwrite it
     ASSERT_TRUE(ExportProject(*project, TProjectExportOptions{}));
@@ -160,14 +160,14 @@ TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess)
     ChangeRates();
     const struct {
         long limit;
-        QString failedFile;
+        QString failure;
         QStringList after; // what follows the failure
     } cases[] = {
         {150,
-         project->Path + u"/PRZM/"_s,
+         u"Unable to open MACRO database: "_s + InstallDir() + u"MACRO/pest_focus.sqlite"_s,
          {u"The export was not completed; the files written before the failure were removed from "_s +
-          project->Path}},
-        {0, project->Path + u"/EXPORT_INCOMPLETE.txt"_s, {}},
+          project->Path + u". The MACRO database keeps the runs it held before."_s}},
+        {0, u"Cannot write "_s + project->Path + u"/EXPORT_INCOMPLETE.txt"_s, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.limit);
@@ -181,7 +181,7 @@ TEST_F(FullDiskTest, AFailedExportPutsThePreviousDirectoryBackAndShowsNoSuccess)
         ASSERT_EQ(2 + c.after.size(), outcome.messages.size())
             << outcome.messages.join(u" | "_s).toStdString();
         EXPECT_EQ(overwrite, outcome.messages[0]);
-        EXPECT_TRUE(outcome.messages[1].startsWith(u"Cannot write "_s + c.failedFile))
+        EXPECT_TRUE(outcome.messages[1].startsWith(c.failure))
             << outcome.messages[1].toStdString();
         EXPECT_EQ(c.after, outcome.messages.mid(2));
         EXPECT_EQ(before, Files(project->Path));

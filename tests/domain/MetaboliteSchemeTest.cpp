@@ -260,17 +260,20 @@ const TSchemeCase SchemeCases[] = {
 class MetaboliteSchemeCaseTest : public MetaboliteSchemeTest,
                                  public ::testing::WithParamInterface<TSchemeCase> {};
 
-// A refused scheme changes nothing; a confirmed one stores the conversion factors at once and leaves the
-// parent's rows to be saved.
+// A refused scheme changes nothing; a confirmed one leaves the parent's rows and the metabolites'
+// conversion factors to be written by Save.
 TEST_P(MetaboliteSchemeCaseTest, ChecksThenWrites) {
     const TSchemeCase& c = GetParam();
     ASSERT_TRUE(dm->OpenSubstanceAt(c.parent));
     const QStringList before = SubstanceRows();
     EXPECT_EQ(c.refusal, Refusal([&] { ApplyMetaboliteScheme(*dm, c.parent, c.scheme); }));
-    for (auto it = FactorsBefore.begin(); it != FactorsBefore.end(); ++it)
-        EXPECT_EQ(c.factors.value(it.key(), it.value()),
-                  Stored(u"Substance_Macro"_s, it.key(), u"fconvert"_s).toDouble())
-            << it.key().toStdString();
+    const auto expectFactors = [&](bool saved) {
+        for (auto it = FactorsBefore.begin(); it != FactorsBefore.end(); ++it)
+            EXPECT_EQ(saved ? c.factors.value(it.key(), it.value()) : it.value(),
+                      Stored(u"Substance_Macro"_s, it.key(), u"fconvert"_s).toDouble())
+                << it.key().toStdString() << (saved ? " after Save" : " before Save");
+    };
+    expectFactors(false);
     if (!c.refusal.isEmpty()) {
         EXPECT_EQ(before, SubstanceRows());
         EXPECT_EQ(TRecordSet::TState::Browse, dm->tblSubstances.state());
@@ -279,6 +282,7 @@ TEST_P(MetaboliteSchemeCaseTest, ChecksThenWrites) {
     }
     EXPECT_EQ(before.filter(u"PAR|"_s), SubstanceRows().filter(u"PAR|"_s));
     Save();
+    expectFactors(true);
     EXPECT_EQ(c.scheme.scheme, Stored(u"Substance_PRZM"_s, u"PAR"_s, u"icombo3"_s).toInt());
     EXPECT_EQ(c.metabolites[0], Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode1"_s).toString());
     EXPECT_EQ(c.metabolites[1], Stored(u"Substances"_s, u"PAR"_s, u"MetSubCode2"_s).toString());

@@ -92,12 +92,12 @@ TEST_F(DefaultRulesTest, NewRowsAreCheckedBeforeTheyAreStored) {
          {u"Potatoes"_s, u"D6"_s, u"1st"_s, 1, 0, 110, 160},
          u"Combination already exists."_s,
          false,
-         S::Browse},
+         S::Insert},
         {"crop not at the scenario",
          {u"Cereals, spring"_s, u"R2"_s, u"1st"_s, 1, 0, 100, 160},
          u"Invalid Crop - Scenario combination."_s,
          false,
-         S::Browse},
+         S::Insert},
         {"any crop-in-season counts",
          {u"Cereals, winter"_s, u"R2"_s, u"1st"_s, 1, 0, 100, 160},
          {},
@@ -153,13 +153,17 @@ TEST_F(DefaultRulesTest, EditedRowsMayRepeatACombinationAndWarnAtEveryPost) {
     EXPECT_EQ(ui.Take(), (TEntries{{TKind::Warning, NextYear}}));
     EXPECT_EQ(1, Stored({u"Cereals, winter"_s, u"D2"_s, u"1st"_s, 1, 14, 200, 100}));
 
-    // An edit that moves the crop off the scenario is cancelled.
+    // An edit that moves the crop off the scenario is refused and stays in edit for correction; nothing of
+    // it is stored.
     Defaults().edit();
     Defaults().fieldByName(u"LocationCode"_s).setValue(u"R2"_s);
     Defaults().fieldByName(u"CropCode"_s).setValue(u"Cereals, spring"_s);
     EXPECT_EQ(u"Invalid Crop - Scenario combination."_s, Post());
-    EXPECT_EQ(TRecordSet::TState::Browse, Defaults().state());
+    EXPECT_EQ(TRecordSet::TState::Edit, Defaults().state());
+    EXPECT_EQ(u"R2"_s, Defaults().fieldByName(u"LocationCode"_s).asString());
+    Defaults().cancel();
     EXPECT_EQ(u"D2"_s, Defaults().fieldByName(u"LocationCode"_s).asString());
+    EXPECT_EQ(1, Stored({u"Cereals, winter"_s, u"D2"_s, u"1st"_s, 1, 14, 200, 100}));
 }
 
 TEST_F(DefaultRulesTest, LockedRowsAreNeverDeletedOthersAfterConfirmation) {

@@ -10,11 +10,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The refusal names what the substance editor shows empty.
-const QString incomplete =
+// The refusal names what the substance editor shows empty; with no substance chosen there is nothing to name.
+const QString noSubstance =
     u"Error: You selected an incompletely defined substance. Please complete first to be able "
-    "to compose a project."_s
-    + u"\n\nMissing: Molar mass (g/mol)"_s;
+    "to compose a project."_s;
+const QString incomplete = noSubstance + u"\n\nMissing: Molar mass (g/mol)"_s;
 const QString invalidName = u"invalid character (/ \\ : ? \" < > |)"_s;
 const QString saveAsDefault = u"Save as default project path?"_s;
 
@@ -182,7 +182,7 @@ TEST_F(FocusWizardTest, NextUsePreselectsTheSubstanceAndCropOfTheLast) {
     EXPECT_EQ(Find<QComboBox>(*wizard, "cmbSubstances")->currentIndex(), -1);
     Type(*wizard, "edtName", u"Other"_s);
     Click(*wizard, "btnFinish");
-    EXPECT_EQ(ui.TakeTexts(), QStringList{incomplete});
+    EXPECT_EQ(ui.TakeTexts(), QStringList{noSubstance});
     EXPECT_EQ(Focused(), u"cmbSubstances"_s);
 }
 
