@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <cstdio>
 #include <functional>
 
@@ -26,6 +27,11 @@ protected:
     void Cli(QStringList arguments) {
         arguments.replaceInStrings(u"<root>"_s, Root());
         QProcess process;
+        // A copy goes to the default projects root below HOME: a home of the test's own, never the user's.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, Root() + u"/home"_s);
+        QDir().mkpath(Root() + u"/home"_s);
+        process.setProcessEnvironment(environment);
         process.start(QString::fromUtf8(KELVO_CLI),
                       QStringList{u"--install-dir"_s, InstallDir(), u"--yes"_s} + arguments);
         ASSERT_TRUE(process.waitForFinished(300000));
