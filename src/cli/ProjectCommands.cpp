@@ -14,7 +14,6 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
-#include "store/TextRules.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -27,7 +26,6 @@ namespace {
 
 // The wizards' name fields take 20 characters, the copy dialog's description 100.
 constexpr int MaxNameLength = 20;
-constexpr int MaxDescriptionLength = 100;
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -107,8 +105,8 @@ int CreateProject(QStringList arguments) {
     const auto scenarios = TakeOption(arguments, u"--scenarios"_s);
     RequireNoArguments(arguments);
     CheckLength(name, MaxNameLength, u"NAME"_s);
-    CheckLength(description, MaxDescriptionLength, u"TEXT"_s);
-    CheckSingleLineText(description, u"The project description"_s);
+    if (const QString refusal = ProjectDescriptionRefusal(description); !refusal.isEmpty())
+        throw TRefusedValue(refusal);
     if (crop.has_value() == cropList.has_value()) throw TUsageError(u"Give either --crop or --crops"_s);
     if (crop && (waterBodies || scenarios))
         throw TUsageError(u"--waterbodies and --scenarios go with --crops, not with --crop"_s);
@@ -296,8 +294,9 @@ int CopyProject(QStringList arguments) {
     const QString newName = TakeArgument(arguments, u"NEWNAME"_s);
     RequireNoArguments(arguments);
     CheckLength(newName, MaxNameLength, u"NEWNAME"_s);
-    if (description) CheckLength(*description, MaxDescriptionLength, u"TEXT"_s);
-    if (description) CheckSingleLineText(*description, u"The project description"_s);
+    if (description)
+        if (const QString refusal = ProjectDescriptionRefusal(*description); !refusal.isEmpty())
+            throw TRefusedValue(refusal);
     TCliProject project(name);
     // The copy dialog suggests "Copy_of_" + the description.
     const QString newDescription =

@@ -39,11 +39,12 @@ void SetDefaultProjectRoot(const QString& directory) {
 }
 
 TProject::TProject(const QString& name, const QString& description)
-    : Path(DefaultProjectRoot()), Description(description), Locations(std::make_unique<TAggregationList>()),
+    : Path(DefaultProjectRoot()), Locations(std::make_unique<TAggregationList>()),
       Crops(std::make_unique<TAssociationList>()),
       WaterBodies({u"focus_ditch"_s, u"focus_pond"_s, u"focus_stream"_s}), CreationDate(Today()),
       ModificationDate(CreationDate), Runs(std::make_unique<TAggregationList>()) {
     SetName(name);
+    SetDescription(description);
 }
 
 TProject::~TProject() = default;
@@ -52,6 +53,25 @@ void TProject::SetName(const QString& name) {
     if (HasInvalidNameChar(name)) throw EKelvoError(u"invalid character (/ \\ : ? \" < > |)"_s);
     CheckSingleLineText(name, u"The project name"_s);
     Name = name;
+}
+
+QString ProjectDescriptionRefusal(const QString& description) {
+    try {
+        CheckSingleLineText(description, u"The project description"_s);
+    } catch (const EKelvoError& e) {
+        return e.Message();
+    }
+    if (description.size() > MaxProjectDescriptionLength)
+        return u"The project description has %1 characters, more than %2: please shorten it."_s
+            .arg(description.size())
+            .arg(MaxProjectDescriptionLength);
+    return {};
+}
+
+void TProject::SetDescription(const QString& description) {
+    if (const QString refusal = ProjectDescriptionRefusal(description); !refusal.isEmpty())
+        throw EKelvoError(refusal);
+    Description = description;
 }
 
 QString TProject::GetSubstanceName() const {

@@ -20,6 +20,11 @@ extern const QString ProjectMarkerName;
 QString DefaultProjectRoot();
 void SetDefaultProjectRoot(const QString& directory);
 
+// A project description is one line of at most this many characters.
+constexpr int MaxProjectDescriptionLength = 100;
+// Why description cannot describe a project, or empty when it can.
+QString ProjectDescriptionRefusal(const QString& description);
+
 // A project: the runs one substance needs on the chosen crops, scenarios and water body types.
 class TProject {
 public:
@@ -32,6 +37,8 @@ public:
     // Refuses a name with a character that may not appear in names; the old name stays.
     void SetName(const QString& name);
     const QString& GetName() const { return Name; }
+    // Refuses a description ProjectDescriptionRefusal refuses; the old description stays.
+    void SetDescription(const QString& description);
     void SetPath(const QString& path) { Path = path; }
     const QString& GetPath() const { return Path; }
     QString GetSubstanceName() const;

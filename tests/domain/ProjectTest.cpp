@@ -26,6 +26,14 @@ TEST_F(ProjectTest, NewProjectAndItsChoices) {
     }
     EXPECT_THROW(TProject(u"x:y"_s, QString()), EKelvoError);
 
+    // A description is one line of at most 100 characters, at creation as when set later.
+    project.SetDescription(QString(100, u'd'));
+    for (const QString& bad : {QString(101, u'd'), u"two\nlines"_s, u"a\tb"_s}) {
+        EXPECT_THROW(project.SetDescription(bad), EKelvoError) << bad.toStdString();
+        EXPECT_THROW(TProject(u"P2"_s, bad), EKelvoError) << bad.toStdString();
+        EXPECT_EQ(project.Description, QString(100, u'd'));
+    }
+
     project.SubstanceCode = u"EXAMPLE_P"_s;
     EXPECT_EQ(project.GetSubstanceName(), u"Example parent"_s);
     project.SelectCrops(*crops, {u"Maize"_s, u"No such crop"_s, u"Potatoes"_s});

@@ -1,5 +1,6 @@
 #include "ui/screens/CopyProject.h"
 
+#include "domain/Project.h"
 #include "domain/ProjectBrowser.h"
 #include "foundation/UserInterface.h"
 #include "ui/DialogButtons.h"
@@ -45,7 +46,7 @@ TfrmCopyProject::TfrmCopyProject(const QString& name, const QString& description
     edtDesc = Edit(from, u"edtDesc"_s, u"Description:"_s, 0, true);
     QGroupBox* to = Group(this, u"GroupBox2"_s, u" to new project: "_s);
     edtNameNew = Edit(to, u"edtNameNew"_s, u"Name:"_s, MaxProjectNameLength, false);
-    edtDescNew = Edit(to, u"edtDescNew"_s, u"Description:"_s, 100, false);
+    edtDescNew = Edit(to, u"edtDescNew"_s, u"Description:"_s, MaxProjectDescriptionLength, false);
     layout->addWidget(from);
     layout->addWidget(to);
     layout->addWidget(OkCancelButtons(this));
@@ -64,26 +65,36 @@ QString TfrmCopyProject::NewDescription() const {
 
 void TfrmCopyProject::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    const QString suggested = u"Copy_of_"_s + edtName->text();
-    // Never cut silently: the whole suggestion stays for the user to shorten.
-    edtNameNew->setMaxLength(std::max<int>(MaxProjectNameLength, suggested.size()));
-    edtNameNew->setText(suggested);
-    edtDescNew->setText(u"Copy_of_"_s + edtDesc->text());
+    // Never cut silently: the whole suggestions stay for the user to shorten, and a refusal says so.
+    const QString name = u"Copy_of_"_s + edtName->text();
+    const QString description = u"Copy_of_"_s + edtDesc->text();
+    edtNameNew->setMaxLength(std::max<int>(MaxProjectNameLength, name.size()));
+    edtNameNew->setText(name);
+    edtDescNew->setMaxLength(std::max<int>(MaxProjectDescriptionLength, description.size()));
+    edtDescNew->setText(description);
     edtNameNew->setFocus();
-    if (suggested.size() > MaxProjectNameLength)
-        QTimer::singleShot(0, this, [this] { Guarded([this] { ShowMessage(ProjectNameRefusal(NewName())); }); });
+    if (name.size() > MaxProjectNameLength || description.size() > MaxProjectDescriptionLength)
+        QTimer::singleShot(0, this, [this] { Guarded([this] { Refused(); }); });
+}
+
+// Shows why the new name or description is refused and puts the cursor on it; false when both are good.
+bool TfrmCopyProject::Refused() {
+    const std::pair<QString, QLineEdit*> checks[] = {{ProjectNameRefusal(NewName()), edtNameNew},
+                                                     {ProjectDescriptionRefusal(NewDescription()), edtDescNew}};
+    for (const auto& [refusal, edit] : checks) {
+        if (refusal.isEmpty()) continue;
+        ShowMessage(refusal);
+        edit->setFocus();
+        edit->selectAll();
+        return true;
+    }
+    return false;
 }
 
 void TfrmCopyProject::done(int result) {
     if (result == Accepted) {
-        QString refusal;
-        if (!Guarded([&] { refusal = ProjectNameRefusal(NewName()); })) return;
-        if (!refusal.isEmpty()) {
-            ShowMessage(refusal);
-            edtNameNew->setFocus();
-            edtNameNew->selectAll();
-            return;
-        }
+        bool refused = true;
+        if (!Guarded([&] { refused = Refused(); }) || refused) return;
     }
     QDialog::done(result);
 }

@@ -82,7 +82,7 @@ void TfrmFocusWizard::Finish() {
     m_finishCrops = std::move(crops);
     project.Locations = dmKelvoADO->LocationsFor(*project.Crops, project.WaterBodies);
     project.SetName(ui->edtName->text());
-    project.Description = ui->edtDescription->text();
+    project.SetDescription(ui->edtDescription->text());
     switch (FinishProjectWizard(TProjectWizardKind::Focus, project, ui->edtName->text())) {
     case TWizardFinish::Created:
         accept();

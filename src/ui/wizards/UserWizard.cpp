@@ -138,7 +138,7 @@ void TfrmUserWizard::ProjectToControls() {
 void TfrmUserWizard::ControlsToProject() {
     TProject& project = *m_project;
     project.SetName(ui->edtName->text());
-    project.Description = ui->edtDescription->text();
+    project.SetDescription(ui->edtDescription->text());
     project.SelectCrops(*m_crops, Entries(*m_cropLists.destination));
     project.SelectLocations(m_scenarios.get(), Entries(*m_scenarioLists.destination));
     project.WaterBodies.clear();

@@ -49,6 +49,11 @@ TProgramDir::TProgramDir() {
         {u"geography/europe-outlines.txt"_s, u"data/europe-outlines.txt"_s}};
     for (const auto& [from, to] : files)
         EXPECT_TRUE(QFile::copy(DataSourceFile(from), dir.filePath(to))) << to.toStdString();
+    // The empty database the scenario database is checked against.
+    const QString scenarioTemplate = u"templates/data/kelvo_db.sqlite"_s;
+    dir.mkpath(u"templates/data"_s);
+    EXPECT_TRUE(QFile::copy(QString::fromUtf8(KELVO_BUILT_INSTALL_DIR) + u'/' + scenarioTemplate,
+                            dir.filePath(scenarioTemplate)));
     SetProgramDir(m_dir.path());
 }
 

@@ -13,7 +13,7 @@ class QWidget;
 void AnswerModal(std::function<void(QWidget*)> answer);
 
 // A program directory in a temporary folder with the program files of the source tree (help,
-// introduction, map outlines) at the places the build puts them.
+// introduction, map outlines, the scenario database's template) at the places the build puts them.
 class TProgramDir {
 public:
     TProgramDir();

@@ -123,7 +123,7 @@ TEST_F(LauncherTest, WithoutTheDatabaseItStillOpensAndLeavingWritesNothing) {
 
 // A database that is there but refused gives its reason and the failure once; the launcher opens, and
 // every window that needs the database says so instead of opening.
-TEST_F(LauncherTest, DISABLED_ARefusedDatabaseLeavesTheLauncherAndEachDatabaseWindowSaysSo) {
+TEST_F(LauncherTest, ARefusedDatabaseLeavesTheLauncherAndEachDatabaseWindowSaysSo) {
     struct TCase {
         QString name;
         std::function<void()> spoil;

@@ -213,10 +213,12 @@ TEST_F(MainTest, TheProjectListKeepsTheOrderOfCreation) {
     EXPECT_EQ(CurrentProject(), u"Beta"_s) << "opens on the newest";
 }
 
-// The copy's name is checked while the dialog is open: a refused name stays there for correction, and a
-// suggestion too long for a project is shown whole with a message.
+// The copy's name and description are checked while the dialog is open: a refused one stays there for
+// correction, and a suggestion too long for a project is shown whole with a message.
 TEST_F(MainTest, CopyRefusesANameWhileTheDialogIsOpen) {
-    db().Execute(u"UPDATE Projects SET Name = 'LongProjectNameX' WHERE ProjectID = ?"_s, {ids[1]});
+    const QString longDescription = QString(95, u'd');
+    db().Execute(u"UPDATE Projects SET Name = 'LongProjectNameX', Description = ? WHERE ProjectID = ?"_s,
+                 {longDescription, ids[1]});
     main.reset();
     Open();
     const QString tooLong = u"Copy_of_LongProjectNameX"_s;
@@ -248,10 +250,22 @@ TEST_F(MainTest, CopyRefusesANameWhileTheDialogIsOpen) {
         name->setCursorPosition(name->text().size());
         QTest::keyClicks(name, u"2"_s);
         QTest::mouseClick(ok, Qt::LeftButton);
+        auto* description = Control<QLineEdit>(modal, u"edtDescNew"_s);
+        EXPECT_EQ(ui.TakeTexts(),
+                  QStringList{u"The project description has 103 characters, more than 100: please shorten it."_s});
+        EXPECT_TRUE(modal->isVisible());
+        EXPECT_EQ(description->text(), u"Copy_of_"_s + longDescription);
+        EXPECT_EQ(modal->focusWidget(), description);
+        description->setCursorPosition(description->text().size());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(description, Qt::Key_Backspace);
+        QTest::mouseClick(ok, Qt::LeftButton);
     });
     Click(u"btnCopy"_s);
     EXPECT_EQ(ui.TakeTexts().last(), u"New project created: Alpha2"_s);
     EXPECT_EQ(CurrentProject(), u"Alpha2"_s);
+    EXPECT_EQ(Value(u"SELECT Description FROM Projects WHERE Name = 'Alpha2'"_s).toString(),
+              u"Copy_of_"_s + longDescription.left(92));
 }
 
 TEST_F(MainTest, CancelledExportDialogWritesNothing) {
