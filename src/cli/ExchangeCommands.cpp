@@ -190,6 +190,10 @@ int RunExchange(QStringList arguments, TCliContext& context) {
                 return;
             }
             WritePrzm(dm, report);
+            const QStringList leftOut = dm.SubstancesLeftOutOfModels();
+            for (const QString& substance : leftOut)
+                report.lines << u"Not written, incompletely defined: "_s + substance;
+            report.json.insert(u"incomplete"_s, QJsonArray::fromStringList(leftOut));
         });
     throw TUsageError(u"Unknown exchange action: %1"_s.arg(action));
 }

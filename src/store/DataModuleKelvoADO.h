@@ -275,6 +275,9 @@ public:
     bool IsCurrentSubstanceComplete();
     // The empty fields of the current substance that make it incomplete, as the editor labels them.
     QStringList MissingSubstanceFields();
+    // The substances neither model file receives because they are incomplete (a substance read from a
+    // model goes back to it whatever it misses), each as "CODE (missing: <fields>)".
+    QStringList SubstancesLeftOutOfModels();
     bool CheckSubstance(const QString& code, QStringList* missing = nullptr);
 
     // --- project record rules (DataModuleProjectRules.cpp) ----------------------------------------

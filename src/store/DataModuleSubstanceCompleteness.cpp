@@ -99,6 +99,22 @@ QStringList TdmKelvoADO::MissingSubstanceFields() {
     return missing;
 }
 
+QStringList TdmKelvoADO::SubstancesLeftOutOfModels() {
+    constexpr int fromMacro = 2;
+    constexpr int fromPrzm = 3;
+    if (!OpenSubstanceTables()) Abort();
+    QStringList leftOut;
+    for (tblSubstances.first(); !tblSubstances.eof(); tblSubstances.next()) {
+        const int source = tblSubstances.fieldByName(u"subSource"_s).asInteger();
+        if (source == fromMacro || source == fromPrzm) continue;
+        if (const QStringList missing = MissingSubstanceFields(); !missing.isEmpty())
+            leftOut << u"%1 (missing: %2)"_s.arg(tblSubstances.fieldByName(u"SubstanceCode"_s).asString(),
+                                                missing.join(u", "_s));
+    }
+    CloseSubstanceTables();
+    return leftOut;
+}
+
 bool TdmKelvoADO::IsCurrentSubstanceComplete() {
     return MissingSubstanceFields().isEmpty();
 }

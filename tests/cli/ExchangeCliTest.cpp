@@ -162,6 +162,16 @@ TEST_F(ExchangeCliTest, ADamagedFileIsReportedAndNothingIsImported) {
     EXPECT_TRUE(records.err.contains(message)) << records.err.toStdString();
 }
 
+TEST_F(ExchangeCliTest, AnIncompleteSubstanceLeftOutOfTheModelsIsNamedWithWhatItMisses) {
+    Ok({u"--yes"_s, u"substance"_s, u"new"_s, u"HALF"_s, u"half done"_s});
+    const QString line = Ok({u"exchange"_s, u"write"_s}).out.section(u'\n', 2, 2);
+    EXPECT_TRUE(line.startsWith(u"Not written, incompletely defined: HALF (missing: "_s)) << line.toStdString();
+    EXPECT_TRUE(line.contains(u"Soil Half-life time (d)"_s)) << line.toStdString();
+    const QJsonArray incomplete = Json({u"exchange"_s, u"write"_s})[u"incomplete"_s].toArray();
+    ASSERT_EQ(incomplete.size(), 1);
+    EXPECT_EQ(incomplete[0].toString(), line.section(u": "_s, 1));
+}
+
 TEST_F(ExchangeCliTest, AWriteThatFailsLeavesTheFileAndSaysWhy) {
     const QByteArray before = DataFile();
     Ok({u"--yes"_s, u"substance"_s, u"copy"_s, u"EXAMPLE_P"_s, u"COPYP"_s, u"Copy"_s});

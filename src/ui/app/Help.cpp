@@ -206,6 +206,9 @@ void TfrmHelp::WriteSubstanceData() {
     if (!DatabaseAvailable()) return;
     if (IsModelAvailable(TModelKind::Macro)) Guarded([this] { m_dm.WriteMacroSubstances(m_macro); });
     m_dm.WritePRZMSubstances();
+    if (const QStringList leftOut = m_dm.SubstancesLeftOutOfModels(); !leftOut.isEmpty())
+        ShowWarning(u"These substances are incompletely defined and were not written to the models:\n\n"_s +
+                    leftOut.join(u'\n'));
 }
 
 void TfrmHelp::ShowInfo(int page) {

@@ -320,7 +320,15 @@ TEST_F(LauncherTest, WriteSubstanceDataWritesOnlyPrzmWhenMacroIsUnavailable) {
     EXPECT_FALSE(Control<QToolButton>(u"btnMACRO"_s)->isEnabled());
     QFile chmdat(InstallDir() + u"PRZM/wpic/chmdat.dat"_s);
     ASSERT_TRUE(chmdat.resize(0));
+    // A substance left out as incomplete is named with what it misses.
+    dm->dbKelvoADO.Execute(u"INSERT INTO Substances (SubstanceCode, IsParent, Name, subSource) "
+                           u"VALUES ('HALF', 1, 'half done', 1)"_s);
     QTest::mouseClick(Control<QPushButton>(u"btnWrite"_s), Qt::LeftButton);
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(u"These substances are incompletely defined and were not written to the "
+                                    u"models:\n\nHALF (missing: Molar mass"_s))
+        << shown[0].toStdString();
     EXPECT_EQ(QFileInfo(chmdat).size() % 760, 0);
     EXPECT_GT(QFileInfo(chmdat).size(), 0);
     EXPECT_FALSE(QFile::exists(InstallDir() + u"MACRO/pest_focus.sqlite"_s));
