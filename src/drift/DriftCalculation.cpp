@@ -175,6 +175,11 @@ void TDriftCalculation::Recalculate() {
     m_results.MeanDeposition = mean;
     m_texts.edtDrift3 = FixedResult(mean);
 
+    // Without a valid rate no loading is shown: never one that belongs to earlier choices.
+    m_results.MassLoading.reset();
+    m_results.Concentration.reset();
+    m_texts.edtMassLoading.clear();
+    m_texts.edtConcentration.clear();
     if (m_texts.edtRate.isEmpty()) return;
     const double massLoading = MassLoading(mean, ReadNumber(m_texts.edtRate));
     m_results.MassLoading = massLoading;
