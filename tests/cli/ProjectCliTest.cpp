@@ -259,6 +259,15 @@ TEST_F(ProjectCliTest, RunEditsGoThroughTheRules) {
     EXPECT_TRUE(copy.err.startsWith(u"Application pattern is not copied to the following runs because the "
                                     "application window was too small.\n00002p_pa\n"_s))
         << copy.err.toStdString();
+
+    // An interval alone is checked against the run's applications and window, and refused whole.
+    const QJsonObject three = Runs(u"R"_s)[u"00001d_pa"_s];
+    const QStringList messages =
+        Refused({u"run"_s, u"set"_s, u"R"_s, u"00001d_pa"_s, u"--interval"_s, u"100"_s}, 1);
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_EQ(messages.first(),
+              u"application window too small: it must be > 30 d + ((no_of_appl -1) * min. interval)"_s);
+    EXPECT_EQ(Pattern(Runs(u"R"_s)[u"00001d_pa"_s]), Pattern(three));
 }
 
 } // namespace
