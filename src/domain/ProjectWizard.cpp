@@ -45,7 +45,8 @@ TWizardFinish FinishProjectWizard(TProjectWizardKind kind, TProject& project, co
     if (saved) return TWizardFinish::Created;
     // The wizard stays open with its inputs as they were, the chosen root among them.
     project.SetPath(root);
-    ShowMessage(u"Error creating runs"_s);
+    // A database that cannot be written has said so already.
+    if (!dmKelvoADO->dbKelvoADO.IsReadOnly()) ShowMessage(u"Error creating runs"_s);
     return TWizardFinish::StayOnCancel;
 }
 

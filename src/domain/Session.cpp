@@ -16,6 +16,9 @@ bool StartSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
         ShowMessage(u"Failed to open the KELVO-database."_s);
         return false;
     }
+    if (dm.dbKelvoADO.IsReadOnly())
+        ShowWarning(dm.dbKelvoADO.ReadOnlyReason() +
+                    u".\n\nYou can look at the substances and projects; changes cannot be saved."_s);
     // The import from both models is one commit; a model whose import fails takes back only its own rows.
     TTransaction import(dm.dbKelvoADO);
     try {
@@ -41,14 +44,16 @@ bool StartSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
 
 void EndSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
     const TBusyCursor busy;
-    if (IsModelAvailable(TModelKind::Macro)) {
+    // A working installation that cannot be written keeps its model files as they are.
+    const bool writable = dm.dbKelvoADO.IsOpen() && !dm.dbKelvoADO.IsReadOnly();
+    if (writable && IsModelAvailable(TModelKind::Macro)) {
         try {
             dm.WriteMacroSubstances(macro);
         } catch (...) {
             ShowCurrentException();
         }
     }
-    if (IsModelAvailable(TModelKind::Przm)) {
+    if (writable && IsModelAvailable(TModelKind::Przm)) {
         try {
             dm.WritePRZMSubstances();
         } catch (...) {

@@ -1,6 +1,7 @@
 #include "store/Connection.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Installation.h"
 #include "store/RecordSet.h"
 
 #include <QCoreApplication>
@@ -72,17 +73,49 @@ void TConnection::OpenWith(const QString& file, bool create) {
                                                      : QSqlDatabase::addDatabase(u"QSQLITE"_s, m_name);
     db.setDatabaseName(SqliteUri(file, create ? u"rwc"_s : u"rw"_s));
     db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
-    if (!db.open()) Fail(u"open"_s, db.lastError().text());
     m_file = file;
+    m_readOnly = false;
     m_columnCache.clear();
     try {
+        if (!db.open()) Fail(u"open"_s, db.lastError().text());
         Execute(u"PRAGMA foreign_keys = ON"_s);
         Select(u"PRAGMA journal_mode = WAL"_s);
         Execute(u"PRAGMA synchronous = NORMAL"_s);
     } catch (...) {
         Close();
-        throw;
+        const QFileInfo info(file);
+        if (create || (info.isWritable() && QFileInfo(info.absolutePath()).isWritable())) throw;
+        OpenReadOnly(file);
     }
+}
+
+// A database in WAL mode is read through its -shm file; where that cannot be made, a file without a
+// -wal file beside it is read as it stands.
+void TConnection::OpenReadOnly(const QString& file) {
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    QStringList modes = {u"ro"_s};
+    if (!QFileInfo::exists(file + u"-wal"_s)) modes << u"ro&immutable=1"_s;
+    for (const QString& mode : modes) {
+        db.setDatabaseName(SqliteUri(file, mode));
+        try {
+            if (!db.open()) Fail(u"open"_s, db.lastError().text());
+            Select(u"SELECT count(*) FROM sqlite_master"_s);
+            Execute(u"PRAGMA foreign_keys = ON"_s);
+            m_readOnly = true;
+            return;
+        } catch (...) {
+            Close();
+            if (mode == modes.last()) throw;
+        }
+    }
+}
+
+QString TConnection::ReadOnlyReason() const {
+    const QString installation = InstallationDir();
+    if (!installation.isEmpty() &&
+        QFileInfo(m_file).absoluteFilePath().startsWith(QFileInfo(installation).absoluteFilePath()))
+        return u"Kelvo cannot write its working installation %1: it is read-only"_s.arg(installation);
+    return u"Kelvo cannot write %1: it is read-only"_s.arg(m_file);
 }
 
 // Details close before their masters: closing drops pending changes, it never posts them.
@@ -124,6 +157,7 @@ void TConnection::Fail(const QString& what, const QSqlError& error) const {
             m_file, users.isEmpty() ? u"another program"_s : users.join(u", "_s),
             error.databaseText().trimmed()));
     }
+    if (m_readOnly) throw EKelvoError(ReadOnlyReason());
     if (primary == FileReadOnly || primary == FileIoError || primary == FileFull || primary == FileCannotOpen)
         throw EKelvoError(u"Cannot write %1: %2"_s.arg(m_file, error.databaseText().trimmed()));
     Fail(what, error.text());

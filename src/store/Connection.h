@@ -33,7 +33,8 @@ public:
     TConnection& operator=(const TConnection&) = delete;
 
     // Opens an existing file (foreign keys on, WAL journal with normal synchronisation, busy timeout 5 s);
-    // never creates one.
+    // never creates one. A file that cannot be written (read-only file, folder or file system) is opened
+    // for reading: every write then raises "... it is read-only".
     void Open(const QString& file);
     // Creates a new, empty database file and opens it.
     void Create(const QString& file);
@@ -41,6 +42,10 @@ public:
     void Close();
     bool IsOpen() const;
     const QString& FileName() const { return m_file; }
+    bool IsReadOnly() const { return m_readOnly; }
+    // Why nothing can be written into the file: "Kelvo cannot write its working installation <dir>: it
+    // is read-only" for a file of the working installation.
+    QString ReadOnlyReason() const;
 
     void BeginTrans();
     void CommitTrans();
@@ -73,6 +78,7 @@ private:
     void Register(TRecordSet* recordSet);
     void Unregister(TRecordSet* recordSet);
     void OpenWith(const QString& file, bool create);
+    void OpenReadOnly(const QString& file);
     QSqlQuery& Run(const QString& sql, const QVariantList& params);
     [[noreturn]] void Fail(const QString& what, const QString& driverText) const;
     [[noreturn]] void Fail(const QString& what, const QSqlError& error) const;
@@ -88,6 +94,7 @@ private:
     QString m_name;
     QString m_file;
     bool m_inTransaction = false;
+    bool m_readOnly = false;
     QVector<TRecordSet*> m_recordSets;
     QHash<QString, QVector<TColumn>> m_columnCache;
     QHash<QString, QSqlQuery> m_statements;

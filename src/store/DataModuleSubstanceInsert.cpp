@@ -75,12 +75,15 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
             AskBeforeSave = false;
             tblSubstances.post();
         } catch (...) {
-            ShowCurrentException();
+            // A database that cannot be written says so once, without a guess at another reason.
+            const bool readOnly = dbKelvoADO.IsReadOnly();
+            if (!readOnly) ShowCurrentException();
             try {
                 tblSubstances.cancel();
                 tblSubstances.refresh();
             } catch (...) {
             }
+            if (readOnly) throw EKelvoError(dbKelvoADO.ReadOnlyReason());
             throw EKelvoError(u"Substance Code is not unique"_s);
         }
 

@@ -199,10 +199,15 @@ void PrepareScenarioDatabase(TConnection& connection, const QString& templateFil
                               .arg(version)
                               .arg(ProgramVersion())
                               .arg(ScenarioSchemaVersion));
-    if (version < ScenarioSchemaVersion) Migrate(connection, version, templateFile);
+    if (version < ScenarioSchemaVersion) {
+        if (connection.IsReadOnly())
+            throw EKelvoError(u"%1, and its database %2 needs an update to schema version %3 first."_s.arg(
+                connection.ReadOnlyReason(), FileOf(connection)).arg(ScenarioSchemaVersion));
+        Migrate(connection, version, templateFile);
+    }
     try {
         CheckSchemaLike(connection, templateFile);
-        if (MetaValue(connection, u"ProgramVersion"_s) != ProgramVersion())
+        if (!connection.IsReadOnly() && MetaValue(connection, u"ProgramVersion"_s) != ProgramVersion())
             SetMetaValue(connection, u"ProgramVersion"_s, ProgramVersion());
     } catch (const EKelvoError& e) {
         if (e.Message().startsWith(FileOf(connection))) throw;
