@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/Locate.h"
+#include "store/Transaction.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,11 +47,23 @@ const QStringList TransformationFields = {u"dtr121a"_s, u"dtr121b"_s, u"dtr121c"
 
 } // namespace
 
+// The three rows (and the metabolite changes the post brings) are one commit; a save that fails keeps
+// every edit in the editor, to be saved again.
 bool TdmKelvoADO::SaveSubstance() {
+    TTable* const tables[] = {&tblSubstances, &tblSubstancesMacro, &tblSubstancesPRZM};
+    // Inside a job's transaction the job decides; on its own the save is rolled back whole.
+    std::vector<std::pair<TTable*, TRecordSet::TEditSnapshot>> edits;
+    if (!dbKelvoADO.InTransaction())
+        for (TTable* rs : tables)
+            if (rs->state() == TRecordSet::TState::Edit) edits.emplace_back(rs, rs->editSnapshot());
     try {
-        for (TTable* rs : {&tblSubstances, &tblSubstancesMacro, &tblSubstancesPRZM})
+        TTransaction save(dbKelvoADO);
+        for (TTable* rs : tables)
             if (Editing(*rs)) rs->post();
+        save.Commit();
     } catch (...) {
+        for (auto& [rs, snapshot] : edits)
+            if (rs->state() == TRecordSet::TState::Browse) rs->restoreEdit(snapshot);
         ShowCurrentException();
         return false;
     }

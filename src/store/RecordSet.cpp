@@ -405,6 +405,23 @@ void TRecordSet::edit() {
     emitState();
 }
 
+TRecordSet::TEditSnapshot TRecordSet::editSnapshot() const {
+    if (m_state != TState::Edit || m_current < 0) return {};
+    return {m_current, m_rows[static_cast<size_t>(m_current)].values, m_buffer, m_changed};
+}
+
+void TRecordSet::restoreEdit(const TEditSnapshot& snapshot) {
+    if (snapshot.row < 0 || snapshot.row >= rowCount() || m_state == TState::Insert) return;
+    moveTo(snapshot.row);
+    m_rows[static_cast<size_t>(snapshot.row)].values = snapshot.stored;
+    m_buffer = snapshot.edited;
+    m_changed = snapshot.changed;
+    m_modified = true;
+    m_state = TState::Edit;
+    emitRow(m_current);
+    emitState();
+}
+
 void TRecordSet::ensureEditing() {
     if (m_state == TState::Browse) edit();
 }

@@ -74,6 +74,17 @@ public:
     void ensureEditing();
     // Leaves the editing states: posts a changed row, cancels an unchanged one.
     void checkBrowseMode();
+    // A row being edited, as it was stored and as edited, taken before a post inside a transaction: when
+    // the transaction is rolled back, restoreEdit puts the row back in edit with the edited values, so
+    // the next post writes them again and cancel shows the stored ones.
+    struct TEditSnapshot {
+        int row = -1;
+        QVector<QVariant> stored;
+        QVector<QVariant> edited;
+        QVector<bool> changed;
+    };
+    TEditSnapshot editSnapshot() const;
+    void restoreEdit(const TEditSnapshot& snapshot);
 
     // Order and links.
     void setIndexFieldNames(const QString& names);

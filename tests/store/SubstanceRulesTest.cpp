@@ -121,6 +121,45 @@ TEST_F(SubstanceRulesTest, CodeIsRequiredEvenWithoutTheQuestion) {
     EXPECT_EQ(1, Count(u"Substances"_s, u"LONE"_s));
 }
 
+// The rows of a save are one commit: a save that fails writes none of them and keeps every edit, to be
+// saved again or undone.
+TEST_F(SubstanceRulesTest, AFailedSaveWritesNothingAndKeepsEveryEdit) {
+    ASSERT_TRUE(dm->OpenSubstanceAt(u"PAR"_s));
+    const double mass = Stored(u"Substances"_s, u"PAR"_s, u"MolMass"_s).toDouble();
+    const double washOff = Stored(u"Substance_PRZM"_s, u"PAR"_s, u"fextrc"_s).toDouble();
+    Set(Substances(), u"MolMass"_s, mass + 1);
+    Set(Przm(), u"fextrc"_s, 0.25);
+    dm->dbKelvoADO.Execute(u"CREATE TEMP TRIGGER refuse BEFORE UPDATE ON main.Substance_PRZM "
+                           u"BEGIN SELECT RAISE(ABORT, 'the disk is full'); END"_s);
+    ui.Answer(true, SaveChanges);
+    EXPECT_FALSE(dm->SaveSubstance());
+    const QStringList shown = ui.TakeTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], SaveChanges);
+    EXPECT_TRUE(shown[1].startsWith(u"the disk is full"_s)) << shown[1].toStdString();
+    EXPECT_EQ(Stored(u"Substances"_s, u"PAR"_s, u"MolMass"_s).toDouble(), mass);
+    EXPECT_FALSE(dm->dbKelvoADO.InTransaction());
+    for (TTable* rs : {&Substances(), &Przm()})
+        EXPECT_EQ(TRecordSet::TState::Edit, rs->state()) << rs->name().toStdString();
+    EXPECT_EQ(Field(Substances(), u"MolMass"_s).asFloat(), mass + 1);
+
+    dm->dbKelvoADO.Execute(u"DROP TRIGGER refuse"_s);
+    EXPECT_TRUE(dm->SaveSubstance());
+    EXPECT_EQ(Stored(u"Substances"_s, u"PAR"_s, u"MolMass"_s).toDouble(), mass + 1);
+    EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"PAR"_s, u"fextrc"_s).toDouble(), 0.25);
+
+    // Undo after a failed save shows what is stored.
+    Set(Substances(), u"MolMass"_s, mass + 2);
+    Set(Przm(), u"fextrc"_s, washOff);
+    dm->dbKelvoADO.Execute(u"CREATE TEMP TRIGGER refuse BEFORE UPDATE ON main.Substance_PRZM "
+                           u"BEGIN SELECT RAISE(ABORT, 'the disk is full'); END"_s);
+    EXPECT_FALSE(dm->SaveSubstance());
+    ui.TakeTexts();
+    dm->UndoSubstance();
+    EXPECT_EQ(Field(Substances(), u"MolMass"_s).asFloat(), mass + 1);
+    EXPECT_EQ(Field(Przm(), u"fextrc"_s).asFloat(), 0.25);
+}
+
 TEST_F(SubstanceRulesTest, SaveChangesIsAskedOncePerSubstance) {
     ASSERT_TRUE(dm->OpenSubstanceAt(u"PAR"_s));
     Set(Substances(), u"MolMass"_s, 123.0);
