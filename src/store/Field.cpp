@@ -157,7 +157,9 @@ double TField::asFloat() const {
     if (m_type == TFieldType::String) {
         bool ok = false;
         const double d = v.toString().trimmed().toDouble(&ok);
-        if (!ok) throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(v.toString()));
+        if (!ok)
+            throw EKelvoError(u"'%1' is not a valid floating point value for field '%2'"_s.arg(
+                Shown(v.toString()), displayName()));
         return d;
     }
     return v.toDouble();
@@ -222,7 +224,9 @@ QVariant TField::convert(const QVariant& value) const {
         if (isText) {
             bool ok = false;
             d = static_cast<double>(text.toLongLong(&ok));
-            if (!ok) throw EKelvoError(u"'%1' is not a valid integer value"_s.arg(Shown(value.toString())));
+            if (!ok)
+                throw EKelvoError(u"'%1' is not a valid integer value for field '%2'"_s.arg(
+                    Shown(value.toString()), displayName()));
         }
         if (!std::isfinite(d) || d > limit || d < -limit - 1) throw NotFitting(value);
         return static_cast<int>(d);
@@ -237,7 +241,8 @@ QVariant TField::convert(const QVariant& value) const {
             if (!ok) d = text.toDouble(&ok);
             if (!ok && !std::isfinite(text.toDouble())) throw NotFitting(value);
             if (!ok)
-                throw EKelvoError(u"'%1' is not a valid floating point value"_s.arg(Shown(value.toString())));
+                throw EKelvoError(u"'%1' is not a valid floating point value for field '%2'"_s.arg(
+                    Shown(value.toString()), displayName()));
             if (!std::isfinite(d)) throw NotFitting(value);
             return d;
         }

@@ -1,6 +1,7 @@
 #include "support/KelvoTest.h"
 
 #include "export/PRZMSubstance.h"
+#include "store/Connection.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -172,10 +173,26 @@ TEST_F(ExchangeCliTest, AnIncompleteSubstanceLeftOutOfTheModelsIsNamedWithWhatIt
     EXPECT_EQ(incomplete[0].toString(), line.section(u": "_s, 1));
 }
 
+// A value that does not fit PRZM's file is found before either model is written: MACRO keeps its rows too.
 TEST_F(ExchangeCliTest, AWriteThatFailsLeavesTheFileAndSaysWhy) {
     const QByteArray before = DataFile();
+    const auto macroRows = [&] {
+        TConnection macro;
+        macro.Open(InstallDir() + u"MACRO/pest_focus.sqlite"_s);
+        QStringList rows;
+        for (const char* table : {"compound", "metab"})
+            for (const TSqlRow& row :
+                 macro.Select(u"SELECT * FROM %1 ORDER BY 1"_s.arg(QString::fromLatin1(table))).rows) {
+                QStringList values;
+                for (const QVariant& value : row)
+                    values << value.toString();
+                rows << values.join(u'|');
+            }
+        return rows;
+    };
     Ok({u"--yes"_s, u"substance"_s, u"copy"_s, u"EXAMPLE_P"_s, u"COPYP"_s, u"Copy"_s});
     Ok({u"--yes"_s, u"substance"_s, u"set"_s, u"COPYP"_s, u"Substance_PRZM.dknum=1234"_s});
+    const QStringList macroBefore = macroRows();
     const TRun write = Cli({u"--json"_s, u"exchange"_s, u"write"_s});
     EXPECT_EQ(1, write.exitCode);
     EXPECT_FALSE(QJsonDocument::fromJson(write.out.toUtf8())[u"PRZM"_s][u"done"_s].toBool());
@@ -184,6 +201,8 @@ TEST_F(ExchangeCliTest, AWriteThatFailsLeavesTheFileAndSaysWhy) {
                            "characters in the PRZM chemical data file"_s))
         << write.err.toStdString();
     EXPECT_EQ(before, DataFile());
+    EXPECT_EQ(macroRows(), macroBefore);
+    EXPECT_FALSE(QJsonDocument::fromJson(write.out.toUtf8())[u"MACRO"_s][u"done"_s].toBool());
 }
 
 } // namespace

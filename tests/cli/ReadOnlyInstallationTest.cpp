@@ -19,18 +19,35 @@ struct TCliRun {
     QString err;
 };
 
-// kelvo-cli on a working installation it cannot write: a read-only bind mount of its own for root (who may
-// write any file), the write permissions taken away for anyone else.
+// kelvo-cli on folders it cannot write: a read-only bind mount of its own for root (who may write any
+// file), the write permissions taken away for anyone else.
 class ReadOnlyInstallationTest : public TInstallationTest {
 protected:
     void TearDown() override {
-        if (geteuid() != 0) SetWritable(true);
+        if (geteuid() != 0)
+            for (const QString& dir : std::as_const(readOnly))
+                SetWritable(dir, true);
         TInstallationTest::TearDown();
     }
 
     QString Home() const { return home.path(); }
 
-    TCliRun Cli(const QStringList& arguments, bool readOnly) {
+    // Makes dir read-only for the runs made with readOnlyRun; false where that cannot be done here.
+    bool MakeReadOnly(const QString& dir) {
+        readOnly << dir;
+        if (geteuid() != 0) {
+            SetWritable(dir, false);
+            return true;
+        }
+        const TCliRun probe = Cli({u"info"_s}, true);
+        if (probe.err.contains(u"unshare"_s) || probe.err.contains(u"mount"_s)) {
+            readOnly.clear();
+            return false;
+        }
+        return true;
+    }
+
+    TCliRun Cli(const QStringList& arguments, bool readOnlyRun) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, Home());
         env.remove(u"KELVO_HOME"_s);
@@ -38,13 +55,12 @@ protected:
         process.setProcessEnvironment(env);
         const QStringList cli = QStringList{QString::fromUtf8(KELVO_CLI), u"--install-dir"_s, InstallDir()} +
                                 arguments;
-        if (readOnly && geteuid() == 0)
-            process.start(u"unshare"_s,
-                          QStringList{u"-m"_s, u"sh"_s, u"-c"_s,
-                                      u"mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" \"$0\" && "
-                                      u"exec \"$@\""_s,
-                                      InstallDir()} +
-                              cli);
+        if (readOnlyRun && geteuid() == 0) {
+            QString mounts;
+            for (const QString& dir : std::as_const(readOnly))
+                mounts += u"mount --bind '%1' '%1' && mount -o remount,bind,ro '%1' '%1' && "_s.arg(dir);
+            process.start(u"unshare"_s, QStringList{u"-m"_s, u"sh"_s, u"-c"_s, mounts + u"exec \"$@\""_s, u"sh"_s} + cli);
+        }
         else
             process.start(cli.first(), cli.mid(1));
         EXPECT_TRUE(process.waitForFinished(120000)) << "kelvo-cli did not end";
@@ -55,11 +71,10 @@ protected:
         return run;
     }
 
-    // Takes away (or gives back) the write permission of every folder and file of the installation.
-    void SetWritable(bool writable) {
-        QDirIterator it(InstallDir(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        QStringList paths{InstallDir()};
+    // Takes away (or gives back) the write permission of every folder and file in dir.
+    static void SetWritable(const QString& dir, bool writable) {
+        QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        QStringList paths{dir};
         while (it.hasNext())
             paths << it.next();
         for (const QString& path : paths) {
@@ -69,10 +84,10 @@ protected:
         }
     }
 
-    // Every file of the installation with its content's digest.
-    QStringList Contents() const {
+    // Every file in dir with its content's digest.
+    static QStringList Contents(const QString& dir) {
         QStringList contents;
-        QDirIterator it(InstallDir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
             EXPECT_TRUE(file.open(QIODevice::ReadOnly));
@@ -85,6 +100,7 @@ protected:
     }
 
     QTemporaryDir home;
+    QStringList readOnly;
 };
 
 TEST_F(ReadOnlyInstallationTest, ReadingWorksAndEveryWriteSaysTheInstallationIsReadOnly) {
@@ -93,14 +109,8 @@ TEST_F(ReadOnlyInstallationTest, ReadingWorksAndEveryWriteSaysTheInstallationIsR
              u"Maize"_s, u"--root"_s, Home() + u"/projects"_s},
             false);
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
-    if (geteuid() == 0) {
-        const TCliRun probe = Cli({u"substances"_s}, true);
-        if (probe.err.contains(u"unshare"_s) || probe.err.contains(u"mount"_s))
-            GTEST_SKIP() << "no read-only mount here: " << probe.err.toStdString();
-    } else {
-        SetWritable(false);
-    }
-    const QStringList before = Contents();
+    if (!MakeReadOnly(InstallDir())) GTEST_SKIP() << "no read-only mount can be made here";
+    const QStringList before = Contents(InstallDir());
 
     const QString backup = Home() + u"/copy.sqlite"_s;
     const QStringList reading[] = {{u"substances"_s}, {u"project"_s, u"list"_s}, {u"backup"_s, backup}};
@@ -130,8 +140,36 @@ TEST_F(ReadOnlyInstallationTest, ReadingWorksAndEveryWriteSaysTheInstallationIsR
         const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
         EXPECT_EQ(lines.filter(QRegularExpression(u"^Answered "_s)).size() + 1, lines.size()) << run.err.toStdString();
     }
-    EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(Contents(InstallDir()), before);
     EXPECT_TRUE(QFileInfo::exists(Home() + u"/projects/Kept/.kelvo-project"_s));
+}
+
+// A re-export into a project folder (or root) that cannot be written is refused at once: the earlier
+// export stays whole, and no moved-aside copy is left beside it.
+TEST_F(ReadOnlyInstallationTest, AReExportIntoAReadOnlyFolderChangesNothing) {
+    const QString root = Home() + u"/projects"_s;
+    const QString folder = root + u"/Kept"_s;
+    ASSERT_EQ(Cli({u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, u"Kept"_s,
+                   u"--crop"_s, u"Maize"_s, u"--root"_s, root},
+                  false)
+                  .exitCode,
+              0);
+    const TCliRun first = Cli({u"--yes"_s, u"project"_s, u"export"_s, u"Kept"_s}, false);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    for (const QString& dir : {folder, root}) {
+        SCOPED_TRACE(dir.toStdString());
+        if (!MakeReadOnly(dir)) GTEST_SKIP() << "no read-only mount can be made here";
+        const QStringList before = Contents(root);
+        const TCliRun again = Cli({u"--yes"_s, u"project"_s, u"export"_s, u"Kept"_s}, true);
+        EXPECT_EQ(again.exitCode, 1);
+        EXPECT_FALSE(again.out.contains(u"Saved all files"_s)) << again.out.toStdString();
+        EXPECT_TRUE(again.err.contains(u"Cannot write"_s)) << again.err.toStdString();
+        EXPECT_EQ(Contents(root), before);
+        EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{u"Kept"_s});
+        if (geteuid() != 0) SetWritable(dir, true);
+        readOnly.clear();
+    }
 }
 
 } // namespace

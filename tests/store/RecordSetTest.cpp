@@ -142,7 +142,7 @@ TEST_F(RecordSetTest, FieldRefusesValuesOutOfRangeWithTheDataLayerMessage) {
     } cases[] = {
         {"Day", 0, "0 is not a valid value for field 'Day'. The allowed range is 1 to 366"},
         {"Day", 367, "367 is not a valid value for field 'Day'. The allowed range is 1 to 366"},
-        {"Day", u"abc"_s, "'abc' is not a valid integer value"},
+        {"Day", u"abc"_s, "'abc' is not a valid integer value for field 'Day'"},
     };
     masters().open();
     details().open();
@@ -185,8 +185,9 @@ TEST_F(RecordSetTest, FieldRefusesValuesThatDoNotFitNamingTheField) {
         {true, "Weight", u"1e999"_s, u"'1e999' is not a valid value for field 'Weight'"_s},
         {true, "Weight", std::nan(""), u"'nan' is not a valid value for field 'Weight'"_s},
         {true, "Weight", HUGE_VAL, u"'inf' is not a valid value for field 'Weight'"_s},
-        {true, "Weight", u"nannan"_s, u"'nannan' is not a valid floating point value"_s},
-        {true, "Weight", longText + u'x', u"'%1...' is not a valid floating point value"_s.arg(longText.left(40))},
+        {true, "Weight", u"nannan"_s, u"'nannan' is not a valid floating point value for field 'Weight'"_s},
+        {true, "Weight", longText + u'x', u"'%1...' is not a valid floating point value for field 'Weight'"_s.arg(
+                                                    longText.left(40))},
         {true, "Name", longText, u"'%1...' is too long for field 'Name' (at most 20 characters)"_s.arg(
                                      longText.left(40))},
         {false, "Nr", 40000, u"'40000' is not a valid value for field 'Nr'"_s},
@@ -194,7 +195,7 @@ TEST_F(RecordSetTest, FieldRefusesValuesThatDoNotFitNamingTheField) {
         {false, "Day", 1e12, u"'1e+12' is not a valid value for field 'Day'"_s},
         {false, "Day", u"99999999999"_s, u"'99999999999' is not a valid value for field 'Day'"_s},
         {false, "Day", std::nan(""), u"'nan' is not a valid value for field 'Day'"_s},
-        {false, "Day", longText, u"'%1...' is not a valid integer value"_s.arg(longText.left(40))},
+        {false, "Day", longText, u"'%1...' is not a valid integer value for field 'Day'"_s.arg(longText.left(40))},
     };
     masters().open();
     details().open();

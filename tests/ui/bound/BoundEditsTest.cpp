@@ -50,7 +50,7 @@ TEST_F(BoundEditsTest, ALineEditShowsTheCurrentRowAndWritesWhenEditingEnds) {
     EXPECT_EQ(edit.text(), first);
 
     Type(edit, u"abc"_s);
-    EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid integer value"_s});
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid integer value for field 'MinIntervalApps'"_s});
     EXPECT_EQ(edit.text(), first) << "the refused text gives way to the field's value";
     Type(edit, u"7"_s);
     EXPECT_EQ(runs().state(), TRecordSet::TState::Edit);

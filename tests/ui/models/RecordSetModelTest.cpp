@@ -220,7 +220,7 @@ TEST_F(RecordSetModelTest, ARefusedValueIsShownAndTheOldValueKept) {
     EXPECT_EQ(applications.index(0, 1).data().toString(), before);
 
     TypeInto(*view, 0, 1, u"abc"_s);
-    EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid floating point value"_s});
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"'abc' is not a valid floating point value for field 'Rate'"_s});
     EXPECT_EQ(applications.index(0, 1).data().toString(), before);
     editor = view->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
