@@ -130,6 +130,28 @@ TEST_F(ExchangeCliTest, ImportTakesNewSubstancesOverAndWriteRewritesTheFile) {
     EXPECT_EQ(before, DataFile());
 }
 
+// A substance of the file that lost its PRZM row (an earlier import stopped half-way) gets it back.
+TEST_F(ExchangeCliTest, TheNextImportRepairsASubstanceWithoutItsPrzmRow) {
+    PutDataFile(DataFile() + NewRecord());
+    Ok({u"exchange"_s, u"import"_s});
+    const auto przmRows = [&] {
+        TConnection db;
+        db.Open(DatabaseFile());
+        return db.Select(u"SELECT count(*) FROM Substance_PRZM WHERE SubstanceCode = 'CLIP'"_s).rows[0][0].toInt();
+    };
+    ASSERT_EQ(przmRows(), 1);
+    {
+        TConnection db;
+        db.Open(DatabaseFile());
+        db.Execute(u"DELETE FROM Substance_PRZM WHERE SubstanceCode = 'CLIP'"_s);
+    }
+    ASSERT_EQ(przmRows(), 0);
+    Ok({u"exchange"_s, u"import"_s});
+    EXPECT_EQ(przmRows(), 1);
+    EXPECT_DOUBLE_EQ(Json({u"substance"_s, u"show"_s, u"CLIP"_s})[u"Substance_PRZM"_s][u"kdsp"_s].toDouble(), 172.4)
+        << "the row carries the file's values";
+}
+
 TEST_F(ExchangeCliTest, ACommaDecimalProcessWritesAndReadsWithPointsAndShowsCommas) {
     PutDataFile(DataFile() + NewRecord());
     Ok({u"exchange"_s, u"import"_s}, u"de_DE.UTF-8"_s);
