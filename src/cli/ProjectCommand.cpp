@@ -73,6 +73,8 @@ void TakeProjectRoot(QStringList& arguments) {
     const auto root = TakeOption(arguments, u"--root"_s);
     if (!root) return;
     const QString directory = QDir::cleanPath(QDir(*root).absolutePath());
+    // A root that is refused is never made.
+    if (const QString refusal = ProjectRootRefusal(directory); !refusal.isEmpty()) throw EKelvoError(refusal);
     if (!QDir().mkpath(directory))
         throw EKelvoError(u"Cannot create the projects root directory: "_s + directory);
     SetDefaultProjectRoot(directory);

@@ -19,6 +19,9 @@ extern const QString ProjectMarkerName;
 // kelvo-cli's --root) replaces it for the rest of the process.
 QString DefaultProjectRoot();
 void SetDefaultProjectRoot(const QString& directory);
+// Why root cannot hold new projects (it is, holds or lies in Kelvo's own directories or lies inside a
+// project's folder); empty when it can.
+QString ProjectRootRefusal(const QString& root);
 
 // A project description is one line of at most this many characters.
 constexpr int MaxProjectDescriptionLength = 100;

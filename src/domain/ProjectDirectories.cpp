@@ -150,14 +150,18 @@ void TProject::CreateDirectories() const {
         MakeMissingDirectory(Path + u'/' + folder);
 }
 
+QString ProjectRootRefusal(const QString& root) {
+    const QString resolved = Resolved(root);
+    if (const QString refusal = KelvoDirectoryRefusal(resolved); !refusal.isEmpty())
+        return u"The project root %1 is not taken: %2."_s.arg(root, refusal);
+    if (const QString marked = MarkedAncestor(resolved); !marked.isEmpty())
+        return u"The project root %1 is not taken: it lies inside the project folder %2."_s.arg(root, marked);
+    return {};
+}
+
 void TProject::CheckNewProjectDirectory() const {
     const QString directory = Path + u'/' + Name;
-    const QString root = Resolved(Path);
-    if (const QString refusal = KelvoDirectoryRefusal(root); !refusal.isEmpty())
-        throw EKelvoError(u"The project root %1 is not taken: %2."_s.arg(Path, refusal));
-    if (const QString marked = MarkedAncestor(root); !marked.isEmpty())
-        throw EKelvoError(
-            u"The project root %1 is not taken: it lies inside the project folder %2."_s.arg(Path, marked));
+    if (const QString refusal = ProjectRootRefusal(Path); !refusal.isEmpty()) throw EKelvoError(refusal);
     if (QFileInfo(directory).isSymLink() || (QFileInfo::exists(directory) && !QFileInfo(directory).isDir()) ||
         !Entries(directory).isEmpty())
         throw EKelvoError(

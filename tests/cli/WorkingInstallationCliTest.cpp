@@ -290,6 +290,10 @@ TEST_F(WorkingInstallationCliTest, ProjectFoldersAreKelvosOnlyWhenItMadeThem) {
     EXPECT_EQ(run.err,
               u"The project root %1 is not taken: it is, holds or lies inside the working installation "
               u"%2.\n"_s.arg(a, QDir(a).canonicalPath()));
+    // A refused root that does not exist yet is not made either.
+    run = create(a, u"Trial"_s, a + u"/roots/new"_s);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(a + u"/roots"_s));
 
     // Two installations sharing one projects root: the second does not take the first one's folder, and
     // a row of the second pointing there (as an older Kelvo could leave it) does not delete it.
