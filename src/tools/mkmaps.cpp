@@ -1,6 +1,7 @@
 // kelvo-mkmaps GEOGRAPHY_SOURCE_DIR PROGRAM_DIR
 // Renders the map of every scenario of GEOGRAPHY_SOURCE_DIR/ScenarioSites.csv into
-// PROGRAM_DIR/data/Maps/<code>.bmp from the country outlines, and the program icon PROGRAM_DIR/kelvo.png.
+// PROGRAM_DIR/data/Maps/<code>.bmp from the country outlines, the program icon PROGRAM_DIR/kelvo.png, and
+// the icon at the desktop's sizes as PROGRAM_DIR/icons/hicolor/<n>x<n>/apps/kelvo.png for installing.
 // Needs a QGuiApplication for fonts: run it with QT_QPA_PLATFORM=offscreen where there is no display.
 
 #include "foundation/Errors.h"
@@ -14,6 +15,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+constexpr int IconSizes[] = {16, 32, 48, 64, 128, 256};
 
 void Save(const QImage& image, const QString& fileName, const char* format) {
     if (!image.save(fileName, format)) throw EKelvoError(u"Cannot write %1"_s.arg(fileName));
@@ -39,6 +42,11 @@ int main(int argc, char** argv) {
             Save(RenderScenarioMap(outlines, sites, site.locationCode),
                  program.filePath(u"data/Maps/%1.bmp"_s.arg(site.locationCode)), "BMP");
         Save(RenderApplicationIcon(256), program.filePath(u"kelvo.png"_s), "PNG");
+        for (const int size : IconSizes) {
+            const QString dir = u"icons/hicolor/%1x%1/apps"_s.arg(size);
+            if (!program.mkpath(dir)) throw EKelvoError(u"Cannot create %1/%2"_s.arg(args[1], dir));
+            Save(RenderApplicationIcon(size), program.filePath(dir + u"/kelvo.png"_s), "PNG");
+        }
     } catch (const EKelvoError& e) {
         err << "kelvo-mkmaps: " << e.Message() << Qt::endl;
         return 1;
