@@ -27,3 +27,22 @@ install(CODE "
                  \"\${root}/${CMAKE_INSTALL_DATADIR}/applications/eu.kelvo.Kelvo.desktop\" @ONLY)
   message(STATUS \"Installing: \${root}/${CMAKE_INSTALL_DATADIR}/applications/eu.kelvo.Kelvo.desktop\")
 ")
+
+# The Debian package of what `cmake --install` lays out (scripts/package): kelvo_<version>_amd64.deb in the
+# build directory, its runtime dependencies computed from the executables.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kelvo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Prepares FOCUS Step 3 surface-water exposure calculations")
+set(CPACK_PACKAGE_DESCRIPTION "Kelvo keeps a substance library, generates the FOCUS runs of a substance on a \
+crop, lets the user edit application patterns, computes spray-drift deposition and writes the input of the \
+models MACRO, PRZM and TOXSWA.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelvo developers <kelvo@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The SQLite driver is a Qt plugin, which the executables do not link.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
+include(CPack)

@@ -45,19 +45,43 @@ QStringList Contents(const QString& dir) {
     return contents;
 }
 
-// `cmake --install` of this build into a temporary DESTDIR with the prefix /usr, and the installed
-// kelvo-cli run from PATH's place on a fresh working installation while its program directory is
-// read-only (a bind mount of its own for root, who may write anywhere; no write permission for others).
+// This build installed into a temporary root, by `cmake --install` with DESTDIR and the prefix /usr or
+// as its Debian package unpacked; the installed kelvo-cli run from there on a fresh working installation
+// while its program directory is read-only (a bind mount of its own for root, who may write anywhere; no
+// write permission for others).
 class InstallTest : public TKelvoTest {
 protected:
     void SetUp() override {
         TKelvoTest::SetUp();
         ASSERT_TRUE(dest.isValid());
+    }
+
+    void InstallWithCMake() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DESTDIR"_s, dest.path());
         const TRun install = RunProgram(QString::fromUtf8(KELVO_CMAKE),
-                                 {u"--install"_s, QString::fromUtf8(KELVO_BUILD_DIR), u"--prefix"_s, u"/usr"_s}, env);
+                                        {u"--install"_s, QString::fromUtf8(KELVO_BUILD_DIR), u"--prefix"_s, u"/usr"_s},
+                                        env);
         ASSERT_EQ(install.exitCode, 0) << install.err.toStdString();
+    }
+
+    void InstallThePackage() {
+        const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString cpack = QFileInfo(QString::fromUtf8(KELVO_CMAKE)).absolutePath() + u"/cpack"_s;
+        const TRun pack = RunProgram(cpack,
+                                     {u"-G"_s, u"DEB"_s, u"--config"_s,
+                                      QString::fromUtf8(KELVO_BUILD_DIR) + u"/CPackConfig.cmake"_s, u"-B"_s,
+                                      packages.path()},
+                                     env);
+        ASSERT_EQ(pack.exitCode, 0) << pack.out.toStdString() << pack.err.toStdString();
+        const QStringList made = QDir(packages.path()).entryList({u"kelvo_*_amd64.deb"_s}, QDir::Files);
+        ASSERT_EQ(made.size(), 1) << pack.out.toStdString();
+        const TRun unpack =
+            RunProgram(u"dpkg-deb"_s, {u"-x"_s, packages.path() + u'/' + made.first(), dest.path()}, env);
+        ASSERT_EQ(unpack.exitCode, 0) << unpack.err.toStdString();
+        const TRun control = RunProgram(u"dpkg-deb"_s, {u"-f"_s, packages.path() + u'/' + made.first(), u"Depends"_s}, env);
+        EXPECT_TRUE(control.out.contains(u"libqt6widgets6"_s)) << control.out.toStdString();
+        EXPECT_TRUE(control.out.contains(u"libqt6sql6-sqlite"_s)) << control.out.toStdString();
     }
 
     QString Prefix() const { return dest.path() + u"/usr"_s; }
@@ -70,18 +94,22 @@ protected:
         const QStringList cli = QStringList{Prefix() + u"/bin/kelvo-cli"_s} + arguments;
         if (geteuid() != 0) return RunProgram(cli.first(), cli.mid(1), env);
         return RunProgram(u"unshare"_s,
-                   QStringList{u"-m"_s, u"sh"_s, u"-c"_s,
-                               u"mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" \"$0\" && exec \"$@\""_s,
-                               ProgramDir()} +
-                       cli,
-                   env);
+                          QStringList{u"-m"_s, u"sh"_s, u"-c"_s,
+                                      u"mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" \"$0\" && exec \"$@\""_s,
+                                      ProgramDir()} +
+                              cli,
+                          env);
     }
 
+    // The installed files, and the installed kelvo-cli at work.
+    void CheckTheInstallation();
+
     QTemporaryDir dest;
+    QTemporaryDir packages;
     QTemporaryDir home;
 };
 
-TEST_F(InstallTest, TheInstalledProgramSeedsAWorkingInstallationAndNeverWritesItsOwnDirectory) {
+void InstallTest::CheckTheInstallation() {
     for (const QString& file : {u"/bin/kelvo"_s, u"/bin/kelvo-cli"_s, u"/lib/kelvo/kelvo"_s,
                                 u"/lib/kelvo/templates/data/kelvo_db.sqlite"_s, u"/lib/kelvo/KELVO.HLP"_s,
                                 u"/share/applications/eu.kelvo.Kelvo.desktop"_s,
@@ -132,6 +160,16 @@ TEST_F(InstallTest, TheInstalledProgramSeedsAWorkingInstallationAndNeverWritesIt
         const TRun check = RunProgram(program, arguments, env);
         EXPECT_EQ(check.exitCode, 0) << tool.toStdString() << ": " << check.out.toStdString() << check.err.toStdString();
     }
+}
+
+TEST_F(InstallTest, CMakeInstallGivesAProgramThatSeedsItsWorkingInstallationAndNeverWritesItsOwnDirectory) {
+    InstallWithCMake();
+    if (!HasFatalFailure()) CheckTheInstallation();
+}
+
+TEST_F(InstallTest, TheDebianPackageUnpackedGivesTheSameProgram) {
+    InstallThePackage();
+    if (!HasFatalFailure()) CheckTheInstallation();
 }
 
 } // namespace
