@@ -12,6 +12,7 @@
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/InstanceGuard.h"
+#include "ui/app/QtTranslations.h"
 #include "ui/app/QtUserInterface.h"
 #include "ui/wizards/FocusWizard.h"
 
@@ -23,6 +24,7 @@ using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const std::unique_ptr<QTranslator> qtTexts = InstallQtTranslations();
     QApplication::setApplicationName(u"Kelvo_gui"_s);
     QApplication::setApplicationDisplayName(u"Kelvo_gui"_s);
     QApplication::setWindowIcon(QPixmap::fromImage(RenderApplicationIcon(256)));
