@@ -28,9 +28,9 @@ public:
     void SetWaterBodyType(const QString& waterBodyCode);
     // A mitigation distance (m) as listed; an empty text selects the FOCUS distances.
     void SetMitigation(const QString& distance);
-    // The rate in g/ha as typed; an empty rate leaves the mass loading and concentration as they were.
+    // The rate in g/ha as typed; without a valid rate there is no mass loading or concentration.
     void SetRate(const QString& rate);
-    // Raises the conversion error of a text that is not a number; what was computed before it stays.
+    // Raises the conversion error of a text that is not a number; the terms computed before it stay.
     void Recalculate();
 
     const TCrop* Crop() const { return m_crop; }
