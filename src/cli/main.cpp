@@ -4,6 +4,7 @@
 #include "cli/ConsoleUserInterface.h"
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
+#include "store/ScenarioSchema.h"
 #include "store/WorkingInstallation.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,7 @@ QString Usage() {
         u"  --json             print the result as one JSON document on stdout\n"
         u"  --yes, --no        answer every question Yes or No; without them a question is\n"
         u"                     refused (answered No) and named on stderr\n"
+        u"  --version          show the version and the scenario database's schema version\n"
         u"  --help             show this help\n"
         u"\n"
         u"Commands:\n"_s;
@@ -58,6 +60,10 @@ int main(int argc, char** argv) {
         QStringList options = end < 0 ? arguments : arguments.mid(0, end);
         if (const auto dir = TakeOption(options, u"--install-dir"_s)) installDir = *dir;
         help = TakeFlag(options, u"--help"_s) | TakeFlag(options, u"-h"_s);
+        if (TakeFlag(options, u"--version"_s)) {
+            QTextStream(stdout) << VersionLine(u"kelvo-cli"_s) << Qt::endl;
+            return 0;
+        }
         context.json = TakeFlag(options, u"--json"_s);
         const bool yes = TakeFlag(options, u"--yes"_s);
         const bool no = TakeFlag(options, u"--no"_s);

@@ -12,17 +12,27 @@
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/InstanceGuard.h"
+#include "ui/app/LauncherCommandLine.h"
 #include "ui/app/QtTranslations.h"
 #include "ui/app/QtUserInterface.h"
 #include "ui/wizards/FocusWizard.h"
 
 #include <QApplication>
 #include <QPixmap>
+#include <QTextStream>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (const std::optional<int> code = TakeLauncherOptions(arguments, out, err)) return *code;
+    }
     QApplication app(argc, argv);
     const std::unique_ptr<QTranslator> qtTexts = InstallQtTranslations();
     QApplication::setApplicationName(u"Kelvo_gui"_s);

@@ -162,6 +162,12 @@ QString ProgramVersion() {
     return QStringLiteral(KELVO_VERSION);
 }
 
+QString VersionLine(const QString& program) {
+    return QStringLiteral("%1 %2 (scenario database schema version %3)")
+        .arg(program, ProgramVersion())
+        .arg(ScenarioSchemaVersion);
+}
+
 QString DatabaseProblem(const QString& file, const QString& driverText) {
     if (IsNotADatabase(driverText)) return u"%1 is not a Kelvo scenario database"_s.arg(file);
     // Qt adds what it was doing to SQLite's words; the user needs only SQLite's.

@@ -13,6 +13,8 @@ const QStringList& ReferenceTables();
 
 // The program's version as the meta table records it ("ProgramVersion").
 QString ProgramVersion();
+// "<program> <version> (scenario database schema version <n>)", as --version prints it.
+QString VersionLine(const QString& program);
 
 // Makes a freshly opened scenario database fit for this program, or raises EKelvoError naming the file:
 // - a file that is not a SQLite database, or one without Kelvo's meta table: "<file> is not a Kelvo

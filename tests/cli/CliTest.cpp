@@ -135,6 +135,11 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndShowsTheUsage) {
     EXPECT_TRUE(help.out.startsWith(u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] COMMAND"_s));
     EXPECT_TRUE(help.out.contains(u"\n  info [--json]"_s));
     EXPECT_EQ(help.err, QString());
+
+    const TCliRun version = RunCli({u"--version"_s});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, u"kelvo-cli %1 (scenario database schema version %2)\n"_s.arg(ProgramVersion())
+                               .arg(ScenarioSchemaVersion));
 }
 
 TEST_F(CliTest, ARefusedValueExitsWithTwoAndItsReasonAlone) {
