@@ -11,6 +11,9 @@ install(DIRECTORY ${KELVO_INSTALL_DIR}/ DESTINATION ${KELVO_PROGRAM_DESTINATION}
 install(DIRECTORY ${KELVO_INSTALL_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 configure_file(${CMAKE_SOURCE_DIR}/data/kelvo.metainfo.xml ${CMAKE_BINARY_DIR}/eu.kelvo.Kelvo.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/eu.kelvo.Kelvo.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/data/completion/kelvo-cli.bash DESTINATION
+  ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelvo-cli)
+install(FILES ${CMAKE_SOURCE_DIR}/data/completion/_kelvo-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
 
 # The links and the desktop entry name the prefix given at install time, which may differ from the one
 # given at configure time.

@@ -20,6 +20,7 @@ struct TCliCommand {
     QString arguments; // as shown in the usage, e.g. "[--json]"
     QString summary;
     std::function<int(QStringList arguments, TCliContext& context)> run;
+    bool hidden = false; // left out of the usage (a command for the shells' completion)
 };
 
 // Registers a command; each command file holds one static registrar:

@@ -31,6 +31,7 @@ QString Usage() {
         u"\n"
         u"Commands:\n"_s;
     for (const TCliCommand& command : CliCommands()) {
+        if (command.hidden) continue;
         const QString call = (command.name + u' ' + command.arguments).trimmed();
         text += u"  %1  %2\n"_s.arg(call.leftJustified(17), command.summary);
     }
@@ -90,8 +91,9 @@ int main(int argc, char** argv) {
     InstallUserInterface(&console);
     int exitCode = 1;
     try {
-        // info only looks: it reports a missing installation rather than making one.
-        if (command->name != u"info"_s) MakeWorkingInstallation();
+        // info and complete only look: they report (or pass over) a missing installation rather than
+        // making one.
+        if (command->name != u"info"_s && command->name != u"complete"_s) MakeWorkingInstallation();
         exitCode = command->run(rest, context);
     } catch (const TRefusedValue& e) {
         QTextStream(stderr) << e.Message() << u'\n' << Qt::flush;
