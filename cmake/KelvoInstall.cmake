@@ -6,11 +6,26 @@ set(KELVO_PROGRAM_DESTINATION lib/kelvo)
 
 install(DIRECTORY ${KELVO_INSTALL_DIR}/ DESTINATION ${KELVO_PROGRAM_DESTINATION} USE_SOURCE_PERMISSIONS
   PATTERN kelvo-screens EXCLUDE
+  PATTERN "*-shm" EXCLUDE
+  PATTERN "*-wal" EXCLUDE
   PATTERN kelvo.desktop EXCLUDE
   PATTERN icons EXCLUDE)
 install(DIRECTORY ${KELVO_INSTALL_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 configure_file(${CMAKE_SOURCE_DIR}/data/kelvo.metainfo.xml ${CMAKE_BINARY_DIR}/eu.kelvo.Kelvo.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/eu.kelvo.Kelvo.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# kelvo-cli's manual page, made from its own --help and --version, so it never says other than they do.
+find_program(KELVO_HELP2MAN help2man REQUIRED)
+set(KELVO_MANUAL ${CMAKE_BINARY_DIR}/man/kelvo-cli.1)
+add_custom_command(OUTPUT ${KELVO_MANUAL}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 ${KELVO_HELP2MAN} --no-info --section=1
+          "--name=Kelvo's FOCUS Step 3 operations without windows" --output=${KELVO_MANUAL} $<TARGET_FILE:kelvo-cli>
+  DEPENDS kelvo-cli
+  COMMENT "Writing kelvo-cli's manual page"
+  VERBATIM)
+add_custom_target(kelvo-cli-manual ALL DEPENDS ${KELVO_MANUAL})
+install(FILES ${KELVO_MANUAL} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 install(FILES ${CMAKE_SOURCE_DIR}/data/completion/kelvo-cli.bash DESTINATION
   ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelvo-cli)
 install(FILES ${CMAKE_SOURCE_DIR}/data/completion/_kelvo-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)

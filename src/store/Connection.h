@@ -22,6 +22,9 @@ struct TSqlResult {
 // The SQLite URI of a file with the given access mode ("ro", "rw", "rwc"): the absolute path
 // percent-encoded, so '%', '#', '?' and spaces in a folder name name that folder and nothing else.
 QString SqliteUri(const QString& file, const QString& mode);
+// The program's templates are read as files that never change: so they are read also where their folder
+// is read-only and SQLite could not make the -shm file of a WAL database beside them.
+inline const QString TemplateMode = QStringLiteral("ro&immutable=1");
 
 // The gateway to one SQLite file: every statement goes through it, with bound parameters only.
 // Errors are EKelvoError carrying the driver's text.

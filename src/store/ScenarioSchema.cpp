@@ -115,7 +115,7 @@ void Migrate(TConnection& c, int from, const QString& templateFile) {
     const QString backup = FreeBackupName(file, from);
     BackupDatabase(c, backup);
     c.Execute(u"ATTACH DATABASE ? AS program"_s,
-              {SqliteUri(templateFile, u"ro"_s)});
+              {SqliteUri(templateFile, TemplateMode)});
     try {
         c.BeginTrans();
         try {

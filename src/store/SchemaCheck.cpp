@@ -33,7 +33,7 @@ QStringList MissingSchemaParts(TConnection& connection, const QString& reference
         columns.insert(Key(row[0], row[1]));
     }
     connection.Execute(u"ATTACH DATABASE ? AS reference"_s,
-                       {SqliteUri(referenceFile, u"ro"_s)});
+                       {SqliteUri(referenceFile, TemplateMode)});
     TSqlResult reference;
     try {
         reference = Columns(connection, u"reference"_s);

@@ -114,7 +114,9 @@ void InstallTest::CheckTheInstallation() {
                                 u"/lib/kelvo/templates/data/kelvo_db.sqlite"_s, u"/lib/kelvo/KELVO.HLP"_s,
                                 u"/share/applications/eu.kelvo.Kelvo.desktop"_s,
                                 u"/share/metainfo/eu.kelvo.Kelvo.metainfo.xml"_s,
-                                u"/share/icons/hicolor/48x48/apps/kelvo.png"_s})
+                                u"/share/icons/hicolor/48x48/apps/kelvo.png"_s,
+                                u"/share/bash-completion/completions/kelvo-cli"_s,
+                                u"/share/zsh/vendor-completions/_kelvo-cli"_s})
         EXPECT_TRUE(QFileInfo::exists(Prefix() + file)) << file.toStdString();
     EXPECT_FALSE(QFileInfo::exists(ProgramDir() + u"/kelvo-screens"_s));
     QFile desktop(Prefix() + u"/share/applications/eu.kelvo.Kelvo.desktop"_s);
@@ -123,6 +125,14 @@ void InstallTest::CheckTheInstallation() {
     EXPECT_TRUE(entry.contains(u"\nExec=/usr/bin/kelvo\n"_s)) << entry.toStdString();
     EXPECT_TRUE(entry.contains(u"\nTryExec=/usr/bin/kelvo\n"_s)) << entry.toStdString();
     EXPECT_TRUE(entry.contains(u"\nIcon=kelvo\n"_s)) << entry.toStdString();
+    // The manual page says what --help says: every command is in it.
+    QFile manual(Prefix() + u"/share/man/man1/kelvo-cli.1"_s);
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(manual.readAll());
+    EXPECT_TRUE(page.contains(u".TH KELVO-CLI \"1\""_s)) << page.left(200).toStdString();
+    for (const QString& command : {u"backup"_s, u"drift"_s, u"exchange"_s, u"project"_s, u"restore"_s, u"run"_s,
+                                   u"substance"_s, u"\\-\\-install\\-dir"_s})
+        EXPECT_TRUE(page.contains(command)) << command.toStdString();
 
     if (geteuid() != 0) {
         QDirIterator it(ProgramDir(), QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
