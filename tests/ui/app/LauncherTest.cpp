@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocalServer>
 #include <QTabWidget>
 #include <QTest>
@@ -310,6 +311,31 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
     }
     QTest::mouseClick(Control<QToolButton>(u"btnDrift1"_s), Qt::LeftButton);
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Is done automatically when writing TOXSWA input files!"_s});
+}
+
+// The browser is handed a web page it shows as such: the help under an .html name, with its contents.
+TEST_F(LauncherTest, TheHelpLinkOpensTheHelpPageInTheBrowserAndAMissingPageIsSaid) {
+    Create();
+    auto* link = Control<QLabel>(u"URLLabel"_s);
+    const QString href = KelvoDocumentationUrl();
+    EXPECT_TRUE(link->text().contains(href));
+    {
+        TFileUrlCatcher browser;
+        emit link->linkActivated(href);
+        ASSERT_EQ(browser.urls.size(), 1);
+        const QString page = browser.urls[0].toLocalFile();
+        EXPECT_TRUE(page.endsWith(u".html"_s)) << page.toStdString();
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QByteArray html = file.readAll();
+        EXPECT_TRUE(html.contains("<html") && html.contains("name=\"contents\""));
+        EXPECT_EQ(ui.TakeTexts(), QStringList());
+
+        ASSERT_TRUE(QFile::remove(page));
+        emit link->linkActivated(href);
+        EXPECT_EQ(browser.urls.size(), 1);
+        EXPECT_EQ(ui.TakeTexts(), QStringList{u"Cannot open "_s + href});
+    }
 }
 
 TEST_F(LauncherTest, WriteSubstanceDataWritesOnlyPrzmWhenMacroIsUnavailable) {
