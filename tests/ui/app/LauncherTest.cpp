@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocalServer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -284,7 +285,8 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
         {u"actDrift"_s, u"frmDrift"_s, -1},
     };
     // Room above the launcher for the drift calculator.
-    launcher->move(200, 200);
+    const QRect area = launcher->screen()->availableGeometry();
+    launcher->move(area.center().x() - launcher->frameGeometry().width() / 2, area.top() + 40);
     QTest::qWait(20);
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.control.toStdString());

@@ -10,23 +10,18 @@
 #include "support/DataModuleTest.h"
 #include "ui/app/QtUserInterface.h"
 #include "ui/app/Wait.h"
+#include "XServer.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const char* const ChildFilter = "--gtest_filter=ProgressOnAnXServerChild.*";
 
 // Messages and questions go to the script; progress windows are the real ones.
 class TScriptWithRealProgress : public TScriptedUserInterface {
@@ -58,11 +53,11 @@ int RedPixels(const QImage& image) {
     return red;
 }
 
-class ProgressOnAnXServerChild : public TDataModuleTest {};
+class ProgressXChild : public TDataModuleTest {};
 
 // Runs only in the child process that ProgressOnAnXServer starts on its X server.
-TEST_F(ProgressOnAnXServerChild, TheBarIsPaintedAndAdvancesDuringTheExport) {
-    if (QGuiApplication::platformName() != u"xcb"_s) GTEST_SKIP() << "runs on the X server of ProgressOnAnXServer";
+TEST_F(ProgressXChild, TheBarIsPaintedAndAdvancesDuringTheExport) {
+    if (!OnXServer()) GTEST_SKIP() << "runs on the X server of ProgressOnAnXServer";
     TdmMacroADO macro;
     SetModelAvailable(TModelKind::Macro, true);
     SetModelAvailable(TModelKind::Przm, true);
@@ -128,61 +123,11 @@ TEST_F(ProgressOnAnXServerChild, TheBarIsPaintedAndAdvancesDuringTheExport) {
     EXPECT_NE(full, looks.end()) << "no half-full bar was painted";
 }
 
-// Xvfb on a display it chooses itself; stopped with the test.
-class TXvfb {
-public:
-    ~TXvfb() {
-        if (m_process.state() == QProcess::NotRunning) return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    // The display, or empty with the reason in why.
-    QString Start(QString& why) {
-        const QString program = QStandardPaths::findExecutable(u"Xvfb"_s);
-        if (program.isEmpty()) {
-            why = u"Xvfb is not installed (scripts/deps installs the package xvfb)"_s;
-            return {};
-        }
-        m_process.start(program, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1024x768x24"_s,
-                                  u"-nolisten"_s, u"tcp"_s});
-        const QDeadlineTimer deadline(15000);
-        while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning && !deadline.hasExpired())
-            m_process.waitForReadyRead(100);
-        const QString number = QString::fromLatin1(m_process.readLine()).trimmed();
-        if (number.isEmpty()) {
-            why = u"Xvfb did not start: "_s + QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed();
-            return {};
-        }
-        return u":"_s + number;
-    }
-
-private:
-    QProcess m_process;
-};
-
 TEST(ProgressOnAnXServer, TheBarIsPaintedAndAdvancesDuringTheExport) {
-    TXvfb xvfb;
-    QString why;
-    const QString display = xvfb.Start(why);
-    if (display.isEmpty()) GTEST_SKIP() << why.toStdString();
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-    env.insert(u"DISPLAY"_s, display);
-    env.remove(u"WAYLAND_DISPLAY"_s);
-    // The X platform's session bus client keeps a buffer to the end, as the suppressions know.
-    if (!env.contains(u"LSAN_OPTIONS"_s))
-        env.insert(u"LSAN_OPTIONS"_s,
-                   u"suppressions="_s + QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + u"/../tests/lsan.supp"_s);
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(ChildFilter)});
-    ASSERT_TRUE(child.waitForFinished(300000));
-    const QString output = QString::fromLocal8Bit(child.readAll());
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains(u"[  PASSED  ] 1 test"_s)) << output.toStdString();
+    const TXServerRun run = RunOnXServer(u"ProgressXChild.*"_s, u"1024x768x24"_s);
+    if (!run.notStarted.isEmpty()) GTEST_SKIP() << run.notStarted.toStdString();
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(u"[  PASSED  ] 1 test"_s)) << run.output.toStdString();
 }
 
 } // namespace
