@@ -118,7 +118,10 @@ void KeepOnScreen(QWidget& window) {
 void FitOnScreen(QWidget& window) {
     const QRect available = AvailableArea(window);
     if (available.isEmpty()) return;
-    FitSize(window, available.size().shrunkBy(FrameMargins(window)));
+    QMargins margins = FrameMargins(window);
+    // Before the window manager framed the window its frame is unknown: room for a title bar is kept.
+    if (margins.isNull()) margins.setTop(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window));
+    FitSize(window, available.size().shrunkBy(margins));
     if (!window.parentWidget() && !window.testAttribute(Qt::WA_Moved)) {
         QRect frame = window.frameGeometry();
         frame.moveCenter(available.center());
