@@ -8,6 +8,7 @@
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
 #include "ui/Guard.h"
+#include "ui/ScreenFit.h"
 #include "ui/app/AppIcon.h"
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     Guarded([] { MakeWorkingInstallation(); });
     if (!ToxswaAllowsStart()) return 0;
     InstallHelpKey();
+    InstallScreenFit();
 
     TdmMacroADO macro;
     TdmKelvoADO dm;

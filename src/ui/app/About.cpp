@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -71,6 +73,7 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::T
     ui->lblVersionF->setText(u"1.1"_s);
     ui->Image1->setPixmap(QPixmap::fromImage(RenderEuropeanStars(100)));
     ui->Image2->setPixmap(QPixmap::fromImage(UnionMap(ui->Image2->minimumSize())));
+    FitMapToScreen();
 
     // A click on a picture or a text closes the box as well.
     for (QWidget* child : findChildren<QWidget*>())
@@ -81,6 +84,24 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::T
 }
 
 TfrmAbout::~TfrmAbout() = default;
+
+// On a screen too small for the whole box the map gives way, keeping its proportions, so that the box
+// shows whole; room is kept for the title bar.
+void TfrmAbout::FitMapToScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QSize room = screen->availableGeometry().size() -
+                       QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QSize box = sizeHint();
+    const QSize map = ui->Image2->minimumSize();
+    if (box.width() <= room.width() && box.height() <= room.height()) return;
+    const auto share = [](int size, int over) { return static_cast<double>(size - std::max(0, over)) / size; };
+    const double factor = std::min(share(map.width(), box.width() - room.width()),
+                                   share(map.height(), box.height() - room.height()));
+    const QSize smaller = (QSizeF(map) * std::max(factor, 0.25)).toSize();
+    ui->Image2->setFixedSize(smaller);
+    ui->Image2->setPixmap(QPixmap::fromImage(UnionMap(smaller)));
+}
 
 void TfrmAbout::keyPressEvent(QKeyEvent*) {
     accept();

@@ -21,6 +21,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FitMapToScreen();
+
     std::unique_ptr<Ui::TfrmAbout> ui;
 };
 

@@ -42,7 +42,7 @@ QString ModelDir(const QString& model) {
 } // namespace
 
 QString KelvoDocumentationUrl() {
-    return QUrl::fromLocalFile(HelpFileName()).toString();
+    return QUrl::fromLocalFile(HelpPageFileName()).toString();
 }
 
 TfrmHelp::TfrmHelp(TdmKelvoADO& dm, TdmMacroADO& macro, QWidget* parent)
@@ -218,8 +218,9 @@ void TfrmHelp::ShowInfo(int page) {
     info.exec();
 }
 
+// A missing page is said here: the browser would only report it, if at all, once started.
 void TfrmHelp::OpenUrl() {
-    if (!QDesktopServices::openUrl(QUrl(KelvoDocumentationUrl())))
+    if (!QFileInfo::exists(HelpPageFileName()) || !QDesktopServices::openUrl(QUrl(KelvoDocumentationUrl())))
         ShowWarning(u"Cannot open %1"_s.arg(KelvoDocumentationUrl()));
 }
 

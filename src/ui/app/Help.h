@@ -58,5 +58,5 @@ private:
     bool m_shellRunning = false;
 };
 
-// The address behind the launcher's web label: Kelvo's documentation, the help file of the program.
+// The address behind the launcher's web label: Kelvo's documentation, the help of the program as a web page.
 QString KelvoDocumentationUrl();

@@ -98,6 +98,10 @@ QString HelpFileName() {
     return ProgramFile(u"KELVO.HLP"_s);
 }
 
+QString HelpPageFileName() {
+    return ProgramFile(u"KELVO.html"_s);
+}
+
 void ShowHelp(int context) {
     const QString fileName = HelpFileName();
     const QString html = ReadHelpFile(fileName);

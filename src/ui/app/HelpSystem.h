@@ -18,6 +18,8 @@ int HelpContextFor(const QWidget* widget);
 
 // The help file of the program directory.
 QString HelpFileName();
+// The same help under an .html name, for the user's browser.
+QString HelpPageFileName();
 // Opens the help window at a help context; 0, or a context the file lacks, opens the contents.
 // A missing or damaged help file gives a warning.
 void ShowHelp(int context);

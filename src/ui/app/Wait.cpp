@@ -1,9 +1,13 @@
 #include "ui/app/Wait.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,17 +42,35 @@ TfrmWait::TfrmWait(const QString& comment, int steps, QWidget* owner)
     m_comment->repaint();
 }
 
+namespace {
+
+// The operation keeps the event loop busy: the window system's expose and paint events run here, the
+// user's input waits until the operation ends.
+void LetPaint() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
 void TfrmWait::Start() {
     m_gauge->setValue(0);
     show();
     raise();
+    // A real display maps the window a moment later; the bar is painted once it can be seen.
+    const QDeadlineTimer mapped(500);
+    LetPaint();
+    while (windowHandle() && !windowHandle()->isExposed() && !mapped.hasExpired()) {
+        QThread::msleep(10);
+        LetPaint();
+    }
     repaint();
+    LetPaint();
 }
 
 void TfrmWait::Step() {
     if (m_gauge->value() < m_gauge->maximum()) m_gauge->setValue(m_gauge->value() + 1);
-    // The operation keeps the event loop busy: paint the bar now.
     m_gauge->repaint();
+    LetPaint();
 }
 
 bool TfrmWait::event(QEvent* event) {

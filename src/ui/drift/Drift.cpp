@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/Guard.h"
+#include "ui/ScreenFit.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
 
@@ -253,11 +254,12 @@ void TfrmDrift::Connect() {
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-// Placed again when shown, when the window has its final size.
+// Placed again when shown, when the window has its final size; never partly off the screen.
 void TfrmDrift::PlaceOver(const QWidget& launcher) {
     m_launcher = &launcher;
     const QRect frame = launcher.frameGeometry();
     move(frame.left() + (frame.width() - frameGeometry().width()) / 2, frame.top() - launcherGap);
+    KeepOnScreen(*this);
 }
 
 // The first crop, one application and the first water body type, once per opening: a message box or the

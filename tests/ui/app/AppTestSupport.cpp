@@ -3,6 +3,7 @@
 #include "foundation/Installation.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,6 +46,7 @@ TProgramDir::TProgramDir() {
     dir.mkpath(u"data/Maps"_s);
     const QList<std::pair<QString, QString>> files = {
         {u"KELVO.HLP"_s, u"KELVO.HLP"_s},
+        {u"KELVO.HLP"_s, u"KELVO.html"_s},
         {u"KelvoIntro.rtf"_s, u"KelvoIntro.rtf"_s},
         {u"geography/europe-outlines.txt"_s, u"data/europe-outlines.txt"_s}};
     for (const auto& [from, to] : files)
@@ -67,4 +69,16 @@ QString TProgramDir::Path() const {
 
 QString TProgramDir::File(const QString& relativePath) const {
     return Path() + relativePath;
+}
+
+TFileUrlCatcher::TFileUrlCatcher() {
+    QDesktopServices::setUrlHandler(u"file"_s, this, "Open");
+}
+
+TFileUrlCatcher::~TFileUrlCatcher() {
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+}
+
+void TFileUrlCatcher::Open(const QUrl& url) {
+    urls.append(url);
 }

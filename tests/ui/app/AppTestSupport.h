@@ -2,8 +2,11 @@
 
 #include "support/KelvoTest.h"
 
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <functional>
 
 class QWidget;
@@ -27,3 +30,15 @@ private:
 
 // The source of a program file in the source tree.
 QString DataSourceFile(const QString& relativePath);
+
+// Takes the local files handed to the desktop while it lives, instead of the user's browser.
+class TFileUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    TFileUrlCatcher();
+    ~TFileUrlCatcher() override;
+    QList<QUrl> urls;
+
+public slots:
+    void Open(const QUrl& url);
+};

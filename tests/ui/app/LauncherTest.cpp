@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocalServer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -283,7 +285,8 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
         {u"actDrift"_s, u"frmDrift"_s, -1},
     };
     // Room above the launcher for the drift calculator.
-    launcher->move(200, 200);
+    const QRect area = launcher->screen()->availableGeometry();
+    launcher->move(area.center().x() - launcher->frameGeometry().width() / 2, area.top() + 40);
     QTest::qWait(20);
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.control.toStdString());
@@ -310,6 +313,31 @@ TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {
     }
     QTest::mouseClick(Control<QToolButton>(u"btnDrift1"_s), Qt::LeftButton);
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Is done automatically when writing TOXSWA input files!"_s});
+}
+
+// The browser is handed a web page it shows as such: the help under an .html name, with its contents.
+TEST_F(LauncherTest, TheHelpLinkOpensTheHelpPageInTheBrowserAndAMissingPageIsSaid) {
+    Create();
+    auto* link = Control<QLabel>(u"URLLabel"_s);
+    const QString href = KelvoDocumentationUrl();
+    EXPECT_TRUE(link->text().contains(href));
+    {
+        TFileUrlCatcher browser;
+        emit link->linkActivated(href);
+        ASSERT_EQ(browser.urls.size(), 1);
+        const QString page = browser.urls[0].toLocalFile();
+        EXPECT_TRUE(page.endsWith(u".html"_s)) << page.toStdString();
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QByteArray html = file.readAll();
+        EXPECT_TRUE(html.contains("<html") && html.contains("name=\"contents\""));
+        EXPECT_EQ(ui.TakeTexts(), QStringList());
+
+        ASSERT_TRUE(QFile::remove(page));
+        emit link->linkActivated(href);
+        EXPECT_EQ(browser.urls.size(), 1);
+        EXPECT_EQ(ui.TakeTexts(), QStringList{u"Cannot open "_s + href});
+    }
 }
 
 TEST_F(LauncherTest, WriteSubstanceDataWritesOnlyPrzmWhenMacroIsUnavailable) {

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -289,14 +290,21 @@ TEST_F(DriftTest, PrintsPortraitAndPlacesItselfOverTheLauncher) {
     EXPECT_GT(QFileInfo(dir.filePath(u"drift.pdf"_s)).size(), 1000);
     EXPECT_TRUE(Control<QPushButton>(u"btnClose"_s)->isVisible());
 
+    // Centred 21 pixels above the launcher where the screen has room; never partly off the screen.
     QWidget launcher;
-    launcher.setGeometry(300, 400, 800, 500);
+    const QRect area = launcher.screen()->availableGeometry();
+    launcher.setGeometry(area.left(), area.top() + 30, area.width(), 200);
     launcher.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&launcher));
     drift->PlaceOver(launcher);
     const QRect l = launcher.frameGeometry();
     EXPECT_EQ(drift->frameGeometry().top(), l.top() - 21);
     EXPECT_LE(std::abs(drift->frameGeometry().center().x() - l.center().x()), 1);
+    for (const QPoint corner : {area.topLeft(), area.bottomRight() - QPoint(300, 200)}) {
+        launcher.setGeometry(QRect(corner, QSize(300, 200)));
+        drift->PlaceOver(launcher);
+        EXPECT_TRUE(area.contains(drift->frameGeometry())) << corner.x() << "," << corner.y();
+    }
 }
 
 } // namespace
