@@ -1,36 +1,36 @@
-// kelvo: the launcher. Only one runs per user; it refuses to run beside a TOXSWA shell that did not
-// start it; it makes the working installation on first start, and keeps the scenario database and the
-// models' substances in step from start to end.
+// kelvo: the launcher. Only one runs per user and working installation; it refuses to run beside a TOXSWA
+// shell that did not start it; it makes the working installation on first start, and keeps the scenario
+// database and the models' substances in step from start to end, also when ended by SIGTERM or SIGINT.
 
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Errors.h"
+#include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
 #include "ui/Guard.h"
-#include "ui/app/AppIcon.h"
+#include "ui/app/Application.h"
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/QtUserInterface.h"
+#include "ui/app/TerminationSignals.h"
 #include "ui/wizards/FocusWizard.h"
 
 #include <QApplication>
-#include <QPixmap>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Kelvo_gui"_s);
-    QApplication::setApplicationDisplayName(u"Kelvo_gui"_s);
-    QApplication::setWindowIcon(QPixmap::fromImage(RenderApplicationIcon(256)));
+    SetUpApplication();
     TQtUserInterface userInterface;
     InstallUserInterface(&userInterface);
 
-    TInstanceGuard guard;
+    TInstanceGuard guard(InstallationDir());
     if (!guard.Claim()) return 0;
+    TTerminationSignals termination;
 
     Guarded([] { MakeWorkingInstallation(); });
     if (!ToxswaAllowsStart()) return 0;
@@ -45,7 +45,10 @@ int main(int argc, char** argv) {
         Guarded([&] { frmFocusWizard = std::make_unique<TfrmFocusWizard>(&frmHelp); });
     frmHelp.SetFocusWizard(frmFocusWizard.get());
     QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
+    QObject::connect(&termination, &TTerminationSignals::terminationRequested, &frmHelp, &TfrmHelp::Terminate);
     frmHelp.show();
+    guard.Ready();
+    termination.Deliver();
     const int code = app.exec();
     InstallUserInterface(nullptr);
     return code;

@@ -19,6 +19,7 @@
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
@@ -69,6 +70,23 @@ void TfrmHelp::RestoreOrRaise() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+}
+
+// One open window at a time, from the top, is cancelled as if by its Cancel button without its question;
+// the next one after its event loop has ended.
+void TfrmHelp::Terminate() {
+    m_terminating = true;
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->QDialog::done(QDialog::Rejected);
+        else
+            modal->close();
+        QTimer::singleShot(0, this, &TfrmHelp::Terminate);
+        return;
+    }
+    close();
+    // Also ends the wait for a model shell that still runs.
+    QCoreApplication::quit();
 }
 
 // Opens the database and reads the models' substances; the MACRO button follows whether MACRO could be
@@ -145,13 +163,14 @@ void TfrmHelp::showEvent(QShowEvent* event) {
 // Never refused, except while a model shell runs: the launcher is disabled then, and the shell's end
 // brings it back.
 void TfrmHelp::closeEvent(QCloseEvent* event) {
-    if (m_shellRunning) {
+    if (m_shellRunning && !m_terminating) {
         event->ignore();
         return;
     }
     if (!m_sessionEnded) {
         m_sessionEnded = true;
         Guarded([this] { EndSession(m_dm, m_macro); });
+        m_databaseOpen = false;
     }
     event->accept();
 }
