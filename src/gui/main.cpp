@@ -30,10 +30,19 @@ int main(int argc, char** argv) {
 
     TInstanceGuard guard(InstallationDir());
     if (!guard.Claim()) return 0;
+    // A termination signal during the start ends the start's messages unanswered; a session already
+    // begun is ended as Exit ends it.
     TTerminationSignals termination;
+    bool terminated = false;
+    const QMetaObject::Connection duringStart =
+        QObject::connect(&termination, &TTerminationSignals::terminationRequested, &app, [&terminated] {
+            terminated = true;
+            QCoreApplication::exit(0);
+        });
+    termination.Deliver();
 
     Guarded([] { MakeWorkingInstallation(); });
-    if (!ToxswaAllowsStart()) return 0;
+    if (terminated || !ToxswaAllowsStart()) return 0;
     InstallHelpKey();
 
     TdmMacroADO macro;
@@ -44,11 +53,15 @@ int main(int argc, char** argv) {
     if (frmHelp.DatabaseOpen())
         Guarded([&] { frmFocusWizard = std::make_unique<TfrmFocusWizard>(&frmHelp); });
     frmHelp.SetFocusWizard(frmFocusWizard.get());
-    QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
+    if (terminated) {
+        frmHelp.close();
+        return 0;
+    }
+    QObject::disconnect(duringStart);
     QObject::connect(&termination, &TTerminationSignals::terminationRequested, &frmHelp, &TfrmHelp::Terminate);
+    QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
     frmHelp.show();
     guard.Ready();
-    termination.Deliver();
     const int code = app.exec();
     InstallUserInterface(nullptr);
     return code;

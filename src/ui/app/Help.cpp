@@ -180,7 +180,8 @@ bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
     setEnabled(false);
     showMinimized();
     const bool started = RunAndWait(modelDir + u'/' + program, QString(), modelDir);
-    showNormal();
+    // A launcher closed meanwhile by a termination signal stays closed.
+    if (!m_terminating) showNormal();
     setEnabled(true);
     m_shellRunning = false;
     return started;
