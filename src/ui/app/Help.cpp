@@ -13,6 +13,7 @@
 #include "ui/app/Info.h"
 #include "ui/app/Intro.h"
 #include "ui/app/Version.h"
+#include "ui/app/Wait.h"
 #include "ui/drift/Drift.h"
 #include "ui/screens/Main.h"
 #include "ui/substances/Substances.h"
@@ -27,6 +28,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,9 +75,15 @@ void TfrmHelp::RestoreOrRaise() {
 }
 
 // One open window at a time, from the top, is cancelled as if by its Cancel button without its question;
-// the next one after its event loop has ended.
+// the next one after its event loop has ended. A job showing the progress window finishes first.
 void TfrmHelp::Terminate() {
     m_terminating = true;
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    if (std::any_of(windows.begin(), windows.end(),
+                    [](const QWidget* w) { return qobject_cast<const TfrmWait*>(w) && w->isVisible(); })) {
+        QTimer::singleShot(100, this, &TfrmHelp::Terminate);
+        return;
+    }
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->QDialog::done(QDialog::Rejected);

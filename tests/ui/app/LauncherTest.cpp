@@ -7,6 +7,7 @@
 #include "ui/app/AppTestSupport.h"
 #include "ui/app/Help.h"
 #include "ui/app/InstanceGuard.h"
+#include "ui/app/Wait.h"
 #include <QAction>
 #include <functional>
 #include <QPushButton>
@@ -296,6 +297,20 @@ TEST_F(LauncherTest, TerminateEndsTheSessionAsExitDoesFromAnOpenWindowOrARunning
         TConnection check;
         check.Open(DatabaseFile());
         EXPECT_GT(check.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt(), 0);
+        launcher.reset();
+    }
+    {
+        SCOPED_TRACE("a job showing the progress window finishes first");
+        Create();
+        TfrmWait wait(u"Writing"_s, 3);
+        wait.Start();
+        launcher->Terminate();
+        QTest::qWait(300);
+        EXPECT_TRUE(dm->dbKelvoADO.IsOpen()) << "the session ended under a running job";
+        wait.hide();
+        QTest::qWait(300);
+        EXPECT_FALSE(dm->dbKelvoADO.IsOpen());
+        EXPECT_FALSE(launcher->isVisible());
         launcher.reset();
     }
     {
