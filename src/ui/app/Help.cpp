@@ -26,6 +26,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -75,21 +76,25 @@ void TfrmHelp::RestoreOrRaise() {
 }
 
 // One open window at a time, from the top, is cancelled as if by its Cancel button without its question;
-// the next one after its event loop has ended. A job showing the progress window finishes first.
+// the next one after its event loop has ended. A job showing the progress window finishes first; a message
+// it shows meanwhile is closed unanswered.
 void TfrmHelp::Terminate() {
     m_terminating = true;
     const QList<QWidget*> windows = QApplication::topLevelWidgets();
-    if (std::any_of(windows.begin(), windows.end(),
-                    [](const QWidget* w) { return qobject_cast<const TfrmWait*>(w) && w->isVisible(); })) {
-        QTimer::singleShot(100, this, &TfrmHelp::Terminate);
-        return;
-    }
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+    const bool jobRunning = std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+        return qobject_cast<const TfrmWait*>(w) && w->isVisible();
+    });
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this && (!jobRunning || qobject_cast<QMessageBox*>(modal))) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->QDialog::done(QDialog::Rejected);
         else
             modal->close();
         QTimer::singleShot(0, this, &TfrmHelp::Terminate);
+        return;
+    }
+    if (jobRunning) {
+        QTimer::singleShot(100, this, &TfrmHelp::Terminate);
         return;
     }
     close();
@@ -168,8 +173,8 @@ void TfrmHelp::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { Guarded([this] { ShowAbout(this); }); });
 }
 
-// Never refused, except while a model shell runs: the launcher is disabled then, and the shell's end
-// brings it back.
+// Never refused, except while a model shell runs and Kelvo is not being terminated: the launcher is
+// disabled then, and the shell's end brings it back.
 void TfrmHelp::closeEvent(QCloseEvent* event) {
     if (m_shellRunning && !m_terminating) {
         event->ignore();

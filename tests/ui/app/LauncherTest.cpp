@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -300,11 +301,14 @@ TEST_F(LauncherTest, TerminateEndsTheSessionAsExitDoesFromAnOpenWindowOrARunning
         launcher.reset();
     }
     {
-        SCOPED_TRACE("a job showing the progress window finishes first");
+        SCOPED_TRACE("a job showing the progress window finishes first, its question closed unanswered");
         Create();
         TfrmWait wait(u"Writing"_s, 3);
         wait.Start();
-        launcher->Terminate();
+        QTimer::singleShot(0, launcher.get(), [&] { launcher->Terminate(); });
+        QMessageBox question(QMessageBox::Question, u"Confirm"_s, u"Go on?"_s, QMessageBox::Yes | QMessageBox::No);
+        QTimer::singleShot(5000, &question, [&question] { question.done(QMessageBox::Yes); });
+        EXPECT_NE(question.exec(), QMessageBox::Yes);
         QTest::qWait(300);
         EXPECT_TRUE(dm->dbKelvoADO.IsOpen()) << "the session ended under a running job";
         wait.hide();
