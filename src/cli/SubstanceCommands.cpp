@@ -85,7 +85,7 @@ void CheckLengths(const QString& code, const QString& name) {
 QString OriginText(const TField& subSource) {
     switch (subSource.asInteger()) {
     case 1:
-        return u"system"_s;
+        return u"user"_s; // made in Kelvo: the user's own
     case 2:
         return u"MACRO"_s;
     case 3:

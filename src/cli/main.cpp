@@ -39,6 +39,21 @@ QString Usage() {
     return text;
 }
 
+// The help of one command: its call, then what it does, each action of a command with actions on a line
+// of its own.
+QString CommandUsage(const TCliCommand& command) {
+    QString text = u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] %1\n\n"_s.arg(
+        (command.name + u' ' + command.arguments).trimmed());
+    if (command.arguments.startsWith(u"ACTION"_s)) {
+        for (const QString& action : command.summary.split(u" | "_s))
+            text += u"  %1 %2\n"_s.arg(command.name, action);
+    } else {
+        text += u"  %1\n"_s.arg(command.summary);
+    }
+    text += u"\nkelvo-cli --help shows the options and every command.\n"_s;
+    return text;
+}
+
 int BadUsage(const QString& message) {
     QTextStream(stderr) << message << u"\n\n"_s << Usage() << Qt::flush;
     return 2;
@@ -75,15 +90,20 @@ int main(int argc, char** argv) {
         return BadUsage(e.Message());
     }
 
+    const QVector<TCliCommand> commands = CliCommands();
+    const auto find = [&commands](const QString& name) {
+        return std::find_if(commands.begin(), commands.end(),
+                            [&name](const TCliCommand& c) { return c.name == name; });
+    };
+    // "--help", "help", "COMMAND --help" and "help COMMAND".
     if (help || rest.value(0) == u"help"_s) {
-        QTextStream(stdout) << Usage() << Qt::flush;
+        const auto command = find(rest.value(rest.value(0) == u"help"_s ? 1 : 0));
+        QTextStream(stdout) << (command == commands.end() ? Usage() : CommandUsage(*command)) << Qt::flush;
         return 0;
     }
     if (rest.isEmpty()) return BadUsage(u"No command given"_s);
     const QString name = rest.takeFirst();
-    const QVector<TCliCommand> commands = CliCommands();
-    const auto command = std::find_if(commands.begin(), commands.end(),
-                                      [&name](const TCliCommand& c) { return c.name == name; });
+    const auto command = find(name);
     if (command == commands.end()) return BadUsage(u"Unknown command: %1"_s.arg(name));
 
     if (!installDir.isEmpty()) SetInstallationDir(installDir);

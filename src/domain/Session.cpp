@@ -44,6 +44,14 @@ bool StartSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
 
 void EndSession(TdmKelvoADO& dm, TdmMacroADO& macro) {
     const TBusyCursor busy;
+    // A transaction a window left open when the session ends under it is taken back, never committed.
+    if (dm.dbKelvoADO.IsOpen() && dm.dbKelvoADO.InTransaction()) {
+        try {
+            dm.dbKelvoADO.RollbackTrans();
+        } catch (...) {
+            ShowCurrentException();
+        }
+    }
     // A working installation that cannot be written keeps its model files as they are.
     const bool writable = dm.dbKelvoADO.IsOpen() && !dm.dbKelvoADO.IsReadOnly();
     if (writable && IsModelAvailable(TModelKind::Macro)) {

@@ -1,25 +1,26 @@
-// kelvo: the launcher. Only one runs per user; it refuses to run beside a TOXSWA shell that did not
-// start it; it makes the working installation on first start, and keeps the scenario database and the
-// models' substances in step from start to end.
+// kelvo: the launcher. Only one runs per user and working installation; it refuses to run beside a TOXSWA
+// shell that did not start it; it makes the working installation on first start, and keeps the scenario
+// database and the models' substances in step from start to end, also when ended by SIGTERM or SIGINT.
 
 #include "export/DataModuleMacroADO.h"
 #include "foundation/Errors.h"
+#include "foundation/Installation.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
 #include "ui/Guard.h"
 #include "ui/ScreenFit.h"
-#include "ui/app/AppIcon.h"
+#include "ui/app/Application.h"
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/LauncherCommandLine.h"
 #include "ui/app/QtTranslations.h"
 #include "ui/app/QtUserInterface.h"
+#include "ui/app/TerminationSignals.h"
 #include "ui/wizards/FocusWizard.h"
 
 #include <QApplication>
-#include <QPixmap>
 #include <QTextStream>
 #include <memory>
 
@@ -36,17 +37,25 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const std::unique_ptr<QTranslator> qtTexts = InstallQtTranslations();
-    QApplication::setApplicationName(u"Kelvo_gui"_s);
-    QApplication::setApplicationDisplayName(u"Kelvo_gui"_s);
-    QApplication::setWindowIcon(QPixmap::fromImage(RenderApplicationIcon(256)));
+    SetUpApplication();
     TQtUserInterface userInterface;
     InstallUserInterface(&userInterface);
 
-    TInstanceGuard guard;
+    TInstanceGuard guard(InstallationDir());
     if (!guard.Claim()) return 0;
+    // A termination signal during the start ends the start's messages unanswered; a session already
+    // begun is ended as Exit ends it.
+    TTerminationSignals termination;
+    bool terminated = false;
+    const QMetaObject::Connection duringStart =
+        QObject::connect(&termination, &TTerminationSignals::terminationRequested, &app, [&terminated] {
+            terminated = true;
+            QCoreApplication::exit(0);
+        });
+    termination.Deliver();
 
     Guarded([] { MakeWorkingInstallation(); });
-    if (!ToxswaAllowsStart()) return 0;
+    if (terminated || !ToxswaAllowsStart()) return 0;
     InstallHelpKey();
     InstallScreenFit();
 
@@ -58,8 +67,15 @@ int main(int argc, char** argv) {
     if (frmHelp.DatabaseOpen())
         Guarded([&] { frmFocusWizard = std::make_unique<TfrmFocusWizard>(&frmHelp); });
     frmHelp.SetFocusWizard(frmFocusWizard.get());
+    if (terminated) {
+        frmHelp.close();
+        return 0;
+    }
+    QObject::disconnect(duringStart);
+    QObject::connect(&termination, &TTerminationSignals::terminationRequested, &frmHelp, &TfrmHelp::Terminate);
     QObject::connect(&guard, &TInstanceGuard::raiseRequested, &frmHelp, &TfrmHelp::RestoreOrRaise);
     frmHelp.show();
+    guard.Ready();
     const int code = app.exec();
     InstallUserInterface(nullptr);
     return code;

@@ -304,5 +304,15 @@ QString TField::format(const QVariant& value, const QString& pattern) const {
     if (value.isNull()) return {};
     if (isNumeric() && !pattern.isEmpty()) return FormatFloat(pattern, value.toDouble());
     if (m_type == TFieldType::Float) return plainText(value).replace(u'.', QLocale().decimalPoint().at(0));
+    // A date without a time of day is shown as a date.
+    if (m_type == TFieldType::DateTime) {
+        QDateTime stamp;
+        try {
+            stamp = convert(value).toDateTime();
+        } catch (const EKelvoError&) {
+            return plainText(value);
+        }
+        if (stamp.time() == QTime(0, 0)) return stamp.toString(u"yyyy-MM-dd"_s);
+    }
     return plainText(value);
 }

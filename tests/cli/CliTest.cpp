@@ -140,6 +140,27 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndShowsTheUsage) {
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, u"kelvo-cli %1 (scenario database schema version %2)\n"_s.arg(ProgramVersion())
                                .arg(ScenarioSchemaVersion));
+
+    // A command's help is that command's alone, each of its actions on a line.
+    const QStringList commandHelps[] = {{u"project"_s, u"--help"_s},
+                                        {u"project"_s, u"list"_s, u"-h"_s},
+                                        {u"--help"_s, u"project"_s},
+                                        {u"help"_s, u"project"_s}};
+    for (const QStringList& arguments : commandHelps) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const TCliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.startsWith(u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] project ACTION"_s))
+            << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(u"\n  project list [--json]\n"_s)) << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains(u"info [--json]"_s));
+        EXPECT_EQ(run.err, QString());
+    }
+    const TCliRun crops = RunCli({u"crops"_s, u"--help"_s});
+    EXPECT_EQ(crops.exitCode, 0);
+    EXPECT_TRUE(crops.out.startsWith(u"Usage: kelvo-cli [--install-dir DIR] [--json] [--yes|--no] crops [--all]"_s))
+        << crops.out.toStdString();
+    EXPECT_TRUE(crops.out.contains(u"\n  the FOCUS crops"_s));
 }
 
 TEST_F(CliTest, ARefusedValueExitsWithTwoAndItsReasonAlone) {

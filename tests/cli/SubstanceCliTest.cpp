@@ -72,7 +72,7 @@ TEST_F(SubstanceCliTest, NewSubstanceIsEditedThroughTheRulesAndReadBack) {
     EXPECT_EQ(u"New parent"_s, listed[u"name"_s].toString());
     EXPECT_TRUE(listed[u"isParent"_s].toBool());
     EXPECT_FALSE(listed[u"locked"_s].toBool());
-    EXPECT_EQ(u"system"_s, listed[u"origin"_s].toString());
+    EXPECT_EQ(u"user"_s, listed[u"origin"_s].toString());
     EXPECT_FALSE(listed[u"complete"_s].toBool());
 
     // Without an answer the question is refused; the required values are checked in order.

@@ -63,7 +63,7 @@ QImage RenderEuropeanStars(int size) {
 TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui::TfrmAbout>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowTitle(u" "_s);
+    setWindowTitle(u"About KELVO"_s);
     QPalette aqua = palette();
     aqua.setColor(QPalette::Window, QColor(0, 255, 255));
     aqua.setColor(QPalette::WindowText, Qt::black);

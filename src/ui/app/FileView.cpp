@@ -57,9 +57,15 @@ TfrmFileView::TfrmFileView(QWidget* owner) : QDialog(owner) {
     print->setAutoDefault(false);
     connect(print, &QPushButton::clicked, this, [this] { Guarded([&] { PrintClicked(); }); });
 
+    auto* close = new QPushButton(u"Close"_s, this);
+    close->setObjectName(u"btnClose"_s);
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
     auto* top = new QHBoxLayout;
     top->addStretch();
     top->addWidget(print);
+    top->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_text);

@@ -13,19 +13,23 @@
 #include "ui/app/Info.h"
 #include "ui/app/Intro.h"
 #include "ui/app/Version.h"
+#include "ui/app/Wait.h"
 #include "ui/drift/Drift.h"
 #include "ui/screens/Main.h"
 #include "ui/substances/Substances.h"
 #include "ui/wizards/UserWizard.h"
 #include "ui_Help.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -69,6 +73,33 @@ void TfrmHelp::RestoreOrRaise() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+}
+
+// One open window at a time, from the top, is cancelled as if by its Cancel button without its question;
+// the next one after its event loop has ended. A job showing the progress window finishes first; a message
+// it shows meanwhile is closed unanswered.
+void TfrmHelp::Terminate() {
+    m_terminating = true;
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    const bool jobRunning = std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+        return qobject_cast<const TfrmWait*>(w) && w->isVisible();
+    });
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this && (!jobRunning || qobject_cast<QMessageBox*>(modal))) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->QDialog::done(QDialog::Rejected);
+        else
+            modal->close();
+        QTimer::singleShot(0, this, &TfrmHelp::Terminate);
+        return;
+    }
+    if (jobRunning) {
+        QTimer::singleShot(100, this, &TfrmHelp::Terminate);
+        return;
+    }
+    close();
+    // Also ends the wait for a model shell that still runs.
+    QCoreApplication::quit();
 }
 
 // Opens the database and reads the models' substances; the MACRO button follows whether MACRO could be
@@ -142,16 +173,17 @@ void TfrmHelp::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { Guarded([this] { ShowAbout(this); }); });
 }
 
-// Never refused, except while a model shell runs: the launcher is disabled then, and the shell's end
-// brings it back.
+// Never refused, except while a model shell runs and Kelvo is not being terminated: the launcher is
+// disabled then, and the shell's end brings it back.
 void TfrmHelp::closeEvent(QCloseEvent* event) {
-    if (m_shellRunning) {
+    if (m_shellRunning && !m_terminating) {
         event->ignore();
         return;
     }
     if (!m_sessionEnded) {
         m_sessionEnded = true;
         Guarded([this] { EndSession(m_dm, m_macro); });
+        m_databaseOpen = false;
     }
     event->accept();
 }
@@ -161,7 +193,8 @@ bool TfrmHelp::RunShell(const QString& modelDir, const QString& program) {
     setEnabled(false);
     showMinimized();
     const bool started = RunAndWait(modelDir + u'/' + program, QString(), modelDir);
-    showNormal();
+    // A launcher closed meanwhile by a termination signal stays closed.
+    if (!m_terminating) showNormal();
     setEnabled(true);
     m_shellRunning = false;
     return started;

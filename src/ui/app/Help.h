@@ -24,6 +24,10 @@ public:
     void SetFocusWizard(QDialog* wizard);
     // Brings the launcher to the front, restoring it when minimised (a second start of Kelvo asks this).
     void RestoreOrRaise();
+    // Ends Kelvo as Exit does, also with windows or a model shell left open (SIGTERM at logout): a job
+    // showing the progress window finishes, the open windows are cancelled without questions, then the
+    // launcher closes and the program ends.
+    void Terminate();
     // Whether the scenario database opened at start; without it the launcher still runs.
     bool DatabaseOpen() const { return m_databaseOpen; }
 
@@ -56,6 +60,7 @@ private:
     bool m_aboutShown = false;
     bool m_sessionEnded = false;
     bool m_shellRunning = false;
+    bool m_terminating = false;
 };
 
 // The address behind the launcher's web label: Kelvo's documentation, the help of the program as a web page.

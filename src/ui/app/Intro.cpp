@@ -19,6 +19,8 @@ TfrmIntro::TfrmIntro(QWidget* owner) : QDialog(owner) {
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ReadRtfFile(IntroFileName(), m_text->document());
+    // The reader leaves the cursor after the last paragraph: the introduction opens at its start.
+    m_text->moveCursor(QTextCursor::Start);
 
     auto* close = new QPushButton(u"Close"_s, this);
     close->setObjectName(u"btnClose"_s);

@@ -23,7 +23,7 @@ QImage Picture(QWidget* about, const char* name) {
 
 TEST_F(AboutTest, ShowsItsTextsAndTwoPicturesOnAqua) {
     TfrmAbout about;
-    EXPECT_EQ(about.windowTitle(), u" "_s);
+    EXPECT_EQ(about.windowTitle(), u"About KELVO"_s);
     EXPECT_EQ(about.palette().color(QPalette::Window), QColor(0, 255, 255));
     QStringList texts;
     for (const QLabel* label : about.findChildren<QLabel*>())

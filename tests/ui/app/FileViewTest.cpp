@@ -67,13 +67,17 @@ TEST_F(FileViewTest, MissingFileGivesTheWarningAndAnEmptyViewer) {
     EXPECT_EQ(Text(&view)->toPlainText(), QString());
 }
 
-TEST_F(FileViewTest, ShowFileViewOpensMaximisedAndModalEvenWithoutTheFile) {
+TEST_F(FileViewTest, ShowFileViewOpensMaximisedAndModalEvenWithoutTheFileAndClosesWithClose) {
     bool seen = false;
     AnswerModal([&](QWidget* modal) {
         EXPECT_TRUE(modal->windowState() & Qt::WindowMaximized);
         EXPECT_EQ(modal->windowTitle(), u"File Viewer"_s);
         seen = true;
-        modal->close();
+        auto* close = modal->findChild<QPushButton*>(u"btnClose"_s);
+        ASSERT_NE(close, nullptr);
+        EXPECT_EQ(close->text(), u"Close"_s);
+        QTest::mouseClick(close, Qt::LeftButton);
+        EXPECT_FALSE(modal->isVisible());
     });
     ShowFileView(dir.filePath(u"none.txt"_s));
     EXPECT_TRUE(seen);

@@ -106,6 +106,8 @@ TEST_F(IntroTest, ShowsTheIntroductionReadOnlyAndClosesWithClose) {
             EXPECT_TRUE(FormatAt(*document, word).font().bold()) << word.toStdString();
         EXPECT_GT(document->blockCount(), 30);
         EXPECT_GT(text->verticalScrollBar()->maximum(), 0) << "more than one screen";
+        EXPECT_EQ(text->verticalScrollBar()->value(), 0) << "it opens at its start";
+        EXPECT_EQ(text->textCursor().position(), 0);
         QTest::mouseClick(modal->findChild<QPushButton*>(u"btnClose"_s), Qt::LeftButton);
         checked = true;
     });

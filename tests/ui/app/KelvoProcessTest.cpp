@@ -4,12 +4,16 @@
 #include "ui/app/InstanceGuard.h"
 
 #include <QElapsedTimer>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <csignal>
 #include <algorithm>
 #include <initializer_list>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,8 +22,24 @@ namespace {
 
 class KelvoProcessTest : public TInstallationTest {
 protected:
+    // The lock files and sockets of these starts in a runtime directory of the test's own.
+    void SetUp() override {
+        TInstallationTest::SetUp();
+        ASSERT_TRUE(runtime.isValid());
+        hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+        saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    }
+    void TearDown() override {
+        if (hadRuntime)
+            qputenv("XDG_RUNTIME_DIR", saved);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        TInstallationTest::TearDown();
+    }
+
     // Waits until a kelvo answers on the single-instance server, while any of the processes runs.
-    static bool Listening(std::initializer_list<const QProcess*> processes) {
+    bool Listening(std::initializer_list<const QProcess*> processes) const {
         const auto running = [&processes] {
             return std::any_of(processes.begin(), processes.end(),
                                [](const QProcess* p) { return p->state() == QProcess::Running; });
@@ -28,7 +48,7 @@ protected:
         waited.start();
         while (waited.elapsed() < 60000 && running()) {
             QLocalSocket probe;
-            probe.connectToServer(TInstanceGuard::ServerName());
+            probe.connectToServer(TInstanceGuard::ServerName(InstallDir()));
             if (probe.waitForConnected(200)) return true;
             QTest::qWait(200);
         }
@@ -44,10 +64,13 @@ protected:
         process.start(QString::fromUtf8(KELVO_GUI), QStringList());
         ASSERT_TRUE(process.waitForStarted(10000));
     }
+
+    QTemporaryDir runtime;
+    QByteArray saved;
+    bool hadRuntime = false;
 };
 
-// One test, as the single-instance server is one per user: tests of it must not run side by side.
-TEST_F(KelvoProcessTest, OneKelvoRunsPerUser) {
+TEST_F(KelvoProcessTest, OneKelvoRunsPerInstallation) {
     {
         SCOPED_TRACE("a second start ends at once while the first keeps running");
         QProcess first;
@@ -85,6 +108,33 @@ TEST_F(KelvoProcessTest, OneKelvoRunsPerUser) {
             p->terminate();
             p->waitForFinished(10000);
         }
+    }
+}
+
+// SIGTERM (logout, kill) and SIGINT (Ctrl+C) end Kelvo as Exit does, here with the about box still open:
+// the substances are written back to PRZM, the single-instance lock goes, the exit code is 0.
+TEST_F(KelvoProcessTest, TerminationSignalsEndKelvoAsExitDoes) {
+    const std::pair<const char*, int> cases[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}};
+    const QString chemicals = InstallDir() + u"PRZM/wpic/chmdat.dat"_s;
+    const QDateTime old(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    for (const auto& [name, number] : cases) {
+        SCOPED_TRACE(name);
+        {
+            QFile file(chemicals);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QProcess kelvo;
+        Start(kelvo);
+        ASSERT_TRUE(Listening({&kelvo}));
+        QTest::qWait(1000);
+        ASSERT_EQ(::kill(static_cast<pid_t>(kelvo.processId()), number), 0);
+        ASSERT_TRUE(kelvo.waitForFinished(30000)) << "kelvo did not end";
+        EXPECT_EQ(kelvo.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(kelvo.exitCode(), 0);
+        EXPECT_FALSE(QFileInfo::exists(TInstanceGuard::LockFileName(InstallDir())));
+        EXPECT_FALSE(QFileInfo::exists(TInstanceGuard::ServerName(InstallDir())));
+        EXPECT_GT(QFileInfo(chemicals).lastModified(), old) << "the PRZM substances were not written back";
     }
 }
 

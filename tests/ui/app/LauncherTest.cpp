@@ -7,16 +7,19 @@
 #include "ui/app/AppTestSupport.h"
 #include "ui/app/Help.h"
 #include "ui/app/InstanceGuard.h"
+#include "ui/app/Wait.h"
 #include <QAction>
 #include <functional>
 #include <QPushButton>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocalServer>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
@@ -260,6 +263,78 @@ TEST_F(LauncherTest, AMissingOrCrashingShellIsSaidAndTheSubstancesAreStillReadBa
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(u"chmdat.dat"_s)) << shown[0].toStdString();
     EXPECT_TRUE(launcher->isEnabled());
+}
+
+// A termination signal (SIGTERM at logout) ends Kelvo as Exit does: an open window is cancelled without a
+// question, a transaction left open is taken back, the substances are written back, the session ends; a
+// model shell that still runs does not hold it up, and kelvo.lck goes.
+TEST_F(LauncherTest, TerminateEndsTheSessionAsExitDoesFromAnOpenWindowOrARunningShell) {
+    const QString chemicals = InstallDir() + u"PRZM/wpic/chmdat.dat"_s;
+    const QDateTime old(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    const auto makeOld = [&] {
+        QFile file(chemicals);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    };
+    {
+        SCOPED_TRACE("the project browser open, a change in a transaction");
+        Create();
+        makeOld();
+        QString opened;
+        QTimer::singleShot(0, launcher.get(), [&] {
+            if (QWidget* window = QApplication::activeModalWidget()) opened = window->objectName();
+            dm->dbKelvoADO.BeginTrans();
+            dm->dbKelvoADO.Execute(u"DELETE FROM Substances"_s);
+            launcher->Terminate();
+        });
+        QTest::mouseClick(Control<QPushButton>(u"btnReport"_s), Qt::LeftButton);
+        EXPECT_EQ(opened, u"frmMain"_s);
+        QTest::qWait(50);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(launcher->isVisible());
+        EXPECT_FALSE(dm->dbKelvoADO.IsOpen());
+        EXPECT_GT(QFileInfo(chemicals).lastModified(), old) << "the PRZM substances were not written back";
+        QFile written(chemicals);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(written.readAll().contains("EXAMPLE_P")) << "the change taken back was written to PRZM";
+        TConnection check;
+        check.Open(DatabaseFile());
+        EXPECT_GT(check.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt(), 0);
+        launcher.reset();
+    }
+    {
+        SCOPED_TRACE("a job showing the progress window finishes first, its question closed unanswered");
+        Create();
+        TfrmWait wait(u"Writing"_s, 3);
+        wait.Start();
+        QTimer::singleShot(0, launcher.get(), [&] { launcher->Terminate(); });
+        QMessageBox question(QMessageBox::Question, u"Confirm"_s, u"Go on?"_s, QMessageBox::Yes | QMessageBox::No);
+        QTimer::singleShot(5000, &question, [&question] { question.done(QMessageBox::Yes); });
+        EXPECT_NE(question.exec(), QMessageBox::Yes);
+        QTest::qWait(300);
+        EXPECT_TRUE(dm->dbKelvoADO.IsOpen()) << "the session ended under a running job";
+        wait.hide();
+        QTest::qWait(300);
+        EXPECT_FALSE(dm->dbKelvoADO.IsOpen());
+        EXPECT_FALSE(launcher->isVisible());
+        launcher.reset();
+    }
+    {
+        SCOPED_TRACE("the TOXSWA shell running");
+        WriteShell(shells[2], u"sleep 2"_s);
+        Create();
+        makeOld();
+        bool closedAtOnce = false;
+        QTimer::singleShot(300, launcher.get(), [&] {
+            launcher->Terminate();
+            closedAtOnce = !launcher->isVisible() && !dm->dbKelvoADO.IsOpen();
+        });
+        QTest::mouseClick(Control<QToolButton>(u"btnToxswa"_s), Qt::LeftButton);
+        EXPECT_TRUE(closedAtOnce);
+        EXPECT_FALSE(launcher->isVisible());
+        EXPECT_GT(QFileInfo(chemicals).lastModified(), old);
+        EXPECT_FALSE(QFile::exists(InstallDir() + u"kelvo.lck"_s));
+    }
 }
 
 TEST_F(LauncherTest, ButtonsAndMenusReachTheirWindows) {

@@ -1,10 +1,12 @@
 #include "ui/app/QtUserInterface.h"
 #include "AppTestSupport.h"
+#include "ui/app/Application.h"
 #include "ui/app/Wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -43,8 +45,13 @@ void Click(QMessageBox* box, QMessageBox::StandardButton button) {
     QTest::mouseClick(box->button(button), Qt::LeftButton);
 }
 
+// With the program's own set-up: plain messages carry the application name, which X11 and Wayland do not
+// append to window titles (no display name is set); the program belongs to the desktop entry "kelvo".
 TEST_F(QtUserInterfaceTest, MessageBoxesCarryTheirKindsTitleIconAndSingleButton) {
-    QApplication::setApplicationDisplayName(u"Kelvo_gui"_s);
+    const QString name = QApplication::applicationName();
+    SetUpApplication();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), u"eu.kelvo.Kelvo"_s);
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
     struct TCase {
         TMessageKind kind;
         QString title;
@@ -67,7 +74,8 @@ TEST_F(QtUserInterfaceTest, MessageBoxesCarryTheirKindsTitleIconAndSingleButton)
         EXPECT_EQ(seen.icon, c.icon) << c.title.toStdString();
         EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(c.button)) << c.title.toStdString();
     }
-    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(name);
+    QGuiApplication::setDesktopFileName(QString());
 }
 
 TEST_F(QtUserInterfaceTest, QuestionsAnswerYesOnlyForYesAndClosingCountsAsTheOtherButton) {

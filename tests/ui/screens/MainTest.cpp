@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -89,6 +90,10 @@ TEST_F(MainTest, ShowsTheNewestProjectWithItsRunsUnderTheirCaptions) {
     runs.sort();
     EXPECT_EQ(runs, Column(u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, {ids[1]}));
     EXPECT_EQ(Runs()->toolTip(), u"double click to select/unselect for report"_s);
+    // Dates are shown as dates, without a time of day.
+    for (const int column : {3, 4})
+        for (const QString& date : GridColumn(Projects(), column))
+            EXPECT_TRUE(QRegularExpression(u"^\\d{4}-\\d{2}-\\d{2}$"_s).match(date).hasMatch()) << date.toStdString();
 
     // Moving to "Alpha" shows its runs.
     QTest::mouseClick(Projects()->viewport(), Qt::LeftButton, {},
