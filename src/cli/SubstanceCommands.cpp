@@ -82,10 +82,11 @@ void CheckLengths(const QString& code, const QString& name) {
 
 // --- substances ------------------------------------------------------------------------------------
 
-QString OriginText(const TField& subSource) {
+// Made in Kelvo: the predefined (locked) records shipped with it are the system's, the others the user's.
+QString OriginText(const TField& subSource, bool locked) {
     switch (subSource.asInteger()) {
     case 1:
-        return u"user"_s; // made in Kelvo: the user's own
+        return locked ? u"system"_s : u"user"_s;
     case 2:
         return u"MACRO"_s;
     case 3:
@@ -112,7 +113,8 @@ int RunSubstances(QStringList arguments, TCliContext& context) {
                                       {u"isParent"_s, t.fieldByName(u"IsParent"_s).asBoolean()},
                                       {u"metabolites"_s, metabolites},
                                       {u"locked"_s, t.fieldByName(u"Locked"_s).asBoolean()},
-                                      {u"origin"_s, OriginText(t.fieldByName(u"subSource"_s))}});
+                                      {u"origin"_s, OriginText(t.fieldByName(u"subSource"_s),
+                                                                   t.fieldByName(u"Locked"_s).asBoolean())}});
     }
     for (qsizetype i = 0; i < substances.size(); ++i) {
         QJsonObject substance = substances[i].toObject();

@@ -74,6 +74,7 @@ TEST_F(SubstanceCliTest, NewSubstanceIsEditedThroughTheRulesAndReadBack) {
     EXPECT_FALSE(listed[u"locked"_s].toBool());
     EXPECT_EQ(u"user"_s, listed[u"origin"_s].toString());
     EXPECT_FALSE(listed[u"complete"_s].toBool());
+    EXPECT_EQ(u"system"_s, Listed(u"EXAMPLE_P"_s)[u"origin"_s].toString()) << "a predefined record shipped with Kelvo";
 
     // Without an answer the question is refused; the required values are checked in order.
     const QStringList set = {u"substance"_s, u"set"_s, u"NEWP"_s, u"MolMass=250"_s};
