@@ -165,14 +165,20 @@ QVariant TRecordSetModel::headerData(int section, Qt::Orientation orientation, i
         if (!c.caption.isEmpty()) return c.caption;
         return c.fieldIndex >= 0 ? m_recordSet.field(c.fieldIndex).displayName() : c.fieldName;
     }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount() &&
+        !m_columns[section].toolTip.isEmpty())
+        return m_columns[section].toolTip;
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 bool TRecordSetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
-    if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole) || section < 0 ||
-        section >= columnCount())
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return false;
+    if (role == Qt::ToolTipRole)
+        m_columns[section].toolTip = value.toString();
+    else if (role == Qt::EditRole || role == Qt::DisplayRole)
+        m_columns[section].caption = value.toString();
+    else
         return false;
-    m_columns[section].caption = value.toString();
     emit headerDataChanged(orientation, section, section);
     return true;
 }

@@ -67,6 +67,7 @@ private:
         bool readOnly = false;
         QStringList pickList;
         QString caption;
+        QString toolTip; // what the column holds, with its unit
     };
 
     bool isCell(const QModelIndex& index) const;

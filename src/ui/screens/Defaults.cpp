@@ -69,8 +69,21 @@ TfrmDefaults::TfrmDefaults(QWidget* parent) : QDialog(parent), m_dm(DataModule()
     const QStringList captions = {
         u"Crop"_s,  u"Nr in season"_s, u"Scenario "_s, u"Method"_s, u"# Appls."_s,
         u"First"_s, u"Date"_s,         u"Last"_s,      u"Date"_s,   u"Min. Interval (d)"_s};
-    for (int c = 0; c < ColumnCount; ++c)
+    // What each column holds, with its unit, shown over its caption.
+    const QStringList tips = {QString(),
+                              u"First or second crop in the season"_s,
+                              QString(),
+                              QString(),
+                              u"Number of applications in the season"_s,
+                              u"First possible day of application (day of the year, 1-366)"_s,
+                              u"First possible day of application (dd-mmm)"_s,
+                              u"Last possible day of application (day of the year, 1-366)"_s,
+                              u"Last possible day of application (dd-mmm)"_s,
+                              u"Minimum interval between applications (days)"_s};
+    for (int c = 0; c < ColumnCount; ++c) {
         m_model->setHeaderData(c, Qt::Horizontal, captions[c]);
+        m_model->setHeaderData(c, Qt::Horizontal, tips[c], Qt::ToolTipRole);
+    }
     m_model->setColumnReadOnly(ColFirstDate, true);
     m_model->setColumnReadOnly(ColLastDate, true);
     m_model->setPickList(ColCropNr, {u"1st"_s, u"2nd"_s});

@@ -102,8 +102,17 @@ void TfrmRuns::CreateControls() {
     const QStringList runCaptions = {
         u"ID"_s,       u"Scenario"_s, u"Crop"_s,  u"Nr in season"_s, u"Waterbody"_s, u"Appl. Method"_s,
         u"# Appls."_s, u"First"_s,    u"DayNr"_s, u"Last"_s,         u"DayNr"_s,     u"Min. Interval (d)"_s};
+    // What each column holds, with its unit, shown over its caption.
+    const QStringList runTips = {
+        QString(), QString(), QString(), u"First or second crop in the season"_s, QString(), QString(),
+        u"Number of applications in the season"_s, u"First possible day of application (dd-mmm)"_s,
+        u"First possible day of application (day of the year, 1-366)"_s,
+        u"Last possible day of application (dd-mmm)"_s,
+        u"Last possible day of application (day of the year, 1-366)"_s,
+        u"Minimum interval between applications (days)"_s};
     for (int c = 0; c < RunColumnCount; ++c) {
         m_runs->setHeaderData(c, Qt::Horizontal, runCaptions[c]);
+        m_runs->setHeaderData(c, Qt::Horizontal, runTips[c], Qt::ToolTipRole);
         m_runs->setColumnReadOnly(c, c < ColMethod);
     }
     // A metabolite run (an "m" as eighth character of its RunID) is shaded in full.
@@ -137,8 +146,14 @@ void TfrmRuns::CreateControls() {
     const QStringList applicationCaptions = {
         u"Nr of Appl."_s,        u"Rate (kg/ha)"_s, QString(), u"Chemical Application Model"_s,
         u"Depth Incorporated"_s, QString()};
-    for (int c = 0; c < ApplicationColumnCount; ++c)
+    const QStringList applicationTips = {
+        u"Number of the application in the season"_s, u"Application rate (kg active substance per ha)"_s,
+        QString(), u"Chemical application model of PRZM"_s, u"Depth of incorporation into the soil (cm)"_s,
+        QString()};
+    for (int c = 0; c < ApplicationColumnCount; ++c) {
         m_applications->setHeaderData(c, Qt::Horizontal, applicationCaptions[c]);
+        m_applications->setHeaderData(c, Qt::Horizontal, applicationTips[c], Qt::ToolTipRole);
+    }
     m_applications->setColumnReadOnly(ColApplicationNr, true);
     m_applications->setColumnReadOnly(ColRun, true);
     m_applications->setBackground([this](int, int column) {

@@ -190,6 +190,20 @@ TEST_F(RunsTest, ClickingAnInformativeColumnMovesToTheMethod) {
     EXPECT_EQ(Runs()->toolTip(), u"default is 2 weeks before emergence date"_s);
 }
 
+// Every numeric column tells what it holds, with its unit, over its caption.
+TEST_F(RunsTest, NumericColumnsTellTheirUnits) {
+    Open();
+    const auto tip = [](QTableView* view, int column) {
+        return view->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString();
+    };
+    EXPECT_EQ(tip(Applications(), TfrmRuns::ColRate), u"Application rate (kg active substance per ha)"_s);
+    EXPECT_EQ(tip(Applications(), TfrmRuns::ColDepth), u"Depth of incorporation into the soil (cm)"_s);
+    EXPECT_EQ(tip(Runs(), TfrmRuns::ColInterval), u"Minimum interval between applications (days)"_s);
+    for (const int column : {TfrmRuns::ColFirstDay, TfrmRuns::ColLastDay})
+        EXPECT_TRUE(tip(Runs(), column).endsWith(u"(day of the year, 1-366)"_s)) << column;
+    EXPECT_EQ(Headers(Applications()).value(TfrmRuns::ColRate), u"Rate (kg/ha)"_s);
+}
+
 TEST_F(RunsTest, CancelRestoresEveryRowAndOKCommits) {
     Open();
     const QString parent = RunAt(u"D4"_s, u"_pa"_s);
