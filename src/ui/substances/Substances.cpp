@@ -149,7 +149,10 @@ QWidget* TfrmSubstances::GeneralPage() {
     auto* grid = new QGridLayout(page);
     QLineEdit* code = Row(grid, 0, u"Code:"_s, u"edtCode"_s, s, u"SubstanceCode"_s);
     code->setEnabled(false);
-    Row(grid, 1, u"Name:"_s, u"edtName"_s, s, u"Name"_s);
+    QLineEdit* name = Row(grid, 1, u"Name:"_s, u"edtName"_s, s, u"Name"_s);
+    // A whole code or name of 20 characters is seen (the field column is as wide for every row).
+    for (QLineEdit* edit : {code, name})
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(20, u'N')) + 12);
     m_cbParent = new QCheckBox(u"Parent"_s, page);
     m_cbParent->setObjectName(u"cbParent"_s);
     new TCheckBoxBinding(m_cbParent, s, u"IsParent"_s);

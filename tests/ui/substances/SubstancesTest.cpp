@@ -96,6 +96,20 @@ TEST_F(SorptionFillTest, GeneralKomGivesKocAndFillsOnlyTheEmptyDetailedValues) {
     EXPECT_FALSE(Enabled(*editor, u"btnUndo"_s));
 }
 
+// A code or name of the full 20 characters is seen whole in its field.
+TEST_F(SubstanceEditorTest, AWholeTwentyCharacterNameIsSeen) {
+    for (const QString& field : {u"edtCode"_s, u"edtName"_s}) {
+        auto* edit = Find<QLineEdit>(*editor, field);
+        for (const QString& text : {u"Example metabolite 1"_s, u"MOLINATE_SULFOXIDE_2"_s}) {
+            edit->setText(text);
+            edit->setCursorPosition(0);
+            // Shown from its start, the field's right end lies past the text's last character.
+            EXPECT_EQ(edit->cursorPositionAt(QPoint(edit->width() - 4, edit->height() / 2)), text.size())
+                << field.toStdString() << ": " << text.toStdString();
+        }
+    }
+}
+
 TEST_F(SubstanceEditorTest, SoilKocGivesSoilKomAndADetailedKomItsKoc) {
     Select(u"PAR"_s);
     Page(1);
