@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -83,6 +84,9 @@ TfrmRuns::TfrmRuns(QWidget* parent) : QDialog(parent), m_dm(DataModule()) {
 }
 
 TfrmRuns::~TfrmRuns() {
+    // The grids go after this window's own part: their signals must not reach it then.
+    grdRuns->horizontalHeader()->disconnect(this);
+    grdRuns->horizontalScrollBar()->disconnect(this);
     Close(Rejected);
 }
 
@@ -90,7 +94,7 @@ void TfrmRuns::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     Label1 = new QLabel(u"- Possible days of Applications -"_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setAlignment(Qt::AlignRight);
+    Label1->setAlignment(Qt::AlignHCenter);
     layout->addWidget(Label1);
     grdRuns = Grid(this, u"grdRuns"_s);
     m_runs =
@@ -215,6 +219,10 @@ void TfrmRuns::Connect() {
         return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
     };
     connect(&m_dm.tblRuns, &TRecordSet::currentChanged, this, guard(&TfrmRuns::CurrentRunChanged));
+    // The caption of the possible days stands over the day columns, wherever they are.
+    connect(grdRuns->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { PlaceDaysCaption(); });
+    connect(grdRuns->horizontalHeader(), &QHeaderView::geometriesChanged, this, [this] { PlaceDaysCaption(); });
+    connect(grdRuns->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceDaysCaption(); });
     connect(grdRuns->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { Guarded([&] { RunColumnEntered(current.column()); }); });
     connect(grdApplications->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -321,6 +329,21 @@ void TfrmRuns::CurrentRunChanged() {
     m_applications->setPickList(ColCAM, CAMsForMethod(runs.fieldByName(u"AppMethod"_s).asString()));
     grdApplications->viewport()->update();
     RunColumnEntered(grdRuns->currentIndex().column());
+}
+
+void TfrmRuns::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceDaysCaption();
+}
+
+// Centres the caption over the columns from the first to the last possible day.
+void TfrmRuns::PlaceDaysCaption() {
+    const QHeaderView* header = grdRuns->horizontalHeader();
+    const int left = header->sectionViewportPosition(ColFirst);
+    const int right = header->sectionViewportPosition(ColLastDay) + header->sectionSize(ColLastDay);
+    const int from = std::max(0, grdRuns->viewport()->mapTo(this, QPoint(left, 0)).x() - Label1->x());
+    const int to = std::max(0, Label1->x() + Label1->width() - grdRuns->viewport()->mapTo(this, QPoint(right, 0)).x());
+    Label1->setContentsMargins(from, 0, to, 0);
 }
 
 void TfrmRuns::RunColumnEntered(int column) {

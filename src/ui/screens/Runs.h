@@ -58,10 +58,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateControls();
     void Connect();
+    void PlaceDaysCaption();
     void Activate();
     void CurrentRunChanged();
     void RunColumnEntered(int column);

@@ -5,6 +5,7 @@
 #include "ui/screens/Runs.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -202,6 +203,22 @@ TEST_F(RunsTest, NumericColumnsTellTheirUnits) {
     for (const int column : {TfrmRuns::ColFirstDay, TfrmRuns::ColLastDay})
         EXPECT_TRUE(tip(Runs(), column).endsWith(u"(day of the year, 1-366)"_s)) << column;
     EXPECT_EQ(Headers(Applications()).value(TfrmRuns::ColRate), u"Rate (kg/ha)"_s);
+
+    // The caption of the possible days stands over the day columns, also after a column was narrowed.
+    auto* caption = Control<QLabel>(runs.get(), u"Label1"_s);
+    const QHeaderView* header = Runs()->horizontalHeader();
+    for (const int width : {0, 40}) {
+        if (width > 0) Runs()->setColumnWidth(TfrmRuns::ColCrop, width);
+        QTest::qWait(10);
+        const int left = Runs()->viewport()->mapTo(runs.get(), QPoint(header->sectionViewportPosition(TfrmRuns::ColFirst), 0)).x();
+        const int right = Runs()->viewport()
+                              ->mapTo(runs.get(), QPoint(header->sectionViewportPosition(TfrmRuns::ColLastDay) +
+                                                             header->sectionSize(TfrmRuns::ColLastDay),
+                                                         0))
+                              .x();
+        const int centre = caption->mapTo(runs.get(), caption->contentsRect().center()).x();
+        EXPECT_NEAR(centre, (left + right) / 2, 2) << width;
+    }
 }
 
 TEST_F(RunsTest, CancelRestoresEveryRowAndOKCommits) {
