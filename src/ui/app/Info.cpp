@@ -86,6 +86,8 @@ TRecordSetModel* TfrmInfo::Grid(QTableView* view, TRecordSet& recordSet, const Q
     view->setWordWrap(false);
     view->resizeColumnsToContents();
     view->horizontalHeader()->setStretchLastSection(true);
+    // Rows read for another crop or scenario are shown whole too.
+    connect(model, &QAbstractItemModel::modelReset, view, [view] { view->resizeColumnsToContents(); });
     return model;
 }
 

@@ -118,6 +118,15 @@ TEST_F(InfoTest, TheScenarioPageShowsTheFirstCropsAndWaterBodiesOfTheChosenScena
                           u"ORDER BY WaterBodyCode"_s,
                           location));
 
+    // Every scenario's crop names are shown whole, the longest among them too.
+    auto* crops2 = Control<QTableView>(u"DBGrid2"_s);
+    for (const QString& scenario : Sql(u"SELECT LocationCode FROM Locations ORDER BY LocationCode"_s)) {
+        ClickRow(u"DBGrid1"_s, scenario);
+        for (const QString& crop : Column(u"DBGrid2"_s))
+            EXPECT_GT(crops2->columnWidth(0), crops2->fontMetrics().horizontalAdvance(crop))
+                << scenario.toStdString() << ": " << crop.toStdString();
+    }
+
     // The program directory has no maps.
     ClickRow(u"DBGrid1"_s, u"R4"_s);
     QTest::mouseClick(Control<QPushButton>(u"btnMap"_s), Qt::LeftButton);
