@@ -38,6 +38,24 @@ protected:
 // Every help context a window of Kelvo gives.
 const int WindowContexts[] = {2, 3, 5, 6, 11, 12, 13, 14, 16, 17, 18, 19, 21, 22, 24, 25, 26, 28, 31};
 
+// The help names the buttons as the windows show them, and each topic stands under its own heading.
+TEST_F(HelpSystemTest, HelpNamesTheButtonsAsShownAndKeepsTopicsUnderTheirHeadings) {
+    QFile file(DataSourceFile(u"KELVO.HLP"_s));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    const auto section = [&html](const QString& anchor) {
+        const qsizetype start = html.indexOf(u"<a name=\"%1\">"_s.arg(anchor));
+        const qsizetype end = html.indexOf(u"<h2>"_s, start);
+        return html.mid(start, end - start);
+    };
+    const QString editor = section(u"ctx-5"_s);
+    for (const QString& button : {u"New"_s, u"Copy"_s, u"Save"_s, u"Undo"_s, u"Remove"_s, u"set Metabolites"_s})
+        EXPECT_TRUE(editor.contains(u"<b>%1</b>"_s.arg(button))) << button.toStdString();
+    EXPECT_FALSE(editor.contains(u"<b>Delete</b>"_s));
+    EXPECT_TRUE(section(u"ctx-19"_s).contains(u"<a name=\"fileview\">"_s)) << "the report viewer belongs to the projects";
+    EXPECT_FALSE(section(u"ctx-11"_s).contains(u"<h3>"_s)) << "nothing else under Sorption";
+}
+
 TEST_F(HelpSystemTest, HelpFileHasATopicForEveryContextAndEveryLinkLeadsSomewhere) {
     QFile file(DataSourceFile(u"KELVO.HLP"_s));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
