@@ -1,11 +1,13 @@
 #include "ui/substances/SubstanceWindowTest.h"
 
 #include "ui/app/AppTestSupport.h"
+#include "ui/app/HelpSystem.h"
 #include "ui/substances/Substances.h"
 
 #include <QCheckBox>
 #include <QDateTime>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <functional>
 #include <string>
@@ -108,6 +110,19 @@ TEST_F(SubstanceEditorTest, AWholeTwentyCharacterNameIsSeen) {
                 << field.toStdString() << ": " << text.toStdString();
         }
     }
+}
+
+// F1 in a field of a page opens that page's topic; elsewhere in the editor, the editor's.
+TEST_F(SubstanceEditorTest, HelpFollowsThePageOfTheFocusedField) {
+    auto* pages = Find<QTabWidget>(*editor, u"pgSubstance"_s);
+    const int contexts[] = {6, 11, 12, 13};
+    for (int page = 0; page < pages->count(); ++page) {
+        Page(page);
+        const QList<QLineEdit*> fields = pages->widget(page)->findChildren<QLineEdit*>();
+        ASSERT_FALSE(fields.isEmpty()) << page;
+        EXPECT_EQ(HelpContextFor(fields.first()), contexts[page]) << page;
+    }
+    EXPECT_EQ(HelpContextFor(Find<QTableView>(*editor, u"grdSubstances"_s)), 5);
 }
 
 TEST_F(SubstanceEditorTest, SoilKocGivesSoilKomAndADetailedKomItsKoc) {
