@@ -10,6 +10,7 @@
 #include "store/WorkingInstallation.h"
 #include "ui/Guard.h"
 #include "ui/ScreenFit.h"
+#include "ui/WindowMemory.h"
 #include "ui/app/Application.h"
 #include "ui/app/Help.h"
 #include "ui/app/HelpSystem.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     if (terminated || !ToxswaAllowsStart()) return 0;
     InstallHelpKey();
     InstallScreenFit();
+    InstallWindowMemory();
 
     TdmMacroADO macro;
     TdmKelvoADO dm;
