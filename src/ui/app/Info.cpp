@@ -86,8 +86,14 @@ TRecordSetModel* TfrmInfo::Grid(QTableView* view, TRecordSet& recordSet, const Q
     view->setWordWrap(false);
     view->resizeColumnsToContents();
     view->horizontalHeader()->setStretchLastSection(true);
-    // Rows read for another crop or scenario are shown whole too.
-    connect(model, &QAbstractItemModel::modelReset, view, [view] { view->resizeColumnsToContents(); });
+    // Rows read for another crop or scenario are shown whole too; a column the user widened stays so.
+    connect(model, &QAbstractItemModel::modelReset, view, [view] {
+        for (int column = 0; column < view->model()->columnCount(); ++column) {
+            const int before = view->columnWidth(column);
+            view->resizeColumnToContents(column);
+            if (view->columnWidth(column) < before) view->setColumnWidth(column, before);
+        }
+    });
     return model;
 }
 
