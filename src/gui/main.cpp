@@ -8,6 +8,7 @@
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
+#include "ui/GridClipboard.h"
 #include "ui/Guard.h"
 #include "ui/ScreenFit.h"
 #include "ui/app/Application.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     if (terminated || !ToxswaAllowsStart()) return 0;
     InstallHelpKey();
     InstallScreenFit();
+    InstallGridClipboard();
 
     TdmMacroADO macro;
     TdmKelvoADO dm;

@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "ui/GridClipboard.h"
 #include "ui/Guard.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
@@ -114,6 +115,7 @@ void TfrmRuns::CreateControls() {
                                                                : QColor(Qt::white);
     });
     m_runs->bindView(grdRuns);
+    AllowPaste(*grdRuns);
     grdRuns->setToolTip(parentHint);
     grdRuns->setMinimumHeight(220);
     layout->addWidget(grdRuns, 3);
@@ -146,6 +148,7 @@ void TfrmRuns::CreateControls() {
                                                                            : QColor(Qt::white);
     });
     m_applications->bindView(grdApplications);
+    AllowPaste(*grdApplications);
     grdApplications->setColumnHidden(ColRun, true);
     grdApplications->setColumnHidden(ColPerc, true);
     grdApplications->setColumnWidth(ColCAM, 200);
