@@ -5,6 +5,7 @@
 #include "store/DataModuleKelvoADO.h"
 #include "ui/GridClipboard.h"
 #include "ui/Guard.h"
+#include "ui/PrintKey.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
 #include "ui/models/PickListDelegate.h"
@@ -187,6 +188,7 @@ void TfrmRuns::CreateControls() {
     btnOK = Button(this, u"btnOK"_s, u"OK"_s);
     btnCancel = Button(this, u"btnCancel"_s, u"Cancel"_s);
     buttons->addWidget(btnPrint);
+    PrintOnKey(*btnPrint);
     buttons->addStretch();
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);

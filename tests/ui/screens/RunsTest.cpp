@@ -464,6 +464,21 @@ TEST_F(RunsTest, PrintsTheWindowLandscapeWithoutItsButtons) {
     Click(u"btnCancel"_s);
 }
 
+// Ctrl+P prints as the Print button does: the print dialog opens.
+TEST_F(RunsTest, CtrlPOpensThePrintDialog) {
+    Open();
+    QString opened;
+    AnswerModal([&opened](QWidget* dialog) {
+        opened = dialog->objectName();
+        dialog->close();
+    });
+    QTest::keyClick(Runs(), Qt::Key_P, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(opened, u"dlgPrint"_s);
+    EXPECT_TRUE(runs->isVisible());
+    Click(u"btnCancel"_s);
+}
+
 // Another Kelvo or the TOXSWA shell holding the database for writing: the editor waits the busy timeout,
 // says why it cannot edit, and closes without a transaction.
 TEST_F(RunsTest, ADatabaseKeptBusyByAnotherProgramIsReportedAndTheEditorCloses) {
