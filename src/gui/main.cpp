@@ -8,6 +8,7 @@
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/WorkingInstallation.h"
+#include "ui/GridClipboard.h"
 #include "ui/Guard.h"
 #include "ui/ScreenFit.h"
 #include "ui/WindowMemory.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     InstallHelpKey();
     InstallScreenFit();
     InstallWindowMemory();
+    InstallGridClipboard();
 
     TdmMacroADO macro;
     TdmKelvoADO dm;

@@ -2,6 +2,7 @@
 
 #include "foundation/UserInterface.h"
 #include "ui/Guard.h"
+#include "ui/PrintKey.h"
 #include "ui/app/HelpSystem.h"
 
 #include <QFile>
@@ -56,6 +57,7 @@ TfrmFileView::TfrmFileView(QWidget* owner) : QDialog(owner) {
     print->setObjectName(u"btnNotepad"_s);
     print->setAutoDefault(false);
     connect(print, &QPushButton::clicked, this, [this] { Guarded([&] { PrintClicked(); }); });
+    PrintOnKey(*print);
 
     auto* close = new QPushButton(u"Close"_s, this);
     close->setObjectName(u"btnClose"_s);

@@ -131,6 +131,9 @@ void TfrmHelp::Connect() {
     connect(ui->btnWrite, &QPushButton::clicked, this, member(&TfrmHelp::WriteSubstanceData));
     connect(ui->btnExit, &QPushButton::clicked, this, &QWidget::close);
     connect(ui->actExit, &QAction::triggered, this, &QWidget::close);
+    // Ctrl+Q works wherever the focus is in the launcher, with or without the menu bar showing.
+    ui->actExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(ui->actExit);
 
     connect(ui->btnFocusWizard, &QPushButton::clicked, this, guard([this] {
                 if (DatabaseAvailable() && m_focusWizard) m_focusWizard->exec();

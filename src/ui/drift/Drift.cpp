@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/Guard.h"
+#include "ui/PrintKey.h"
 #include "ui/ScreenFit.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
@@ -251,6 +252,7 @@ void TfrmDrift::Connect() {
     connect(edtRate, &QLineEdit::editingFinished, this, guard(&TfrmDrift::RateChanged));
     connect(btnSave, &QPushButton::clicked, this, guard(&TfrmDrift::SaveScreen));
     connect(btnPrint, &QPushButton::clicked, this, guard(&TfrmDrift::Print));
+    PrintOnKey(*btnPrint);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 

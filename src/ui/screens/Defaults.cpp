@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "ui/GridClipboard.h"
 #include "ui/Guard.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/bound/DBNavigator.h"
@@ -92,6 +93,7 @@ TfrmDefaults::TfrmDefaults(QWidget* parent) : QDialog(parent), m_dm(DataModule()
                                                                : QColor(Qt::white);
     });
     m_model->bindView(grdDefaults);
+    AllowPaste(*grdDefaults);
     int width = 2 * grdDefaults->frameWidth() + grdDefaults->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < ColumnCount; ++c)
         width += grdDefaults->columnWidth(c);

@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -158,6 +159,8 @@ void TfrmMain::Connect() {
         return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
     };
     connect(grdRuns, &QTableView::doubleClicked, this, [] { Guarded([] { ToggleRunSelection(); }); });
+    auto* toggle = new QShortcut(Qt::Key_Space, grdRuns, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(toggle, &QShortcut::activated, this, [] { Guarded([] { ToggleRunSelection(); }); });
     connect(cbSelect, &QCheckBox::clicked, this,
             [](bool checked) { Guarded([checked] { SelectAllRuns(checked); }); });
     connect(btnRemoveRun, &QPushButton::clicked, this, guard(&TfrmMain::RemoveRun));

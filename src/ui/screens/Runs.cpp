@@ -3,7 +3,9 @@
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
+#include "ui/GridClipboard.h"
 #include "ui/Guard.h"
+#include "ui/PrintKey.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
 #include "ui/models/PickListDelegate.h"
@@ -127,6 +129,7 @@ void TfrmRuns::CreateControls() {
                                                                : QColor(Qt::white);
     });
     m_runs->bindView(grdRuns);
+    AllowPaste(*grdRuns);
     grdRuns->setToolTip(parentHint);
     grdRuns->setMinimumHeight(220);
     layout->addWidget(grdRuns, 3);
@@ -165,6 +168,7 @@ void TfrmRuns::CreateControls() {
                                                                            : QColor(Qt::white);
     });
     m_applications->bindView(grdApplications);
+    AllowPaste(*grdApplications);
     grdApplications->setColumnHidden(ColRun, true);
     grdApplications->setColumnHidden(ColPerc, true);
     grdApplications->setColumnWidth(ColCAM, 200);
@@ -203,6 +207,7 @@ void TfrmRuns::CreateControls() {
     btnOK = Button(this, u"btnOK"_s, u"OK"_s);
     btnCancel = Button(this, u"btnCancel"_s, u"Cancel"_s);
     buttons->addWidget(btnPrint);
+    PrintOnKey(*btnPrint);
     buttons->addStretch();
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);

@@ -106,6 +106,17 @@ TEST_F(LauncherTest, StartsWithBothModelsReadAndTheAboutBoxOnTop) {
     EXPECT_EQ(launcher->windowTitle(), u"Tessorin"_s);
 }
 
+// Ctrl+Q ends the session as the Exit button and menu do.
+TEST_F(LauncherTest, CtrlQClosesTheLauncherAsExitDoes) {
+    Create();
+    launcher->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(launcher.get()));
+    QTest::keyClick(launcher.get(), Qt::Key_Q, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_FALSE(launcher->isVisible());
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+}
+
 TEST_F(LauncherTest, WithoutTheDatabaseItStillOpensAndLeavingWritesNothing) {
     ASSERT_TRUE(QFile::remove(DatabaseFile()));
     const QByteArray chmdat = [&] {

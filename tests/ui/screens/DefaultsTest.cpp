@@ -1,9 +1,12 @@
 #include "ScreensTest.h"
 
+#include "ui/GridClipboard.h"
 #include "ui/bound/DBNavigator.h"
 #include "ui/models/RecordSetModel.h"
 #include "ui/screens/Defaults.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -75,6 +78,50 @@ TEST_F(DefaultsTest, PickListsNarrowToTheScenarioAndTheCrop) {
     EXPECT_EQ(Model()->pickList(TfrmDefaults::ColMethod), dm->ApplicationMethodList(-1));
     ClickCell(Grid(), 0, TfrmDefaults::ColNumber);
     EXPECT_EQ(Grid()->toolTip(), QString());
+}
+
+// Ctrl+V writes a block from the current cell as typing would, or nothing of it with one message naming
+// the first refused cell.
+TEST_F(DefaultsTest, CtrlVPastesABlockAllOrNothing) {
+    InstallGridClipboard();
+    const QString stored = u"SELECT DefNumberOfApps || '|' || DefFirstDayYrApp FROM SubstancexCropxLocation "
+                           u"WHERE SubstanceCode = 'ONEMET'"_s;
+    const QString before = Value(stored).toString();
+    ASSERT_EQ(before, u"1|105"_s);
+    const auto caption = [this](int column) {
+        return u"Row 1, column \"%1\": "_s.arg(Model()->headerData(column, Qt::Horizontal).toString());
+    };
+    struct TCase {
+        const char* name;
+        QString block;
+        QString stored;
+        int refusedColumn; // -1: none
+        QString message;   // the rule's message where the test knows it
+    } cases[] = {
+        {"a value the field refuses", u"3\tabc"_s, before, TfrmDefaults::ColFirst, {}},
+        {"over an informative column", u"3\t100\t1-Apr"_s, before, TfrmDefaults::ColFirstDate,
+         u"This column cannot be edited."_s},
+        {"two values", u"2\t100\n"_s, u"2|100"_s, -1, {}},
+    };
+    Open(u"ONEMET"_s);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClickCell(Grid(), 0, TfrmDefaults::ColNumber);
+        ASSERT_EQ(Grid()->currentIndex(), Model()->index(0, TfrmDefaults::ColNumber));
+        QGuiApplication::clipboard()->setText(c.block);
+        QTest::keyClick(Grid(), Qt::Key_V, Qt::ControlModifier);
+        QTest::qWait(10);
+        const QStringList texts = ui.TakeTexts();
+        EXPECT_EQ(Value(stored).toString(), c.stored);
+        EXPECT_EQ(dm->tblDefaults.state(), TRecordSet::TState::Browse);
+        if (c.refusedColumn < 0) {
+            EXPECT_EQ(texts, QStringList());
+        } else {
+            ASSERT_EQ(texts.size(), 1);
+            EXPECT_EQ(texts[0].left(caption(c.refusedColumn).size()), caption(c.refusedColumn));
+            EXPECT_TRUE(texts[0].endsWith(c.message)) << texts[0].toStdString();
+        }
+    }
 }
 
 // Moving from one row to another narrows the lists for the row entered, not the row left.

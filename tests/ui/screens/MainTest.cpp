@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -104,22 +105,34 @@ TEST_F(MainTest, ShowsTheNewestProjectWithItsRunsUnderTheirCaptions) {
     EXPECT_EQ(runs, Column(u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, {ids[0]}));
 }
 
-TEST_F(MainTest, DoubleClickTogglesTheRunAndTwiceLeavesItAsItWas) {
-    const QString runId = GridColumn(Runs(), 0).value(0);
-    const auto stored = [&] {
-        return Value(u"SELECT coalesce(Selected, '') FROM Runs WHERE RunID = ?"_s, {runId}).toString();
+// A double click or Space toggles the current run's "Selected for Report"; twice leaves it as it was.
+TEST_F(MainTest, DoubleClickOrSpaceTogglesTheRunAndTwiceLeavesItAsItWas) {
+    const struct {
+        const char* name;
+        int row;
+        std::function<void(int)> toggle;
+    } ways[] = {
+        {"double click", 0,
+         [this](int row) {
+             QTest::qWait(QApplication::doubleClickInterval() + 50);
+             QTest::mouseDClick(Runs()->viewport(), Qt::LeftButton, {}, CellCentre(Runs(), row, 0));
+         }},
+        {"Space", 1, [this](int) { QTest::keyClick(Runs(), Qt::Key_Space); }},
     };
-    const QString before = stored();
-    const auto doubleClick = [this] {
-        QTest::qWait(QApplication::doubleClickInterval() + 50);
-        QTest::mouseDClick(Runs()->viewport(), Qt::LeftButton, {}, CellCentre(Runs(), 0, 0));
-    };
-    ClickCell(Runs(), 0, 0);
-    doubleClick();
-    EXPECT_EQ(stored(), before.isEmpty() ? u"Yes"_s : QString());
-    EXPECT_EQ(GridColumn(Runs(), 6).value(0), stored());
-    doubleClick();
-    EXPECT_EQ(stored(), before);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        const QString runId = GridColumn(Runs(), 0).value(way.row);
+        const auto stored = [&] {
+            return Value(u"SELECT coalesce(Selected, '') FROM Runs WHERE RunID = ?"_s, {runId}).toString();
+        };
+        const QString before = stored();
+        ClickCell(Runs(), way.row, 0);
+        way.toggle(way.row);
+        EXPECT_EQ(stored(), before.isEmpty() ? u"Yes"_s : QString());
+        EXPECT_EQ(GridColumn(Runs(), 6).value(way.row), stored());
+        way.toggle(way.row);
+        EXPECT_EQ(stored(), before);
+    }
 }
 
 TEST_F(MainTest, SelectAllRunsSetsOrEmptiesEveryRunOfTheProjectOnly) {

@@ -1,10 +1,12 @@
 #include "ScreensTest.h"
 
 #include "store/Locate.h"
+#include "ui/GridClipboard.h"
 #include "ui/models/RecordSetModel.h"
 #include "ui/screens/Runs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -377,6 +379,55 @@ TEST_F(RunsTest, ARefusedValueIsShownAndNotStored) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+// Ctrl+V writes a block of values from the current cell through the same rules as typing them, all or
+// nothing: one message names the first refused cell and nothing of the block stays.
+TEST_F(RunsTest, CtrlVPastesABlockAllOrNothing) {
+    InstallGridClipboard();
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    const QString interval = u"SELECT MinIntervalApps FROM Runs WHERE RunID = ?"_s;
+    const QString caption = u"Row %1, column \"Min. Interval (d)\": "_s;
+    struct TCase {
+        const char* name;
+        int column;
+        QString block;
+        QString stored;     // the interval stored; empty: nothing changed
+        QString refusal;    // the start of the one message; empty: none
+    } cases[] = {
+        {"one value", TfrmRuns::ColInterval, u"25"_s, u"25"_s, {}},
+        {"a row of two, as a spreadsheet copies it", TfrmRuns::ColLastDay, u"250\t21\r\n"_s, u"21"_s, {}},
+        {"a value the field refuses", TfrmRuns::ColInterval, u"abc"_s, {}, caption},
+        {"the second row is a metabolite's: the first is taken back", TfrmRuns::ColInterval, u"22\n23"_s, {},
+         caption + u"This column cannot be edited."_s},
+        {"wider than the grid", TfrmRuns::ColInterval, u"22\t23"_s, {}, caption},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open();
+        const int row = RowOf(parent);
+        ClickCell(Runs(), row, c.column);
+        ASSERT_EQ(Runs()->currentIndex(), RunModel()->index(row, c.column));
+        QGuiApplication::clipboard()->setText(c.block);
+        QTest::keyClick(Runs(), Qt::Key_V, Qt::ControlModifier);
+        QTest::qWait(10);
+        const QStringList texts = ui.TakeTexts();
+        if (c.refusal.isEmpty()) {
+            EXPECT_EQ(texts, QStringList());
+            EXPECT_EQ(Value(interval, {parent}).toString(), c.stored);
+        } else {
+            ASSERT_EQ(texts.size(), 1) << texts.join(u'|').toStdString();
+            const int refusedRow = c.block.contains(u'\n') ? row + 1 : row;
+            EXPECT_TRUE(texts[0].startsWith(c.refusal.arg(refusedRow + 1))) << texts[0].toStdString();
+            EXPECT_EQ(Snapshot(), before);
+            EXPECT_EQ(dm->tblRuns.state(), TRecordSet::TState::Browse);
+        }
+        if (Snapshot() != before) ui.Answer(true, Discard);
+        Click(u"btnCancel"_s);
+        ui.Take();
+        runs.reset();
+    }
+    EXPECT_EQ(Snapshot(), before);
+}
+
 TEST_F(RunsTest, CopyTellsWhichRunsHadTooSmallAWindow) {
     const QString source = RunAt(u"D4"_s, u"_pa"_s);
     const QString narrow = RunAt(u"R1"_s, u"_pa"_s);
@@ -441,6 +492,21 @@ TEST_F(RunsTest, PrintsTheWindowLandscapeWithoutItsButtons) {
     EXPECT_GT(QFileInfo(dir.filePath(u"runs.pdf"_s)).size(), 1000);
     for (const QString& button : {u"btnPrint"_s, u"btnOK"_s, u"btnCancel"_s})
         EXPECT_TRUE(Control<QPushButton>(runs.get(), button)->isVisible()) << button.toStdString();
+    Click(u"btnCancel"_s);
+}
+
+// Ctrl+P prints as the Print button does: the print dialog opens.
+TEST_F(RunsTest, CtrlPOpensThePrintDialog) {
+    Open();
+    QString opened;
+    AnswerModal([&opened](QWidget* dialog) {
+        opened = dialog->objectName();
+        dialog->close();
+    });
+    QTest::keyClick(Runs(), Qt::Key_P, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(opened, u"dlgPrint"_s);
+    EXPECT_TRUE(runs->isVisible());
     Click(u"btnCancel"_s);
 }
 
