@@ -85,6 +85,8 @@ QString ExceptionMessage() {
         return e.Message();
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
+    } catch (...) {
+        return u"Unexpected error"_s;
     }
 }
 
