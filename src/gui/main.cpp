@@ -11,6 +11,7 @@
 #include "ui/GridClipboard.h"
 #include "ui/Guard.h"
 #include "ui/ScreenFit.h"
+#include "ui/TabOrder.h"
 #include "ui/WindowMemory.h"
 #include "ui/app/Application.h"
 #include "ui/app/Help.h"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     InstallScreenFit();
     InstallWindowMemory();
     InstallGridClipboard();
+    InstallTabOrder();
 
     TdmMacroADO macro;
     TdmKelvoADO dm;

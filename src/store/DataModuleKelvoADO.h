@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/RecordSet.h"
 
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -218,6 +219,8 @@ public:
     bool SetFieldValue(TRecordSet& recordSet, const QString& fieldName, double value);
     bool IsSubstanceCodeFree(const QString& code);
     bool IsSubstanceUsedInProject(const QString& code);
+    // The names of the projects of every substance a project is made for, in the order of creation.
+    QHash<QString, QStringList> ProjectsBySubstance();
     bool IsMetaboliteOfAnother(const QString& code);
     QStringList ListFreeMetabolites(const QString& parentCode);
     // Copies the source's values and default patterns into the new substance's existing rows

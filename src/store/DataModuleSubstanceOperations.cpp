@@ -126,6 +126,15 @@ bool TdmKelvoADO::IsSubstanceUsedInProject(const QString& code) {
                 .rows.isEmpty();
 }
 
+QHash<QString, QStringList> TdmKelvoADO::ProjectsBySubstance() {
+    QHash<QString, QStringList> projects;
+    const TSqlResult result = dbKelvoADO.Select(
+        u"SELECT SubstanceCode, Name FROM Projects WHERE SubstanceCode IS NOT NULL ORDER BY ProjectID"_s);
+    for (const TSqlRow& row : result.rows)
+        projects[row.at(0).toString()].append(row.at(1).toString());
+    return projects;
+}
+
 bool TdmKelvoADO::IsMetaboliteOfAnother(const QString& code) {
     return !dbKelvoADO
                 .Select(u"SELECT 1 FROM Substances WHERE MetSubCode1 = ? OR MetSubCode2 = ? LIMIT 1"_s,

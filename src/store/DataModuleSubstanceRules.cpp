@@ -77,6 +77,7 @@ void TdmKelvoADO::BindSubstanceRules() {
     for (TTable* rs : {&tblSubstances, &tblSubstancesMacro, &tblSubstancesPRZM}) {
         rs->beforeEdit = [this](TRecordSet& dataSet) { tblSubstancesBeforeEdit(dataSet); };
         rs->beforePost = [this](TRecordSet& dataSet) { tblSubstancesBeforePost(dataSet); };
+        rs->isRowLocked = [this](const TRecordSet&) { return CurrentSubstanceLocked(*this); };
     }
     tblSubstances.beforeDelete = [this](TRecordSet& dataSet) { tblSubstancesBeforeDelete(dataSet); };
     tblSubstances.fieldByName(u"IsParent"_s).onChange = [this](TField& sender) {

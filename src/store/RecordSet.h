@@ -43,6 +43,11 @@ public:
     bool canModify() const { return active() && !updateTable().isEmpty(); }
     // Reloads the snapshot and stays on the same row when it still exists.
     void refresh();
+    // Whether the data module's rules keep the current row from any change (a predefined row is only
+    // shown); unset: no row is kept. Bound controls show such a row read-only.
+    std::function<bool(const TRecordSet&)> isRowLocked;
+    // Whether the user may change the current row: the record set can be modified and the row is not kept.
+    bool currentRowEditable() const { return canModify() && !(isRowLocked && isRowLocked(*this)); }
 
     // Navigation.
     void first();

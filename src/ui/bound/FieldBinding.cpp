@@ -24,7 +24,7 @@ bool TFieldBinding::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFieldBinding::editable() const {
-    if (!m_recordSet || !m_recordSet->canModify()) return false;
+    if (!m_recordSet || !m_recordSet->currentRowEditable()) return false;
     const TField* field = m_recordSet->findField(m_fieldName);
     return field && !field->readOnly();
 }

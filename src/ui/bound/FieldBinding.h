@@ -11,7 +11,8 @@
 // row and follows the record set (another current row, new values, another state); what the user enters
 // is written through the field's setter, so range checks, validate and change events and the record
 // rules run. A refusal is shown and the control shows the field's value again. The control is read-only
-// while the record set cannot be modified or the field is read-only. The binding belongs to its control.
+// while the record set cannot be modified, its current row is locked or the field is read-only. The
+// binding belongs to its control.
 class TFieldBinding : public QObject {
     Q_OBJECT
 public:

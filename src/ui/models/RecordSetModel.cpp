@@ -84,6 +84,11 @@ QStringList TRecordSetModel::pickList(int column) const {
     return m_columns.at(column).pickList;
 }
 
+void TRecordSetModel::setComputedColumn(int column, TComputedCell cell) {
+    m_columns[column].computed = std::move(cell);
+    if (m_rowCount > 0) emit dataChanged(index(0, column), index(m_rowCount - 1, column));
+}
+
 void TRecordSetModel::setBackground(TBackground background) {
     m_background = std::move(background);
     if (m_rowCount > 0 && !m_columns.isEmpty())
@@ -137,6 +142,8 @@ QVariant TRecordSetModel::data(const QModelIndex& index, int role) const {
     if (!isCell(index)) return {};
     const int row = index.row();
     const TColumn& c = m_columns[index.column()];
+    if (c.computed && row < m_recordSet.rowCount() && role != Qt::EditRole && role != PickListRole)
+        return c.computed(row, role);
     if (c.fieldIndex < 0 || row >= m_recordSet.rowCount()) return {};
     const TField& f = m_recordSet.field(c.fieldIndex);
     switch (role) {

@@ -24,6 +24,8 @@ public:
     };
     // A background colour per cell; an invalid colour leaves the view's own.
     using TBackground = std::function<QColor(int row, int column)>;
+    // What a computed column shows in a row for a role (display text, tool tip ...); nothing is edited.
+    using TComputedCell = std::function<QVariant(int row, int role)>;
 
     TRecordSetModel(TRecordSet& recordSet, const QStringList& fieldNames, QObject* parent = nullptr);
 
@@ -40,6 +42,8 @@ public:
     void setPickList(int column, const QStringList& items);
     QStringList pickList(int column) const;
     void setBackground(TBackground background);
+    // Fills a column named by no field of the record set; signals its cells as changed.
+    void setComputedColumn(int column, TComputedCell cell);
     // The background of informative, not editable cells.
     static QColor InfoColour();
 
@@ -68,6 +72,7 @@ private:
         QStringList pickList;
         QString caption;
         QString toolTip; // what the column holds, with its unit
+        TComputedCell computed;
     };
 
     bool isCell(const QModelIndex& index) const;

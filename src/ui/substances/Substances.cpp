@@ -45,7 +45,8 @@ QLabel* Caption(const QString& text, const QString& hint = {}) {
 } // namespace
 
 TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
-    : QDialog(parent), m_dm(dm), m_grid(new QTableView(this)), m_pages(new QTabWidget(this)),
+    : QDialog(parent), m_dm(dm), m_grid(new QTableView(this)), m_edtFilter(new QLineEdit(this)),
+      m_lblShown(new QLabel(this)), m_pages(new QTabWidget(this)),
       m_btnNew(new QPushButton(u"New"_s, this)), m_btnCopy(new QPushButton(u"Copy"_s, this)),
       m_btnRemove(new QPushButton(u"Remove"_s, this)), m_btnSave(new QPushButton(u"Save"_s, this)),
       m_btnUndo(new QPushButton(u"Undo "_s, this)), m_btnClose(new QPushButton(u"Close"_s, this)) {
@@ -65,12 +66,22 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
 
     // The tables are open before the grid and the bound fields find their fields.
     const bool open = m_dm.OpenSubstanceTables();
-    auto* model = new TRecordSetModel(m_dm.tblSubstances, {u"SubstanceCode"_s, u"Name"_s}, this);
+    if (open) m_projects = m_dm.ProjectsBySubstance();
+    auto* model =
+        new TRecordSetModel(m_dm.tblSubstances, {u"SubstanceCode"_s, u"Name"_s, u"(status)"_s}, this);
     model->setColumnReadOnly(0, true);
     model->setColumnReadOnly(1, true);
     model->setHeaderData(0, Qt::Horizontal, u"Code"_s);
     model->setHeaderData(1, Qt::Horizontal, u"Name"_s);
+    model->setHeaderData(2, Qt::Horizontal, u"Status"_s);
+    model->setHeaderData(2, Qt::Horizontal,
+                         u"Parent or metabolite; locked: a FOCUS predefined substance, shown only; used: a "
+                         "project is made for it"_s,
+                         Qt::ToolTipRole);
+    model->setComputedColumn(2, [this](int row, int role) { return StatusCell(row, role); });
     model->bindView(m_grid);
+    m_grid->setColumnWidth(0, m_grid->fontMetrics().horizontalAdvance(QString(20, u'N')) + 12);
+    m_grid->setColumnWidth(1, m_grid->fontMetrics().horizontalAdvance(QString(24, u'n')) + 12);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -88,6 +99,17 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
         SetHelpContext(page, pageContexts[index++]);
     }
 
+    m_edtFilter->setObjectName(u"edtFilter"_s);
+    m_edtFilter->setPlaceholderText(u"Type part of a code or name"_s);
+    m_edtFilter->setClearButtonEnabled(true);
+    m_lblShown->setObjectName(u"lblShown"_s);
+    auto* filter = new QHBoxLayout;
+    auto* filterCaption = new QLabel(u"&Filter:"_s, this);
+    filterCaption->setBuddy(m_edtFilter);
+    filter->addWidget(filterCaption);
+    filter->addWidget(m_edtFilter, 1);
+    filter->addWidget(m_lblShown);
+
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {m_btnNew, m_btnCopy, m_btnRemove, m_btnSave, m_btnUndo})
         buttons->addWidget(button);
@@ -96,6 +118,7 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
     bottom->addStretch();
     bottom->addWidget(m_btnClose);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filter);
     layout->addWidget(m_grid, 1);
     layout->addLayout(buttons);
     layout->addWidget(m_pages);
@@ -328,6 +351,14 @@ void TfrmSubstances::Connect() {
     click(m_btnMetabolites, &TfrmSubstances::MetabolitesClicked);
     click(m_btnPRZM, &TfrmSubstances::PRZMClicked);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_edtFilter, &QLineEdit::textChanged, this, [this] { Guarded([this] { ApplyFilter(true); }); });
+    // New, copied, removed and renamed substances are filtered as the others.
+    QAbstractItemModel* model = m_grid->model();
+    const auto refilter = [this] { ApplyFilter(false); };
+    connect(model, &QAbstractItemModel::modelReset, this, refilter);
+    connect(model, &QAbstractItemModel::rowsInserted, this, refilter);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, refilter);
+    connect(model, &QAbstractItemModel::dataChanged, this, refilter);
     connect(&m_dm.tblSubstances, &TRecordSet::currentChanged, this, [this] {
         const QString code = m_dm.tblSubstances.active() && !m_dm.tblSubstances.isEmpty()
                                  ? m_dm.tblSubstances.fieldByName(u"SubstanceCode"_s).asString()
@@ -379,6 +410,7 @@ void TfrmSubstances::Activate() {
     m_pages->setCurrentIndex(0);
     m_busyCreating = false;
     SubstanceChanged();
+    ApplyFilter(false);
 }
 
 void TfrmSubstances::SubstanceChanged() {
@@ -391,6 +423,9 @@ void TfrmSubstances::SubstanceChanged() {
     Guarded([this] { SorptionMode(); });
     const bool locked = Locked();
     m_pnlLocked->setVisible(locked);
+    // A locked substance's fields are shown read-only by their bindings; its sorption mode so too.
+    m_rbDetailed->setEnabled(!locked);
+    m_rbGeneral->setEnabled(!locked);
     m_btnRemove->setEnabled(!locked && !m_shownCode.isEmpty());
     if (!locked && !m_dm.IsSubstanceUsedInProject(m_shownCode)) {
         m_btnMetabolites->setText(SetMetabolites);
@@ -475,6 +510,61 @@ void TfrmSubstances::PageShown(int page) {
             table->ensureEditing();
         } catch (...) {
         }
+}
+
+QVariant TfrmSubstances::StatusCell(int row, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+    const TTable& s = m_dm.tblSubstances;
+    const auto value = [&s, row](const QString& field) { return s.valueAt(row, s.fieldByName(field).index()); };
+    const bool parent = value(u"IsParent"_s).toBool();
+    const bool locked = value(u"Locked"_s).toBool();
+    const QStringList projects = m_projects.value(value(u"SubstanceCode"_s).toString());
+    if (role == Qt::DisplayRole) {
+        QStringList words{parent ? u"parent"_s : u"metabolite"_s};
+        if (locked) words << u"locked"_s;
+        if (!projects.isEmpty()) words << u"used"_s;
+        return words.join(u", "_s);
+    }
+    QStringList lines{parent ? u"A parent substance"_s : u"A metabolite"_s};
+    if (locked) lines << u"Locked: a FOCUS predefined substance, shown but not changed"_s;
+    if (!projects.isEmpty())
+        lines << (projects.size() == 1 ? u"Used in the project "_s : u"Used in the projects "_s) +
+                     projects.join(u", "_s);
+    return lines.join(u'\n');
+}
+
+void TfrmSubstances::ApplyFilter(bool follow) {
+    const QAbstractItemModel* model = m_grid->model();
+    const QString text = m_edtFilter->text().trimmed();
+    const int rows = model->rowCount();
+    const auto matches = [&](int row) {
+        return text.isEmpty() || model->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive) ||
+               model->index(row, 1).data().toString().contains(text, Qt::CaseInsensitive);
+    };
+    // The current row is never hidden: hiding it would make the view move to another substance.
+    const auto hide = [&](int keep) {
+        for (int row = 0; row < rows; ++row)
+            m_grid->setRowHidden(row, row != keep && !matches(row));
+    };
+    const auto currentRow = [this] {
+        return m_dm.tblSubstances.active() ? m_dm.tblSubstances.currentRow() : -1;
+    };
+    int shown = 0;
+    int first = -1;
+    for (int row = 0; row < rows; ++row)
+        if (matches(row)) {
+            if (first < 0) first = row;
+            ++shown;
+        }
+    const int current = currentRow();
+    hide(current);
+    // A current substance filtered out gives way to the first shown, as a click moves, unless it holds a
+    // change: typing in the filter never asks to save; it stays in sight until saved or left.
+    if (follow && first >= 0 && current >= 0 && !matches(current) && !Modified()) {
+        m_grid->selectRow(first);
+        if (currentRow() != current) hide(currentRow());
+    }
+    m_lblShown->setText(text.isEmpty() ? u"%1 substances"_s.arg(rows) : u"%1 of %2 shown"_s.arg(shown).arg(rows));
 }
 
 void TfrmSubstances::NewClicked() {

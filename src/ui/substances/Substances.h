@@ -3,6 +3,8 @@
 #include "domain/SubstanceEditing.h"
 
 #include <QDialog>
+#include <QHash>
+#include <QStringList>
 #include <memory>
 
 class QCheckBox;
@@ -63,6 +65,11 @@ private:
     void MetabolitesClicked();
     void PRZMClicked();
     void PageShown(int page);
+    // What the status column shows of a substance: parent or metabolite, locked, used in projects.
+    QVariant StatusCell(int row, int role) const;
+    // Shows only the substances whose code or name holds the filter text, and always the current one;
+    // with follow, a current substance filtered out and unchanged gives way to the first one shown.
+    void ApplyFilter(bool follow);
 
     TdmKelvoADO& m_dm;
     std::unique_ptr<TEventHook> m_moveRule;
@@ -70,6 +77,9 @@ private:
     bool m_closed = false;
     QString m_shownCode;
     QTableView* m_grid;
+    QLineEdit* m_edtFilter;
+    QLabel* m_lblShown;
+    QHash<QString, QStringList> m_projects; // the projects made for each substance
     QTabWidget* m_pages;
     QPushButton* m_btnNew;
     QPushButton* m_btnCopy;

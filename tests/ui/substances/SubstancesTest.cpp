@@ -5,6 +5,7 @@
 #include "ui/substances/Substances.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QDateTime>
 #include <QPushButton>
 #include <QTabWidget>
@@ -16,7 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString LockedText = u"Record is locked because it is a FOCUS predefined record"_s;
 
 } // namespace
 
@@ -186,23 +186,87 @@ TEST_F(SubstanceEditorTest, Q10FactorSwitchesTheTemperatureCorrection) {
     }
 }
 
-TEST_F(SubstanceEditorTest, LockedSubstanceChangesNothing) {
+// A locked substance's fields are shown read-only: typing changes nothing, and nothing needs refusing.
+TEST_F(SubstanceEditorTest, LockedSubstanceIsShownReadOnly) {
     Select(u"EXAMPLE_P"_s);
     EXPECT_TRUE(Find<QWidget>(*editor, u"pnlLocked"_s)->isVisible());
     EXPECT_FALSE(Enabled(*editor, u"btnRemove"_s));
     EXPECT_EQ(Find<QPushButton>(*editor, u"btnMetabolites"_s)->text(), u"view Metabolites"_s);
+    for (const QString& name : {u"cbParent"_s, u"rbGeneral"_s, u"rbDetailed"_s})
+        EXPECT_FALSE(Enabled(*editor, name)) << name.toStdString();
+    auto* pages = Find<QTabWidget>(*editor, u"pgSubstance"_s);
+    for (QLineEdit* edit : pages->findChildren<QLineEdit*>())
+        EXPECT_TRUE(edit->isReadOnly() || !edit->isEnabled()) << edit->objectName().toStdString();
     Page(1);
-    Click(*editor, u"rbGeneral"_s);
     Enter(*editor, u"edtKom"_s, u"5"_s);
-    const auto shown = ui.Take();
-    ASSERT_FALSE(shown.isEmpty());
-    for (const auto& entry : shown)
-        EXPECT_EQ(entry.text, LockedText);
+    EXPECT_TRUE(ui.Take().isEmpty()) << "nothing typed, nothing refused";
     EXPECT_FALSE(Enabled(*editor, u"btnSave"_s));
     EXPECT_FALSE(Enabled(*editor, u"btnUndo"_s));
     EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"EXAMPLE_P"_s, u"Kom"_s), 100);
     EXPECT_NEAR(StoredNumber(u"Substance_Macro"_s, u"EXAMPLE_P"_s, u"Koc"_s), 172.4, 1e-9);
     EXPECT_EQ(Text(*editor, u"edtKom"_s), u"100.000"_s);
+
+    // The next, unlocked substance is edited again.
+    Select(u"PAR"_s);
+    EXPECT_FALSE(Find<QLineEdit>(*editor, u"edtKom"_s)->isReadOnly());
+    EXPECT_TRUE(Enabled(*editor, u"rbGeneral"_s));
+}
+
+// The list shows each substance's kind, lock and use, and a filter on part of a code or name keeps the
+// current substance in sight: one filtered out gives way to the first shown, after its change is saved.
+TEST_F(SubstanceEditorTest, ListFiltersOnCodeOrNameAndMarksLockedParentAndUsed) {
+    dm->InsertProject(u"p1"_s, u"d"_s, InstallDir(), u"PAR"_s, QDateTime::currentDateTime(),
+                      QDateTime::currentDateTime());
+    dm->InsertProject(u"p2"_s, u"d"_s, InstallDir(), u"PAR"_s, QDateTime::currentDateTime(),
+                      QDateTime::currentDateTime());
+    editor.reset();
+    editor = std::make_unique<TfrmSubstances>(*dm);
+    Show(*editor);
+    auto* grid = Find<QTableView>(*editor, u"grdSubstances"_s);
+    const QAbstractItemModel* model = grid->model();
+    const auto rowOf = [model](const QString& code) {
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->index(row, 0).data().toString() == code) return row;
+        return -1;
+    };
+    const auto status = [&](const QString& code, int role) { return model->index(rowOf(code), 2).data(role).toString(); };
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"Status"_s);
+    EXPECT_EQ(status(u"PAR"_s, Qt::DisplayRole), u"parent, used"_s);
+    EXPECT_TRUE(status(u"PAR"_s, Qt::ToolTipRole).contains(u"Used in the projects p1, p2"_s));
+    EXPECT_EQ(status(u"MET1"_s, Qt::DisplayRole), u"metabolite"_s);
+    EXPECT_EQ(status(u"EXAMPLE_P"_s, Qt::DisplayRole), u"parent, locked"_s);
+    EXPECT_TRUE(status(u"EXAMPLE_P"_s, Qt::ToolTipRole).contains(u"Locked"_s));
+
+    const auto shownCodes = [&] {
+        QStringList codes;
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (!grid->isRowHidden(row)) codes << model->index(row, 0).data().toString();
+        return codes;
+    };
+    Select(u"LONE"_s);
+    Enter(*editor, u"DBEdit15"_s, u"12"_s); // solubility: LONE holds a change
+    auto* filter = Find<QLineEdit>(*editor, u"edtFilter"_s);
+    filter->setFocus();
+    // Filtered out with a change, LONE ("Example metabolite 1") stays current and in sight; nothing asks.
+    QTest::keyClicks(filter, u"par"_s);
+    EXPECT_EQ(dm->tblSubstances.fieldByName(u"SubstanceCode"_s).asString(), u"LONE"_s);
+    EXPECT_EQ(shownCodes(), (QStringList{u"EXAMPLE_P"_s, u"PAR"_s, u"LONE"_s}));
+    ui.Answer(true, u"Save changes?"_s);
+    Save();
+
+    // Unchanged, it gives way to the first substance shown; the filter is on code or name, in any case.
+    filter->clear();
+    QTest::keyClicks(filter, u"Example_"_s);
+    EXPECT_DOUBLE_EQ(StoredNumber(u"Substances"_s, u"LONE"_s, u"SlbWatRef"_s), 12);
+    const QStringList shown = shownCodes();
+    ASSERT_FALSE(shown.isEmpty());
+    for (const QString& code : shown)
+        EXPECT_TRUE(code.startsWith(u"EXAMPLE_"_s)) << code.toStdString();
+    EXPECT_EQ(dm->tblSubstances.fieldByName(u"SubstanceCode"_s).asString(), shown.first());
+    EXPECT_EQ(Find<QLabel>(*editor, u"lblShown"_s)->text(),
+              u"%1 of %2 shown"_s.arg(shown.size()).arg(model->rowCount()));
+    filter->clear();
+    EXPECT_EQ(shownCodes().size(), model->rowCount());
 }
 
 TEST_F(SubstanceEditorTest, ParentBoxAndMetaboliteButtonFollowTheSubstance) {
