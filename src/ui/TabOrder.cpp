@@ -1,6 +1,10 @@
 #include "ui/TabOrder.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTableView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QScrollArea>
@@ -88,12 +92,51 @@ void CollectFocusable(const QWidget& parent, QVector<QWidget*>& fields, QVector<
     }
 }
 
+// The model index of a grid's first or last shown cell.
+QModelIndex EndCell(const QAbstractItemView& view, bool last) {
+    const QAbstractItemModel* model = view.model();
+    const auto* table = qobject_cast<const QTableView*>(&view);
+    if (!model || !table || model->rowCount() == 0) return {};
+    const QHeaderView* columns = table->horizontalHeader();
+    const QHeaderView* rows = table->verticalHeader();
+    for (int v = 0; v < columns->count(); ++v) {
+        const int column = columns->logicalIndex(last ? columns->count() - 1 - v : v);
+        if (columns->isSectionHidden(column)) continue;
+        for (int w = 0; w < rows->count(); ++w) {
+            const int row = rows->logicalIndex(last ? rows->count() - 1 - w : w);
+            if (!rows->isSectionHidden(row)) return model->index(row, column);
+        }
+    }
+    return {};
+}
+
+// A grid takes Tab from cell to cell; Tab on its last cell, Shift+Tab on its first and Ctrl+Tab anywhere
+// leave it for the next or previous control, so that no grid holds the keyboard.
+bool LeaveGrid(QAbstractItemView& view, const QKeyEvent& key) {
+    if (!view.tabKeyNavigation()) return false;
+    const bool back = key.key() == Qt::Key_Backtab || (key.modifiers() & Qt::ShiftModifier);
+    const bool control = key.modifiers() & Qt::ControlModifier;
+    const QModelIndex current = view.currentIndex();
+    if (!control && current.isValid() && current != EndCell(view, !back)) return false;
+    view.setTabKeyNavigation(false);
+    QKeyEvent plain(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ShiftModifier : Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &plain);
+    view.setTabKeyNavigation(true);
+    return true;
+}
+
 class TTabOrderFilter : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            auto* view = qobject_cast<QAbstractItemView*>(watched);
+            if (view && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) return LeaveGrid(*view, *key);
+        }
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
             if (widget->isWindow() && !widget->property(OrderedProperty).toBool()) {
@@ -117,10 +160,20 @@ void SetReadingTabOrder(QWidget& window) {
         QWidget::setTabOrder(fields[i - 1], fields[i]);
 }
 
+namespace {
+
+TTabOrderFilter* Filter = nullptr;
+
+} // namespace
+
 void InstallTabOrder() {
-    static TTabOrderFilter* filter = nullptr;
-    if (!filter) {
-        filter = new TTabOrderFilter(qApp);
-        qApp->installEventFilter(filter);
+    if (!Filter) {
+        Filter = new TTabOrderFilter(qApp);
+        qApp->installEventFilter(Filter);
     }
+}
+
+void RemoveTabOrder() {
+    delete Filter;
+    Filter = nullptr;
 }

@@ -20,6 +20,8 @@ QLineEdit* Edit(QGroupBox* group, const QString& name, const QString& caption, i
     auto* edit = new QLineEdit(group);
     edit->setObjectName(name);
     edit->setReadOnly(readOnly);
+    // The original's name and description are only shown: Tab crosses the new ones.
+    if (readOnly) edit->setFocusPolicy(Qt::ClickFocus);
     if (maxLength > 0) edit->setMaxLength(maxLength);
     edit->setMinimumWidth(320);
     static_cast<QFormLayout*>(group->layout())->addRow(caption, edit);
