@@ -174,6 +174,8 @@ QLineEdit* TfrmMetabolites2::FractionEdit(const QString& name, bool chain, int s
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     edit->setMaximumWidth(70);
+    edit->setToolTip(macro ? u"Formation fraction (-, 0 to 1), on a mass basis"_s
+                           : u"Formation fraction (-, 0 to 1), on a molar basis"_s);
     auto& field = *m_fields.emplace_back(std::make_unique<TFractionField>());
     field = {edit, step, macro, chain, false};
     connect(edit, &QLineEdit::textEdited, this, [&field] { field.edited = true; });
