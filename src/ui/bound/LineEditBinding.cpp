@@ -2,7 +2,9 @@
 
 #include "store/Field.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QPalette>
 
 TLineEditBinding::TLineEditBinding(QLineEdit* edit, TRecordSet& recordSet, const QString& fieldName)
     : TFieldBinding(edit, recordSet, fieldName), m_edit(edit) {
@@ -17,8 +19,13 @@ void TLineEditBinding::showValue(const TField* field) {
     m_edit->setModified(false);
 }
 
+// A field that cannot be changed shows so: on the window's background, not an edit's.
 void TLineEditBinding::setEditable(bool editable) {
+    if (m_edit->isReadOnly() == !editable) return;
     m_edit->setReadOnly(!editable);
+    QPalette palette = m_edit->palette();
+    palette.setColor(QPalette::Base, QApplication::palette(m_edit).color(editable ? QPalette::Base : QPalette::Window));
+    m_edit->setPalette(palette);
 }
 
 void TLineEditBinding::editingFinished() {

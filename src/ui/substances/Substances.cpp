@@ -358,7 +358,12 @@ void TfrmSubstances::Connect() {
     connect(model, &QAbstractItemModel::modelReset, this, refilter);
     connect(model, &QAbstractItemModel::rowsInserted, this, refilter);
     connect(model, &QAbstractItemModel::rowsRemoved, this, refilter);
-    connect(model, &QAbstractItemModel::dataChanged, this, refilter);
+    // A changed name is filtered again; a move changes nothing the filter sees.
+    connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& top, const QModelIndex& bottom) {
+        if (!m_filtered || top.column() > 1) return;
+        FilterRows(top.row(), bottom.row());
+        ShowCount();
+    });
     connect(&m_dm.tblSubstances, &TRecordSet::currentChanged, this, [this] {
         const QString code = m_dm.tblSubstances.active() && !m_dm.tblSubstances.isEmpty()
                                  ? m_dm.tblSubstances.fieldByName(u"SubstanceCode"_s).asString()
@@ -533,38 +538,55 @@ QVariant TfrmSubstances::StatusCell(int row, int role) const {
     return lines.join(u'\n');
 }
 
-void TfrmSubstances::ApplyFilter(bool follow) {
+bool TfrmSubstances::Matches(int row) const {
     const QAbstractItemModel* model = m_grid->model();
     const QString text = m_edtFilter->text().trimmed();
-    const int rows = model->rowCount();
-    const auto matches = [&](int row) {
-        return text.isEmpty() || model->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive) ||
-               model->index(row, 1).data().toString().contains(text, Qt::CaseInsensitive);
-    };
-    // The current row is never hidden: hiding it would make the view move to another substance.
-    const auto hide = [&](int keep) {
-        for (int row = 0; row < rows; ++row)
-            m_grid->setRowHidden(row, row != keep && !matches(row));
-    };
-    const auto currentRow = [this] {
-        return m_dm.tblSubstances.active() ? m_dm.tblSubstances.currentRow() : -1;
-    };
+    return text.isEmpty() || model->index(row, 0).data().toString().contains(text, Qt::CaseInsensitive) ||
+           model->index(row, 1).data().toString().contains(text, Qt::CaseInsensitive);
+}
+
+int TfrmSubstances::CurrentRow() const {
+    return m_dm.tblSubstances.active() ? m_dm.tblSubstances.currentRow() : -1;
+}
+
+// The current row is never hidden: hiding it would make the view move to another substance.
+void TfrmSubstances::FilterRows(int first, int last) {
+    const int current = CurrentRow();
+    for (int row = first; row <= last; ++row)
+        m_grid->setRowHidden(row, row != current && !Matches(row));
+}
+
+void TfrmSubstances::ShowCount() {
+    const int rows = m_grid->model()->rowCount();
+    if (m_edtFilter->text().trimmed().isEmpty()) {
+        m_lblShown->setText(u"%1 substances"_s.arg(rows));
+        return;
+    }
     int shown = 0;
-    int first = -1;
     for (int row = 0; row < rows; ++row)
-        if (matches(row)) {
-            if (first < 0) first = row;
-            ++shown;
-        }
-    const int current = currentRow();
-    hide(current);
+        shown += Matches(row) ? 1 : 0;
+    m_lblShown->setText(u"%1 of %2 shown"_s.arg(shown).arg(rows));
+}
+
+void TfrmSubstances::ApplyFilter(bool follow) {
+    const int rows = m_grid->model()->rowCount();
+    const bool filtering = !m_edtFilter->text().trimmed().isEmpty();
+    // Without a filter every row shows: nothing to hide when nothing was hidden.
+    if (filtering || m_filtered) FilterRows(0, rows - 1);
+    m_filtered = filtering;
     // A current substance filtered out gives way to the first shown, as a click moves, unless it holds a
     // change: typing in the filter never asks to save; it stays in sight until saved or left.
-    if (follow && first >= 0 && current >= 0 && !matches(current) && !Modified()) {
-        m_grid->selectRow(first);
-        if (currentRow() != current) hide(currentRow());
+    const int current = CurrentRow();
+    if (follow && current >= 0 && !Matches(current) && !Modified()) {
+        int first = 0;
+        while (first < rows && !Matches(first))
+            ++first;
+        if (first < rows) {
+            m_grid->selectRow(first);
+            if (CurrentRow() != current) FilterRows(current, current);
+        }
     }
-    m_lblShown->setText(text.isEmpty() ? u"%1 substances"_s.arg(rows) : u"%1 of %2 shown"_s.arg(shown).arg(rows));
+    ShowCount();
 }
 
 void TfrmSubstances::NewClicked() {

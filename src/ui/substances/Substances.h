@@ -70,6 +70,11 @@ private:
     // Shows only the substances whose code or name holds the filter text, and always the current one;
     // with follow, a current substance filtered out and unchanged gives way to the first one shown.
     void ApplyFilter(bool follow);
+    bool Matches(int row) const;
+    int CurrentRow() const;
+    // Hides the rows from first to last that the filter leaves out, never the current one.
+    void FilterRows(int first, int last);
+    void ShowCount();
 
     TdmKelvoADO& m_dm;
     std::unique_ptr<TEventHook> m_moveRule;
@@ -79,6 +84,7 @@ private:
     QTableView* m_grid;
     QLineEdit* m_edtFilter;
     QLabel* m_lblShown;
+    bool m_filtered = false; // a filter text hides rows
     QHash<QString, QStringList> m_projects; // the projects made for each substance
     QTabWidget* m_pages;
     QPushButton* m_btnNew;

@@ -195,8 +195,12 @@ TEST_F(SubstanceEditorTest, LockedSubstanceIsShownReadOnly) {
     for (const QString& name : {u"cbParent"_s, u"rbGeneral"_s, u"rbDetailed"_s})
         EXPECT_FALSE(Enabled(*editor, name)) << name.toStdString();
     auto* pages = Find<QTabWidget>(*editor, u"pgSubstance"_s);
-    for (QLineEdit* edit : pages->findChildren<QLineEdit*>())
+    for (QLineEdit* edit : pages->findChildren<QLineEdit*>()) {
         EXPECT_TRUE(edit->isReadOnly() || !edit->isEnabled()) << edit->objectName().toStdString();
+        if (edit->isEnabled()) { // shown on the window's background
+            EXPECT_EQ(edit->palette().color(QPalette::Base), edit->palette().color(QPalette::Window));
+        }
+    }
     Page(1);
     Enter(*editor, u"edtKom"_s, u"5"_s);
     EXPECT_TRUE(ui.Take().isEmpty()) << "nothing typed, nothing refused";
@@ -208,7 +212,9 @@ TEST_F(SubstanceEditorTest, LockedSubstanceIsShownReadOnly) {
 
     // The next, unlocked substance is edited again.
     Select(u"PAR"_s);
-    EXPECT_FALSE(Find<QLineEdit>(*editor, u"edtKom"_s)->isReadOnly());
+    auto* kom = Find<QLineEdit>(*editor, u"edtKom"_s);
+    EXPECT_FALSE(kom->isReadOnly());
+    EXPECT_NE(kom->palette().color(QPalette::Base), kom->palette().color(QPalette::Window));
     EXPECT_TRUE(Enabled(*editor, u"rbGeneral"_s));
 }
 
