@@ -232,6 +232,16 @@ QHash<qlonglong, qlonglong> IntegerKeys(TConnection& db, const QString& table, c
     bool taken = false;
     for (const qlonglong key : keys)
         taken = taken || !db.Select(u"SELECT 1 FROM %1 WHERE %2 = ?"_s.arg(table, column), {key}).rows.isEmpty();
+    // The rows that refer to the key count too.
+    if (table == u"ApplicationSchemes"_s)
+        for (const qlonglong key : keys)
+            taken = taken || !db.Select(u"SELECT 1 FROM ToxswaApplications WHERE SchemeID = ?"_s, {key}).rows.isEmpty();
+    if (table == u"ToxswaMap"_s)
+        for (const qlonglong key : keys)
+            taken = taken || !db.Select(u"SELECT 1 FROM MapxProject WHERE MapID = ?"_s, {key}).rows.isEmpty();
+    if (table == u"Projects"_s)
+        for (const qlonglong key : keys)
+            taken = taken || !db.Select(u"SELECT 1 FROM MapxProject WHERE ProjectID = ?"_s, {key}).rows.isEmpty();
     qlonglong next = Highest(db, table, column);
     for (const qlonglong key : keys)
         map.insert(key, taken ? ++next : key);
@@ -242,11 +252,18 @@ QHash<qlonglong, qlonglong> IntegerKeys(TConnection& db, const QString& table, c
 QHash<QString, QString> RunKeys(TConnection& db, const QStringList& runIds) {
     QHash<QString, QString> map;
     bool taken = false;
+    // A run ID is in use wherever a row names it, also in a row another project left behind.
+    QStringList holders;
+    for (const TSqlRow& row :
+         db.Select(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"_s).rows)
+        if (Columns(db, row[0].toString()).contains(u"RunID"_s)) holders << row[0].toString();
     for (const QString& id : runIds)
-        taken = taken || !db.Select(u"SELECT 1 FROM Runs WHERE RunID = ?"_s, {id}).rows.isEmpty();
+        for (const QString& table : holders)
+            taken = taken || !db.Select(u"SELECT 1 FROM %1 WHERE RunID = ?"_s.arg(table), {id}).rows.isEmpty();
     int next = 0;
-    for (const TSqlRow& row : db.Select(u"SELECT RunID FROM Runs"_s).rows)
-        next = std::max(next, RunNumberOf(row[0].toString()));
+    for (const QString& table : holders)
+        for (const TSqlRow& row : db.Select(u"SELECT RunID FROM %1"_s.arg(table)).rows)
+            next = std::max(next, RunNumberOf(row[0].toString()));
     QHash<int, int> numbers;
     for (const QString& id : runIds) {
         if (!taken) {
