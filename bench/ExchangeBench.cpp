@@ -4,6 +4,7 @@
 
 #include "BenchInstallation.h"
 #include "BenchTiming.h"
+#include "domain/Project.h"
 #include "domain/ProjectArchive.h"
 #include "domain/ProjectExport.h"
 #include "domain/SubstanceExchangeFormat.h"
