@@ -11,6 +11,7 @@
 #include "domain/SubstanceImport.h"
 #include "store/DataModuleKelvoADO.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -91,6 +92,8 @@ double RawCopy(TdmKelvoADO& dm, int projectId, const QString& directory, const Q
     const QString id = QString::number(projectId);
     const auto start = TClock::now();
     db.BeginTrans();
+    db.Execute(u"INSERT INTO Projects SELECT 999, 'raw copy', Description, Path, SubstanceCode, CreationDate, "
+               u"ModificationDate FROM Projects WHERE ProjectID = "_s + id);
     for (const QString& table : {u"Runs"_s, u"Applications"_s, u"SimulationParameters"_s}) {
         db.Execute(u"CREATE TEMP TABLE Copy AS SELECT * FROM %1 WHERE %2"_s.arg(
             table, table == u"Runs"_s ? u"ProjectID = "_s + id : u"RunID IN (SELECT RunID FROM Runs WHERE ProjectID = "_s + id + u')'));
@@ -102,7 +105,7 @@ double RawCopy(TdmKelvoADO& dm, int projectId, const QString& directory, const Q
     db.CommitTrans();
     CopyFiles(directory, scratch);
     const double seconds = Seconds(start);
-    db.Execute(u"DELETE FROM Runs WHERE ProjectID = 999"_s);
+    db.Execute(u"DELETE FROM Projects WHERE ProjectID = 999"_s);
     db.Execute(u"DELETE FROM SimulationParameters WHERE RunID LIKE 'X%'"_s);
     QDir(scratch).removeRecursively();
     return seconds;
@@ -136,3 +139,12 @@ void BM_ArchiveAndRestore(benchmark::State& state) {
 
 BENCHMARK(BM_ImportSubstances)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ArchiveAndRestore)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -77,6 +77,8 @@ private:
     const TSubstanceFile& m_file;
     const TSubstanceImportOptions m_options;
     const QVector<TSubstanceColumn> m_columns;
+    // The columns by their lower-case names.
+    mutable QHash<QString, int> m_columnIndex;
     QSet<QString> m_present;
     // The library's codes, by their lower-case form: the code as stored and whether it is locked.
     QHash<QString, std::pair<QString, bool>> m_library;
@@ -85,9 +87,10 @@ private:
 };
 
 int TImport::ColumnIndex(const QString& field) const {
-    for (qsizetype i = 0; i < m_columns.size(); ++i)
-        if (m_columns[i].field.compare(field, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
-    return -1;
+    if (m_columnIndex.isEmpty())
+        for (qsizetype i = 0; i < m_columns.size(); ++i)
+            m_columnIndex.insert(m_columns[i].field.toLower(), static_cast<int>(i));
+    return m_columnIndex.value(field.toLower(), -1);
 }
 
 TTable& TImport::TableOf(int column) const {
