@@ -38,17 +38,21 @@ QStringList Column(const QString& sql) {
 // The words an argument position takes: actions after a command, then names of what the action acts on.
 QStringList Positional(const QString& command, const QStringList& before) {
     static const QHash<QString, QStringList> actions = {
-        {u"project"_s, {u"create"_s, u"list"_s, u"runs"_s, u"show"_s, u"copy"_s, u"delete"_s, u"export"_s}},
-        {u"substance"_s, {u"show"_s, u"new"_s, u"set"_s, u"copy"_s, u"delete"_s, u"metabolites"_s}},
+        {u"project"_s, {u"create"_s, u"list"_s, u"runs"_s, u"show"_s, u"copy"_s, u"delete"_s, u"export"_s,
+                         u"archive"_s, u"restore"_s}},
+        {u"substance"_s, {u"show"_s, u"new"_s, u"set"_s, u"copy"_s, u"delete"_s, u"metabolites"_s, u"export"_s,
+                           u"import"_s}},
         {u"run"_s, {u"set"_s, u"select"_s, u"copy-pattern"_s}},
         {u"defaults"_s, {u"list"_s, u"set"_s, u"delete"_s}},
         {u"exchange"_s, {u"import"_s, u"write"_s}},
         {u"przm"_s, {u"records"_s}},
+        {u"archive"_s, {u"verify"_s}},
     };
     if (actions.contains(command) && before.isEmpty()) return actions.value(command);
     if (before.size() != 1) return {};
     const QString action = before.first();
-    if (command == u"run"_s || (command == u"project"_s && action != u"create"_s && action != u"list"_s))
+    if (command == u"run"_s || (command == u"project"_s && action != u"create"_s && action != u"list"_s &&
+                                 action != u"restore"_s))
         return Column(u"SELECT Name FROM Projects ORDER BY Name"_s);
     if ((command == u"substance"_s && action != u"new"_s) || command == u"defaults"_s)
         return Column(u"SELECT SubstanceCode FROM Substances ORDER BY SubstanceCode"_s);

@@ -6,6 +6,7 @@
 #include "cli/CliScenario.h"
 #include "cli/JsonOutput.h"
 #include "cli/MetaboliteCommand.h"
+#include "cli/SubstanceFileCommand.h"
 #include "domain/NewSubstance.h"
 #include "domain/SubstanceEditing.h"
 #include "foundation/Errors.h"
@@ -278,6 +279,8 @@ int RunSubstance(QStringList arguments, TCliContext& context) {
     if (action == u"copy"_s) return CopySubstance(arguments);
     if (action == u"delete"_s) return DeleteSubstance(arguments);
     if (action == u"metabolites"_s) return RunSubstanceMetabolites(arguments, context);
+    if (action == u"export"_s) return RunSubstanceExport(arguments, context);
+    if (action == u"import"_s) return RunSubstanceImport(arguments, context);
     throw TUsageError(u"Unknown substance action: %1"_s.arg(action));
 }
 
@@ -405,7 +408,8 @@ const TCliCommandRegistrar substanceRegistrar(
     {u"substance"_s, u"ACTION ..."_s,
      u"show CODE [--json] | new CODE NAME | set CODE FIELD=VALUE... (FIELD or Table.FIELD) | "
      "copy SOURCE NEWCODE NEWNAME | delete CODE | metabolites PARENT --scheme N [--m1 CODE] [--m2 CODE] "
-     "[--przm1 F] [--przm2 F] [--macro1 F] [--macro2 F] [--json]"_s,
+     "[--przm1 F] [--przm2 F] [--macro1 F] [--macro2 F] [--json] | export [CODE ...] [--format csv|json] FILE | "
+     "import FILE [--replace|--skip|--rename]"_s,
      RunSubstance});
 const TCliCommandRegistrar defaultsRegistrar(
     {u"defaults"_s, u"ACTION ..."_s,

@@ -30,6 +30,10 @@ public:
         QTextStream(stderr) << caption << " (cancelled)" << Qt::endl;
         return {};
     }
+    QString AskOpenFileName(const QString& caption, const QString&, const QString&) override {
+        QTextStream(stderr) << caption << " (cancelled)" << Qt::endl;
+        return {};
+    }
 };
 
 TFallbackUserInterface fallback;
@@ -72,6 +76,10 @@ bool AskDestructive(const QString& text) {
 TSaveAnswer AskSaveDiscardCancel(const QString& text) {
     return UserInterface().AskSaveDiscardCancel(text);
 }
+QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) {
+    return UserInterface().AskOpenFileName(caption, start, filter);
+}
+
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
     return UserInterface().AskSaveFileName(caption, suggested, filter);
 }

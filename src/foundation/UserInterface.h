@@ -48,6 +48,11 @@ public:
         (void)caption, (void)suggested, (void)filter;
         return {};
     }
+    // An existing file to open (filter as in AskSaveFileName); empty when the user cancelled.
+    virtual QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) {
+        (void)caption, (void)start, (void)filter;
+        return {};
+    }
     // An existing directory; empty when the user cancelled.
     virtual QString AskDirectory(const QString& caption, const QString& start) {
         (void)caption, (void)start;
@@ -70,6 +75,7 @@ bool AskDestructive(const QString& text);
 TSaveAnswer AskSaveDiscardCancel(const QString& text);
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
 QString AskDirectory(const QString& caption, const QString& start);
+QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter);
 
 // Shows the exception being handled through the standard error display; a silent cancel shows nothing.
 // Call only inside a catch block.

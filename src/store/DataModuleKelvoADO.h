@@ -210,6 +210,8 @@ public:
     void tblSubstancesAfterScroll(TRecordSet& dataSet);
     void tblSubstancesIsParentChange(TField& sender);
     // Posts the three substance record sets; shows the first error and answers false.
+    // The message of the first required value the current substance lacks; empty when it has them all.
+    QString MissingRequiredValue() const;
     bool SaveSubstance();
     void UndoSubstance();
     bool OpenSubstanceTables();

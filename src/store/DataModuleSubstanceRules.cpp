@@ -103,15 +103,7 @@ void TdmKelvoADO::tblSubstancesBeforePost(TRecordSet& dataSet) {
         AskBeforeSave = true;
         if (!save) Abort();
 
-        const bool parent = tblSubstances.fieldByName(u"IsParent"_s).asBoolean();
-        for (const TRequiredValue& required : RequiredValues) {
-            if (required.parentOnly && !parent) continue;
-            const TRecordSet& rs = required.table == TSubstanceTable::Substances ? tblSubstances
-                                   : required.table == TSubstanceTable::Macro    ? tblSubstancesMacro
-                                                                                 : tblSubstancesPRZM;
-            if (rs.fieldByName(QString::fromUtf16(required.field)).isNull())
-                throw EKelvoError(QString::fromUtf16(required.text));
-        }
+        if (const QString missing = MissingRequiredValue(); !missing.isEmpty()) throw EKelvoError(missing);
     }
     if (tblSubstances.fieldByName(u"SubstanceCode"_s).isNull()) throw EKelvoError(u"Code is required."_s);
     // The parent's rows are accepted: its metabolites' rows follow.
@@ -131,6 +123,18 @@ void TdmKelvoADO::tblSubstancesBeforePost(TRecordSet& dataSet) {
             ShowCurrentException();
         }
     }
+}
+
+QString TdmKelvoADO::MissingRequiredValue() const {
+    const bool parent = tblSubstances.fieldByName(u"IsParent"_s).asBoolean();
+    for (const TRequiredValue& required : RequiredValues) {
+        if (required.parentOnly && !parent) continue;
+        const TRecordSet& rs = required.table == TSubstanceTable::Substances ? tblSubstances
+                               : required.table == TSubstanceTable::Macro    ? tblSubstancesMacro
+                                                                             : tblSubstancesPRZM;
+        if (rs.fieldByName(QString::fromUtf16(required.field)).isNull()) return QString::fromUtf16(required.text);
+    }
+    return {};
 }
 
 void TdmKelvoADO::tblSubstancesBeforeDelete(TRecordSet& dataSet) {

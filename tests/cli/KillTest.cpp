@@ -322,3 +322,35 @@ TEST_F(KillTest, MigrationOfAnOlderDatabase) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KillTest, SubstanceImport) {
+    const QString file = InstallDir() + u"library.json"_s;
+    KillRounds(
+        [&](const QString& base) {
+            QStringList codes;
+            for (int i = 1; i <= 12; ++i) {
+                codes << u"KILL%1"_s.arg(i);
+                Cli(base, {u"substance"_s, u"copy"_s, u"EXAMPLE_P"_s, codes.last(), u"Killed_%1"_s.arg(i)});
+            }
+            Cli(base, QStringList{u"substance"_s, u"export"_s} + codes + QStringList{file});
+            for (const QString& code : codes)
+                Cli(base, {u"substance"_s, u"delete"_s, code});
+        },
+        {u"substance"_s, u"import"_s, file});
+}
+
+TEST_F(KillTest, ProjectRestore) {
+    const QString archive = InstallDir() + u"BIG.kelvo.zip"_s;
+    KillRounds(
+        [&](const QString& base) {
+            MakeBigProject(base);
+            Cli(base, {u"project"_s, u"export"_s, u"BIG"_s});
+            Cli(base, {u"project"_s, u"archive"_s, u"BIG"_s, archive});
+            Cli(base, {u"project"_s, u"delete"_s, u"BIG"_s});
+        },
+        {u"project"_s, u"restore"_s, archive, u"--root"_s, Root(Round())});
+}
+
+} // namespace

@@ -128,6 +128,10 @@ QString TScriptedUserInterface::AskSaveFileName(const QString& caption, const QS
     return AnswerPathQuestion(caption);
 }
 
+QString TScriptedUserInterface::AskOpenFileName(const QString& caption, const QString&, const QString&) {
+    return AnswerPathQuestion(caption);
+}
+
 QString TScriptedUserInterface::AskDirectory(const QString& caption, const QString&) {
     return AnswerPathQuestion(caption);
 }

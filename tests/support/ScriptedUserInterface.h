@@ -39,6 +39,7 @@ public:
     TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) override;
     QString AskDirectory(const QString& caption, const QString& start) override;
 
 private:

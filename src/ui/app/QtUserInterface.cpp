@@ -135,6 +135,10 @@ QString TQtUserInterface::AskSaveFileName(const QString& caption, const QString&
     return QFileDialog::getSaveFileName(DialogOwner(), caption, suggested, filter);
 }
 
+QString TQtUserInterface::AskOpenFileName(const QString& caption, const QString& start, const QString& filter) {
+    return QFileDialog::getOpenFileName(DialogOwner(), caption, start, filter);
+}
+
 QString TQtUserInterface::AskDirectory(const QString& caption, const QString& start) {
     return QFileDialog::getExistingDirectory(DialogOwner(), caption, start);
 }

@@ -16,6 +16,7 @@ public:
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     void SetBusy(bool busy) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) override;
     QString AskDirectory(const QString& caption, const QString& start) override;
 };
 

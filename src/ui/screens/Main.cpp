@@ -14,6 +14,7 @@
 #include "ui/bound/DBNavigator.h"
 #include "ui/models/RecordSetModel.h"
 #include "ui/screens/CopyProject.h"
+#include "ui/screens/ProjectArchiveButtons.h"
 #include "ui/screens/ProjectFiles.h"
 #include "ui/screens/Runs.h"
 
@@ -148,6 +149,13 @@ void TfrmMain::CreateControls() {
     BitBtn1->setDefault(true);
     for (QPushButton* b : {btnReport, btnCopy, btnViewReport})
         buttons->addWidget(b);
+    AddProjectArchiveButtons(this, m_dm, buttons,
+                             {[this] {
+                                  return m_dm.qryProjects.active() && !m_dm.qryProjects.isEmpty()
+                                             ? m_dm.qryProjects.fieldByName(u"Name"_s).asString()
+                                             : QString();
+                              },
+                              [this] { OpenLists(); }});
     buttons->addStretch();
     buttons->addWidget(BitBtn1);
     layout->addLayout(buttons);

@@ -12,6 +12,7 @@
 #include "ui/models/RecordSetModel.h"
 #include "ui/substances/Metabolites2.h"
 #include "ui/substances/PRZMspec.h"
+#include "ui/substances/SubstanceFileButtons.h"
 #include "ui/substances/SubstanceNew.h"
 
 #include <QCheckBox>
@@ -113,6 +114,7 @@ TfrmSubstances::TfrmSubstances(TdmKelvoADO& dm, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {m_btnNew, m_btnCopy, m_btnRemove, m_btnSave, m_btnUndo})
         buttons->addWidget(button);
+    AddSubstanceFileButtons(this, m_dm, buttons, {[this] { return m_shownCode; }, [this] { return Modified(); }});
     buttons->addStretch();
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();

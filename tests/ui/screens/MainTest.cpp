@@ -398,3 +398,51 @@ TEST_F(MainTest, ClosingClosesTheLists) {
 }
 
 } // namespace
+
+namespace {
+
+// Archive..., Open archive... and Restore...: the current project into an archive, the archive checked,
+// and the project recreated from it after it was removed, under another project root.
+TEST_F(MainTest, ArchiveOpenArchiveAndRestoreThroughTheButtons) {
+    const QString archive = projectsDir.filePath(u"Beta.kelvo.zip"_s);
+    ui.AnswerPath(archive);
+    Click(u"btnArchive"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Archive project Beta"_s, u"Archived project Beta in "_s + archive}));
+    ASSERT_TRUE(QFileInfo::exists(archive));
+
+    ui.AnswerPath(archive);
+    Click(u"btnOpenArchive"_s);
+    const QStringList opened = ui.TakeTexts();
+    ASSERT_EQ(2, opened.size());
+    EXPECT_TRUE(opened[1].startsWith(archive + u": project Beta, "_s) && opened[1].endsWith(u"every checksum right"_s))
+        << opened[1].toStdString();
+
+    // Cancelled: nothing asked further, nothing written.
+    ui.AnswerPath(QString());
+    Click(u"btnRestore"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Restore project from archive"_s});
+
+    const QStringList rows = Column(u"SELECT RunID || '|' || coalesce(Selected, '') FROM Runs WHERE ProjectID = ? "
+                                    u"ORDER BY RunID"_s,
+                                    {ids[1]});
+    main.reset();
+    db().Execute(u"DELETE FROM Projects WHERE Name = 'Beta'"_s);
+    Open();
+    const QString root = projectsDir.filePath(u"restored"_s);
+    ASSERT_TRUE(QDir().mkpath(root));
+    ui.AnswerPath(archive);
+    ui.AnswerPath(root);
+    Click(u"btnRestore"_s);
+    const QStringList restored = ui.TakeTexts();
+    ASSERT_EQ(3, restored.size()) << restored.join(u" / "_s).toStdString();
+    EXPECT_EQ(u"Restored project Beta from "_s + archive, restored[2]);
+    EXPECT_EQ(u"Beta"_s, CurrentProject());
+    const QString id = Column(u"SELECT ProjectID FROM Projects WHERE Name = 'Beta'"_s, {}).value(0);
+    const QStringList after = Column(u"SELECT RunID || '|' || coalesce(Selected, '') FROM Runs WHERE ProjectID = ? "
+                                     u"ORDER BY RunID"_s,
+                                     {id});
+    EXPECT_EQ(rows.size(), after.size());
+    EXPECT_TRUE(QFileInfo::exists(root + u"/Beta/.kelvo-project"_s));
+}
+
+} // namespace

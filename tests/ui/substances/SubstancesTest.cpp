@@ -510,3 +510,36 @@ TEST_F(SubstanceEditorTest, UntickedParentWaitsForSaveAndUndo) {
         EXPECT_TRUE(Stored(u"Substance_Macro"_s, metabolite, u"inform"_s).isNull()) << metabolite.toStdString();
     }
 }
+
+// Export... writes the selected substance (or all); Import... takes a file back, a code the library has
+// coming in under a new one.
+TEST_F(SubstanceEditorTest, ExportAndImportThroughTheButtons) {
+    Select(u"LONE"_s);
+    const QString file = projectsDir.filePath(u"lone.json"_s);
+    ui.Answer(false, u"Export all substances?\n\nNo exports the selected substance LONE only."_s);
+    ui.AnswerPath(file);
+    Click(*editor, u"btnExport"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Export all substances?\n\nNo exports the selected substance LONE only."_s,
+                                           u"Export substances"_s, u"Exported LONE to "_s + file}));
+    QFile exported(file);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QByteArray json = exported.readAll();
+    EXPECT_TRUE(json.contains("\"SubstanceCode\": \"LONE\"") && !json.contains("\"PAR\"")) << json.constData();
+
+    const QString existing =
+        u"The library has substances with these codes already: LONE.\n\nYes replaces them, No imports them under "
+        u"new codes (c2_...)."_s;
+    ui.AnswerPath(file);
+    ui.Answer(false, existing);
+    Click(*editor, u"btnImport"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Import substances"_s, existing,
+                                           u"Imported from "_s + file + u": 1 added, 0 replaced.\nLONE came in as c2_LONE."_s}));
+    EXPECT_EQ(Stored(u"Substances"_s, u"LONE"_s, u"MolMass"_s), Stored(u"Substances"_s, u"c2_LONE"_s, u"MolMass"_s));
+    EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"LONE"_s, u"q10fac"_s), Stored(u"Substance_PRZM"_s, u"c2_LONE"_s, u"q10fac"_s));
+    Select(u"c2_LONE"_s);
+
+    // Cancelled: nothing asked further.
+    ui.AnswerPath(QString());
+    Click(*editor, u"btnImport"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList{u"Import substances"_s});
+}

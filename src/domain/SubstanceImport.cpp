@@ -1,0 +1,488 @@
+#include "domain/SubstanceImport.h"
+
+#include "domain/SubstanceEditing.h"
+#include "foundation/Errors.h"
+#include "store/DataModuleKelvoADO.h"
+#include "store/Locate.h"
+#include "store/TextRules.h"
+#include "store/Transaction.h"
+
+#include <QLocale>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString CodeField = u"SubstanceCode"_s;
+const QString LockedField = u"Locked"_s;
+constexpr int MaxCodeLength = 20;
+// Two values that follow one another by a factor agree when they differ by no more than rounding.
+constexpr double Agreement = 1e-9;
+constexpr double FractionTolerance = 0.0005;
+
+enum class TAction { Add, Replace, Skip, Reuse };
+
+// One substance of the file with its typed values and what becomes of it.
+struct TPlanned {
+    const TSubstanceRecord* record = nullptr;
+    QString fileCode;
+    QString code;
+    TAction action = TAction::Add;
+    // Column index into the columns and the typed value (null for an empty cell).
+    QVector<std::pair<int, QVariant>> values;
+};
+
+QString Shown(const QVariant& value) {
+    if (value.isNull()) return {};
+    if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return value.toString();
+}
+
+bool Agree(double a, double b) {
+    return std::fabs(a - b) <= Agreement * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
+class TImport {
+public:
+    TImport(TdmKelvoADO& dm, const TSubstanceFile& file, const TSubstanceImportOptions& options)
+        : m_dm(dm), m_file(file), m_options(options), m_columns(SubstanceColumns(dm)) {}
+
+    TSubstanceImportResult Run();
+
+private:
+    [[noreturn]] void Fail(const TSubstanceRecord& record, const QString& field, const QVariant& value,
+                           const QString& reason) const {
+        throw EKelvoError(u"%1, %2, value \"%3\": %4"_s.arg(m_file.fileName, m_file.place(record, field),
+                                                              Shown(value), reason));
+    }
+    [[noreturn]] void FailRecord(const TSubstanceRecord& record, const QString& reason) const {
+        throw EKelvoError(u"%1, %2: %3"_s.arg(m_file.fileName, record.where, reason));
+    }
+
+    int ColumnIndex(const QString& field) const;
+    TTable& TableOf(int column) const;
+    QVariant Typed(const TSubstanceRecord& record, const TSubstanceValue& value, int column) const;
+    void Plan();
+    void LinkMetabolites();
+    bool IsIdentical(const TPlanned& planned) const;
+    QString FreeCode(const QString& code) const;
+    void Write(const TPlanned& planned);
+    void ApplyCoupledRules(const TPlanned& planned);
+    void CheckScheme(const TPlanned& planned);
+    const QVariant* Given(const TPlanned& planned, const QString& field) const;
+    bool Present(const QString& field) const { return m_present.contains(field); }
+
+    TdmKelvoADO& m_dm;
+    const TSubstanceFile& m_file;
+    const TSubstanceImportOptions m_options;
+    const QVector<TSubstanceColumn> m_columns;
+    // The columns by their lower-case names.
+    mutable QHash<QString, int> m_columnIndex;
+    QSet<QString> m_present;
+    // The library's codes, by their lower-case form: the code as stored and whether it is locked.
+    QHash<QString, std::pair<QString, bool>> m_library;
+    QVector<TPlanned> m_planned;
+    TSubstanceImportResult m_result;
+};
+
+int TImport::ColumnIndex(const QString& field) const {
+    if (m_columnIndex.isEmpty())
+        for (qsizetype i = 0; i < m_columns.size(); ++i)
+            m_columnIndex.insert(m_columns[i].field.toLower(), static_cast<int>(i));
+    return m_columnIndex.value(field.toLower(), -1);
+}
+
+TTable& TImport::TableOf(int column) const {
+    const QString& table = m_columns[column].table;
+    if (table == m_dm.tblSubstancesMacro.tableName()) return m_dm.tblSubstancesMacro;
+    if (table == m_dm.tblSubstancesPRZM.tableName()) return m_dm.tblSubstancesPRZM;
+    return m_dm.tblSubstances;
+}
+
+// A number written as text is read in the C locale, with the file's decimal separator; the column
+// checks the rest when the value is set.
+QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& value, int column) const {
+    const QVariant& raw = value.value;
+    if (raw.isNull()) return {};
+    const bool isText = raw.typeId() == QMetaType::QString;
+    if (isText && raw.toString().trimmed().isEmpty()) return {};
+    const TField& field = TableOf(column).fieldByName(m_columns[column].field);
+    if (field.dataType() == TFieldType::String) {
+        if (!isText) Fail(record, value.field, raw, u"not a text"_s);
+        return raw.toString().trimmed();
+    }
+    if (raw.typeId() == QMetaType::Bool) {
+        if (field.dataType() != TFieldType::Boolean) Fail(record, value.field, raw, u"not a number"_s);
+        return raw;
+    }
+    double number = 0;
+    if (isText) {
+        QString text = raw.toString().trimmed();
+        if (field.dataType() == TFieldType::Boolean) {
+            const QString lower = text.toLower();
+            if (lower == u"true"_s || lower == u"yes"_s) return true;
+            if (lower == u"false"_s || lower == u"no"_s) return false;
+        }
+        if (record.decimal != u'.') {
+            if (text.contains(u'.'))
+                Fail(record, value.field, raw,
+                     u"not a number (read as %1: a decimal comma is expected)"_s.arg(m_file.detected));
+            text.replace(record.decimal, u'.');
+        }
+        bool ok = false;
+        number = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(number))
+            Fail(record, value.field, raw, u"not a number (read as %1)"_s.arg(m_file.detected));
+    } else {
+        bool ok = false;
+        number = raw.toDouble(&ok);
+        if (!ok || !std::isfinite(number)) Fail(record, value.field, raw, u"not a number"_s);
+    }
+    switch (field.dataType()) {
+    case TFieldType::Boolean:
+        if (number != 0 && number != 1) Fail(record, value.field, raw, u"not 0 or 1 (false or true)"_s);
+        return number != 0;
+    case TFieldType::Integer:
+    case TFieldType::SmallInt:
+        if (number != std::trunc(number)) Fail(record, value.field, raw, u"not a whole number"_s);
+        return number;
+    default:
+        return number;
+    }
+}
+
+const QVariant* TImport::Given(const TPlanned& planned, const QString& field) const {
+    const int column = ColumnIndex(field);
+    for (const auto& [index, value] : planned.values)
+        if (index == column) return value.isNull() ? nullptr : &value;
+    return nullptr;
+}
+
+QString TImport::FreeCode(const QString& code) const {
+    for (int n = 2;; ++n) {
+        const QString candidate = (u"c%1_"_s.arg(n) + code).left(MaxCodeLength);
+        const QString lower = candidate.toLower();
+        if (m_library.contains(lower)) continue;
+        const bool taken = std::any_of(m_planned.begin(), m_planned.end(), [&](const TPlanned& p) {
+            return p.code.toLower() == lower || p.fileCode.toLower() == lower;
+        });
+        if (!taken) return candidate;
+    }
+}
+
+bool TImport::IsIdentical(const TPlanned& planned) const {
+    for (const auto& [column, value] : planned.values) {
+        const TSubstanceColumn& c = m_columns[column];
+        if (c.field == CodeField) continue;
+        const TSqlResult stored = m_dm.dbKelvoADO.Select(
+            u"SELECT %1 FROM %2 WHERE SubstanceCode = ?"_s.arg(c.field, c.table), {planned.code});
+        const QVariant have = stored.rows.isEmpty() ? QVariant() : stored.rows[0][0];
+        if (have.isNull() != value.isNull()) return false;
+        if (value.isNull()) continue;
+        const TFieldType type = TableOf(column).fieldByName(c.field).dataType();
+        if (type == TFieldType::String ? have.toString() != value.toString()
+                                       : have.toDouble() != value.toDouble())
+            return false;
+    }
+    return true;
+}
+
+void TImport::Plan() {
+    for (const QString& field : m_file.fields) {
+        const int column = ColumnIndex(field);
+        if (column < 0) throw EKelvoError(u"%1: unknown field %2"_s.arg(m_file.fileName, field));
+        m_present.insert(m_columns[column].field);
+    }
+    if (!Present(CodeField)) throw EKelvoError(u"%1: no field %2"_s.arg(m_file.fileName, CodeField));
+    for (const TSqlRow& row : m_dm.dbKelvoADO.Select(u"SELECT SubstanceCode, Locked FROM Substances"_s).rows)
+        m_library.insert(row[0].toString().toLower(), {row[0].toString(), row[1].toBool()});
+
+    QSet<QString> inFile;
+    for (const TSubstanceRecord& record : m_file.records) {
+        TPlanned planned;
+        planned.record = &record;
+        for (const TSubstanceValue& value : record.values) {
+            const int column = ColumnIndex(value.field);
+            planned.values.append({column, Typed(record, value, column)});
+            if (m_columns[column].field != CodeField) continue;
+            planned.fileCode = planned.values.last().second.toString();
+            const QVariant& code = value.value;
+            if (planned.fileCode.isEmpty()) Fail(record, value.field, code, u"Code is required."_s);
+            if (planned.fileCode.size() > MaxCodeLength)
+                Fail(record, value.field, code, u"a code has at most %1 characters"_s.arg(MaxCodeLength));
+            try {
+                CheckSubstanceCodeCharacters(planned.fileCode);
+            } catch (const EKelvoError& e) {
+                Fail(record, value.field, code, e.Message());
+            }
+            if (inFile.contains(planned.fileCode.toLower()))
+                Fail(record, value.field, code, u"the file holds this code twice"_s);
+            inFile.insert(planned.fileCode.toLower());
+        }
+        planned.code = planned.fileCode;
+        m_planned << planned;
+    }
+
+    for (TPlanned& planned : m_planned) {
+        const auto existing = m_library.constFind(planned.fileCode.toLower());
+        if (existing == m_library.cend()) continue;
+        const auto& [storedCode, locked] = *existing;
+        planned.code = storedCode;
+        const QVariant code(planned.fileCode);
+        if (m_options.reuseIdentical && IsIdentical(planned)) {
+            planned.action = TAction::Reuse;
+            continue;
+        }
+        switch (m_options.existing) {
+        case TExistingSubstance::Refuse:
+            Fail(*planned.record, CodeField, code,
+                 m_options.reuseIdentical
+                     ? u"the library has a different substance %1: rename it"_s.arg(storedCode)
+                     : u"the library has a substance %1 already: replace, skip or rename it"_s.arg(storedCode));
+        case TExistingSubstance::Replace:
+            if (locked)
+                Fail(*planned.record, CodeField, code, u"Record is locked because it is a FOCUS predefined record"_s);
+            planned.action = TAction::Replace;
+            break;
+        case TExistingSubstance::Skip:
+            planned.action = TAction::Skip;
+            break;
+        case TExistingSubstance::Rename:
+            planned.code = FreeCode(planned.fileCode);
+            planned.action = TAction::Add;
+            break;
+        }
+    }
+}
+
+// A parent's metabolites name substances of the file (under the code they come in with) or of the library.
+void TImport::LinkMetabolites() {
+    const int slotFields[] = {ColumnIndex(u"MetSubCode1"_s), ColumnIndex(u"MetSubCode2"_s)};
+    for (TPlanned& planned : m_planned) {
+        if (planned.action == TAction::Skip || planned.action == TAction::Reuse) continue;
+        for (auto& [column, value] : planned.values) {
+            if (column != slotFields[0] && column != slotFields[1]) continue;
+            if (value.isNull()) continue;
+            const QString metabolite = value.toString();
+            const auto inFile = std::find_if(m_planned.begin(), m_planned.end(), [&](const TPlanned& p) {
+                return p.fileCode.compare(metabolite, Qt::CaseInsensitive) == 0;
+            });
+            if (inFile != m_planned.end()) {
+                value = inFile->code;
+            } else if (const auto stored = m_library.constFind(metabolite.toLower()); stored != m_library.cend()) {
+                value = stored->first;
+            } else {
+                Fail(*planned.record, m_columns[column].field, metabolite,
+                     u"the metabolite %1 is neither in the file nor in the library"_s.arg(metabolite));
+            }
+        }
+    }
+}
+
+void TImport::Write(const TPlanned& planned) {
+    TTable* const tables[] = {&m_dm.tblSubstances, &m_dm.tblSubstancesMacro, &m_dm.tblSubstancesPRZM};
+    const TSubstanceRecord& record = *planned.record;
+    if (planned.action == TAction::Add) {
+        const QVariant* name = Given(planned, u"Name"_s);
+        m_dm.InsertSubstance(planned.code, name ? name->toString() : planned.code);
+        // The import asks nothing: every row was the user's choice of file.
+        m_dm.AskBeforeSave = false;
+    } else if (!LocateByTextKeys(m_dm.tblSubstances, {planned.code}, 1)) {
+        FailRecord(record, u"Substance: "_s + planned.code + u" not found"_s);
+    }
+    for (TTable* table : tables)
+        table->ensureEditing();
+    // Every value through its column, in the tables' order; Locked last, as the rules leave a locked
+    // substance alone.
+    QVector<std::pair<int, QVariant>> ordered = planned.values;
+    std::stable_sort(ordered.begin(), ordered.end(), [this](const auto& a, const auto& b) {
+        const bool aLocked = m_columns[a.first].field == LockedField;
+        const bool bLocked = m_columns[b.first].field == LockedField;
+        return aLocked != bLocked ? bLocked : a.first < b.first;
+    });
+    for (const auto& [column, value] : ordered) {
+        const QString& name = m_columns[column].field;
+        if (name == CodeField) continue;
+        if (name == LockedField) ApplyCoupledRules(planned);
+        try {
+            TField& field = TableOf(column).fieldByName(name);
+            if (value.isNull())
+                field.clear();
+            else
+                field.setValue(value);
+        } catch (const EKelvoError& e) {
+            Fail(record, name, value, e.Message());
+        }
+    }
+    if (!Present(LockedField)) ApplyCoupledRules(planned);
+    if (const QString missing = m_dm.MissingRequiredValue(); !missing.isEmpty()) FailRecord(record, missing);
+    try {
+        for (TTable* table : tables)
+            if (table->state() != TRecordSet::TState::Browse) table->post();
+    } catch (const EKelvoError& e) {
+        FailRecord(record, e.Message());
+    }
+}
+
+// The values the editor couples: where the file gives both they must agree, where it gives one the
+// other follows as when it is typed.
+void TImport::ApplyCoupledRules(const TPlanned& planned) {
+    const TSubstanceRecord& record = *planned.record;
+    const auto check = [&](const QString& from, const QString& to, double factor) {
+        const QVariant* a = Given(planned, from);
+        const QVariant* b = Given(planned, to);
+        if (!a || !b) return false;
+        if (!Agree(a->toDouble() * factor, b->toDouble()))
+            Fail(record, to, *b,
+                 u"%1 is %2 x %3 (%4)"_s.arg(to, from, QString::number(factor, 'g', QLocale::FloatingPointShortest),
+                                           QString::number(a->toDouble() * factor, 'g', QLocale::FloatingPointShortest)));
+        return true;
+    };
+    struct TPair {
+        QString kom;
+        QString koc;
+        TSorptionColumn column;
+    };
+    const TPair pairs[] = {{u"KomSol"_s, u"KocSol"_s, TSorptionColumn::Soil},
+                           {u"KomSus"_s, u"KocSus"_s, TSorptionColumn::SuspendedSolids},
+                           {u"KomSed"_s, u"KocSed"_s, TSorptionColumn::Sediment},
+                           {u"Kom"_s, u"Koc"_s, TSorptionColumn::General}};
+    // A value follows only where the file leaves its column out: an empty cell is a value too.
+    for (const TPair& pair : pairs) {
+        if (check(pair.kom, pair.koc, KomKocFactor)) continue;
+        if (Given(planned, pair.kom) && !Present(pair.koc))
+            KomEntered(m_dm, pair.column);
+        else if (Given(planned, pair.koc) && !Present(pair.kom))
+            KocEntered(m_dm, pair.column);
+    }
+    const QStringList detailed = {u"KomSol"_s, u"KocSol"_s, u"KomSus"_s, u"KocSus"_s, u"KomSed"_s, u"KocSed"_s};
+    if ((Given(planned, u"Kom"_s) || Given(planned, u"Koc"_s)) &&
+        std::none_of(detailed.begin(), detailed.end(), [this](const QString& f) { return Present(f); }))
+        FillDetailedFromGeneral(m_dm);
+    if (!check(u"fext"_s, u"fextrc"_s, WashOffFactor)) {
+        if (Given(planned, u"fext"_s) && !Present(u"fextrc"_s))
+            WashOffMacroEntered(m_dm);
+        else if (Given(planned, u"fextrc"_s) && !Present(u"fext"_s))
+            WashOffPRZMEntered(m_dm);
+    }
+    if (const QVariant* q10 = Given(planned, u"q10fac"_s)) {
+        const int expected = q10->toDouble() >= Q10Threshold ? 1 : 0;
+        if (const QVariant* iqfac = Given(planned, u"iqfac"_s); iqfac && iqfac->toInt() != expected)
+            Fail(record, u"iqfac"_s, *iqfac, u"iqfac is %1 with q10fac %2"_s.arg(expected).arg(Shown(*q10)));
+        if (!Present(u"iqfac"_s)) Q10Entered(m_dm);
+    }
+    // The general Freundlich exponent and reference concentration go where the file says nothing.
+    if (const QVariant* expFre = Given(planned, u"ExpFre"_s))
+        for (const QString& target : {u"freund"_s, u"ExpFreSus"_s, u"ExpFreSed"_s})
+            if (!Present(target)) TableOf(ColumnIndex(target)).fieldByName(target).setValue(*expFre);
+    if (const QVariant* conLiq = Given(planned, u"ConLiqRef"_s))
+        for (const QString& target : {u"ConLiqRefSol"_s, u"ConLiqRefSus"_s, u"ConLiqRefSed"_s})
+            if (!Present(target)) m_dm.tblSubstances.fieldByName(target).setValue(*conLiq);
+    if (const QVariant* biPhase = Given(planned, u"icheck1"_s); biPhase && !Present(u"dknum"_s))
+        SetBiPhase(m_dm, biPhase->toInt() > 0);
+}
+
+// The scheme as the metabolite window confirms it, on the rows as written.
+void TImport::CheckScheme(const TPlanned& planned) {
+    const TSubstanceRecord& record = *planned.record;
+    const TSqlRow row =
+        m_dm.dbKelvoADO
+            .Select(u"SELECT s.IsParent, s.MolMass, s.MetSubCode1, s.MetSubCode2, p.icombo3, p.prtrn12, "
+                    u"p.prtrn13, p.prtrn23 FROM Substances s LEFT JOIN Substance_PRZM p USING (SubstanceCode) "
+                    u"WHERE s.SubstanceCode = ?"_s,
+                    {planned.code})
+            .rows.value(0);
+    if (row.isEmpty()) return;
+    const bool parent = row[0].toBool();
+    const QString metabolites[] = {row[2].toString(), row[3].toString()};
+    const QString slotFields[] = {u"MetSubCode1"_s, u"MetSubCode2"_s};
+    if (!parent) {
+        for (int i = 0; i < 2; ++i)
+            if (!metabolites[i].isEmpty())
+                Fail(record, slotFields[i], metabolites[i], u"%1 is not a parent substance"_s.arg(planned.code));
+        return;
+    }
+    const int scheme = row[4].toInt();
+    if (scheme < 1 || scheme > 4) Fail(record, u"icombo3"_s, row[4], u"The metabolite scheme is 1, 2, 3 or 4"_s);
+    const int expected = scheme == 1 ? 0 : (scheme == 2 ? 1 : 2);
+    for (int i = 0; i < 2; ++i) {
+        const QString& code = metabolites[i];
+        if ((i < expected) != !code.isEmpty())
+            Fail(record, slotFields[i], code,
+                 i < expected ? u"Select a metabolite."_s
+                              : u"the metabolite scheme %1 has no metabolite %2"_s.arg(scheme).arg(i + 1));
+        if (code.isEmpty()) continue;
+        const TSqlRow metabolite = m_dm.dbKelvoADO
+                                       .Select(u"SELECT IsParent, MolMass FROM Substances WHERE SubstanceCode = ?"_s,
+                                               {code})
+                                       .rows.value(0);
+        const bool otherParent = !m_dm.dbKelvoADO
+                                      .Select(u"SELECT 1 FROM Substances WHERE SubstanceCode <> ? AND "
+                                              u"(MetSubCode1 = ? OR MetSubCode2 = ?) LIMIT 1"_s,
+                                              {planned.code, code, code})
+                                      .rows.isEmpty();
+        if (metabolite.isEmpty() || metabolite[0].toBool() || otherParent || code.compare(planned.code, Qt::CaseInsensitive) == 0)
+            Fail(record, slotFields[i], code, u"%1 cannot be a metabolite of %2"_s.arg(code, planned.code));
+        if (metabolite[1].toDouble() > row[1].toDouble())
+            Fail(record, slotFields[i], code, u"Molecular Mass of metabolite > parent."_s);
+    }
+    if (!metabolites[0].isEmpty() && metabolites[0].compare(metabolites[1], Qt::CaseInsensitive) == 0)
+        Fail(record, slotFields[1], metabolites[1], u"%1 cannot be a metabolite of %2"_s.arg(metabolites[1], planned.code));
+    for (const auto& [index, field] : {std::pair{5, u"prtrn12"_s}, {6, u"prtrn13"_s}, {7, u"prtrn23"_s}})
+        if (!row[index].isNull() && (row[index].toDouble() < 0 || row[index].toDouble() > 1 + FractionTolerance))
+            Fail(record, field, row[index], u"Invalid fraction. Enter a number between 0 and 1."_s);
+}
+
+TSubstanceImportResult TImport::Run() {
+    Plan();
+    LinkMetabolites();
+    const bool wasOpen = m_dm.tblSubstances.active();
+    if (!wasOpen && !m_dm.OpenSubstanceTables()) Abort();
+    const bool askBeforeSave = m_dm.AskBeforeSave;
+    m_dm.AskBeforeSave = false;
+    m_dm.UndoSubstance();
+    try {
+        TTransaction transaction(m_dm.dbKelvoADO);
+        for (const TPlanned& planned : m_planned)
+            if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned);
+        for (const TPlanned& planned : m_planned)
+            if (planned.action == TAction::Add || planned.action == TAction::Replace) CheckScheme(planned);
+        transaction.Commit();
+    } catch (...) {
+        // The record sets drop what the rolled-back transaction took with it.
+        m_dm.AskBeforeSave = askBeforeSave;
+        m_dm.UndoSubstance();
+        for (TTable* table : {&m_dm.tblSubstances, &m_dm.tblSubstancesMacro, &m_dm.tblSubstancesPRZM})
+            if (table->active()) table->refresh();
+        if (!wasOpen) m_dm.CloseSubstanceTables();
+        throw;
+    }
+    m_dm.AskBeforeSave = askBeforeSave;
+    if (!wasOpen) m_dm.CloseSubstanceTables();
+    for (const TPlanned& planned : m_planned) {
+        switch (planned.action) {
+        case TAction::Add:
+            m_result.added << planned.code;
+            if (planned.code != planned.fileCode) m_result.renamed.insert(planned.fileCode, planned.code);
+            break;
+        case TAction::Replace:
+            m_result.replaced << planned.code;
+            break;
+        case TAction::Skip:
+            m_result.skipped << planned.code;
+            break;
+        case TAction::Reuse:
+            m_result.reused << planned.code;
+            break;
+        }
+    }
+    return m_result;
+}
+
+} // namespace
+
+TSubstanceImportResult ImportSubstances(TdmKelvoADO& dm, const TSubstanceFile& file,
+                                        const TSubstanceImportOptions& options) {
+    return TImport(dm, file, options).Run();
+}
