@@ -169,7 +169,9 @@ public:
     void AdjustApplicationCount(const QString& runId, int numberOfApps);
     void CopyApplicationsTo(const QString& runId);
     // Copies the current run's pattern to the runs of its crop and season; answers the runs left unchanged.
-    QStringList CopyPatternToCropRuns();
+    // Also spreads a drift run's mitigation to the other drift runs; those whose FOCUS distance the
+    // buffer does not reach keep their own and are listed in unmitigated.
+    QStringList CopyPatternToCropRuns(QStringList* unmitigated = nullptr);
     // A digest of the current project's runs, their applications and its substance's default patterns as
     // they stand in the database now: equal digests mean the runs editor changed nothing.
     QByteArray RunsEditorState();
@@ -186,6 +188,12 @@ public:
     void tblRunsFirstDayYrAppJulianValidate(TField& field);
     void tblRunsLastDayYrAppJulianValidate(TField& field);
     void tblRunsMinIntervalAppsValidate(TField& field);
+    void tblRunsBufferDistanceValidate(TField& field);
+    void tblRunsDriftReductionValidate(TField& field);
+    // The Step 4 mitigation of the run in the current row: refused (EKelvoError) for a metabolite run,
+    // a buffer nearer than the FOCUS distance of its method, crop and water body or beyond 100 m, and a
+    // reduction that is not a technique class.
+    void CheckRunMitigation(TRecordSet& rs);
     void tblApplicationsAfterInsert(TRecordSet& recordSet);
 
 

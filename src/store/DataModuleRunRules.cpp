@@ -1,3 +1,6 @@
+#include "domain/Crop.h"
+#include "domain/WaterBodyType.h"
+#include "drift/Drift.h"
 #include "foundation/Errors.h"
 #include "foundation/FlagGuard.h"
 #include "foundation/UserInterface.h"
@@ -62,6 +65,8 @@ void TdmKelvoADO::BindRunRules() {
     tblRuns.fieldByName(u"LastDayYrAppJulian"_s).onValidate = [this](TField& f) {
         tblRunsLastDayYrAppJulianValidate(f);
     };
+    tblRuns.fieldByName(u"BufferDistance"_s).onValidate = [this](TField& f) { tblRunsBufferDistanceValidate(f); };
+    tblRuns.fieldByName(u"DriftReduction"_s).onValidate = [this](TField& f) { tblRunsDriftReductionValidate(f); };
     tblRuns.fieldByName(u"MinIntervalApps"_s).onValidate = [this](TField& f) {
         tblRunsMinIntervalAppsValidate(f);
     };
@@ -103,6 +108,7 @@ void TdmKelvoADO::CheckRunoffWindows(int numberOfApps, int projectId, int runNum
 
 void TdmKelvoADO::tblRunsBeforePost(TRecordSet& rs) {
     CheckApplicationWindow(rs, false);
+    CheckRunMitigation(rs);
     if (!IsRunoffCode(rs.fieldByName(u"LocationCode"_s).asString())) return;
     CheckRunoffWindows(
         rs.fieldByName(u"NumberOfApps"_s).asInteger(), rs.fieldByName(u"ProjectID"_s).asInteger(),
@@ -261,6 +267,31 @@ void TdmKelvoADO::tblRunsMinIntervalAppsValidate(TField& field) {
     CheckApplicationWindow(field.dataSet(), false);
 }
 
+// A metabolite run gets no drift, so it takes no mitigation; a buffer is checked against the FOCUS
+// distance of the run's method as it stands, so a later change of method cannot bring the water nearer.
+void TdmKelvoADO::CheckRunMitigation(TRecordSet& rs) {
+    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
+    const TField& reduction = rs.fieldByName(u"DriftReduction"_s);
+    if (buffer.isNull() && (reduction.isNull() || reduction.asInteger() == 0)) return;
+    if (!rs.fieldByName(u"RunID"_s).asString().toLower().endsWith(u"pa"_s))
+        throw EKelvoError(u"A metabolite run gets no spray drift: it takes no buffer or drift reduction"_s);
+    if (!reduction.isNull()) CheckDriftReduction(reduction.asInteger());
+    if (buffer.isNull()) return;
+    const std::unique_ptr<TCrop> crop = LoadCrop(rs.fieldByName(u"CropCode"_s).asString());
+    const std::unique_ptr<TWaterBodyType> water = LoadWaterBodyType(rs.fieldByName(u"WaterbodyCode"_s).asString());
+    const double focus =
+        crop && water ? FocusDistance(*this, rs.fieldByName(u"AppMethod"_s).asString(), *crop, *water) : 0.0;
+    CheckBufferDistance(buffer.asFloat(), focus);
+}
+
+void TdmKelvoADO::tblRunsBufferDistanceValidate(TField& field) {
+    CheckRunMitigation(field.dataSet());
+}
+
+void TdmKelvoADO::tblRunsDriftReductionValidate(TField& field) {
+    CheckRunMitigation(field.dataSet());
+}
+
 // Runs are created only with their project.
 void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) {
     rs.cancel();
@@ -282,12 +313,16 @@ void TdmKelvoADO::DeleteApplicationScheme(int id) {
     qryDelete.execSql();
 }
 
-QStringList TdmKelvoADO::CopyPatternToCropRuns() {
+QStringList TdmKelvoADO::CopyPatternToCropRuns(QStringList* unmitigated) {
     QStringList skipped;
     const QString runId = tblRuns.fieldByName(u"RunID"_s).asString();
     const int numberOfApps = tblRuns.fieldByName(u"NumberOfApps"_s).asInteger();
     const int interval = tblRuns.fieldByName(u"MinIntervalApps"_s).asInteger();
     const QVariant method = tblRuns.fieldByName(u"AppMethod"_s).value();
+    // The mitigation goes from a drift run to the other drift runs, where it fits their FOCUS distance.
+    const bool fromDriftRun = runId.toLower().endsWith(u"pa"_s);
+    const QVariant buffer = tblRuns.fieldByName(u"BufferDistance"_s).value();
+    const QVariant reduction = tblRuns.fieldByName(u"DriftReduction"_s).value();
     auto runs = RelatedRuns(dbKelvoADO, tblRuns.fieldByName(u"ProjectID"_s).value(),
                             tblRuns.fieldByName(u"CropCode"_s).asString(),
                             tblRuns.fieldByName(u"CropNr"_s).asString());
@@ -302,6 +337,22 @@ QStringList TdmKelvoADO::CopyPatternToCropRuns() {
         }
         runs->edit();
         runs->fieldByName(u"AppMethod"_s).setValue(method);
+        if (fromDriftRun && otherId.toLower().endsWith(u"pa"_s)) {
+            TField& otherBuffer = runs->fieldByName(u"BufferDistance"_s);
+            TField& otherReduction = runs->fieldByName(u"DriftReduction"_s);
+            const QVariant ownBuffer = otherBuffer.value();
+            const QVariant ownReduction = otherReduction.value();
+            otherBuffer.setValue(buffer);
+            otherReduction.setValue(reduction);
+            try {
+                CheckRunMitigation(*runs);
+            } catch (const EKelvoError&) {
+                // The pattern is copied; the run keeps its own mitigation.
+                otherBuffer.setValue(ownBuffer);
+                otherReduction.setValue(ownReduction);
+                if (unmitigated) *unmitigated << otherId;
+            }
+        }
         runs->fieldByName(u"NumberOfApps"_s).setAsInteger(numberOfApps);
         runs->fieldByName(u"MinIntervalApps"_s).setAsInteger(interval);
         CopyApplicationsTo(otherId);
