@@ -245,7 +245,7 @@ TEST_F(MitigatedCalculationTest, TypedDistanceAndEachReduction) {
         EXPECT_EQ(calculation->Step4(), (TMitigation{12.5, reduction}));
         const std::vector<TCurvePoint> curve = calculation->Curve();
         ASSERT_EQ(curve.size(), 200u);
-        EXPECT_DOUBLE_EQ(curve[47].Mitigated, PointDrift(p, hinge, 12.0) * (100 - reduction) / 100);
+        EXPECT_NEAR(curve[47].Mitigated, PointDrift(p, hinge, 12.0) * (100 - reduction) / 100, 1e-15);
     }
 
     // A refused distance or reduction leaves the choices and results as they were.
