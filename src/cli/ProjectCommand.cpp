@@ -35,7 +35,8 @@ const TCliCommandRegistrar projectRegistrar(
      u"create --substance CODE --name NAME [--description TEXT] [--root DIR] and --crop NAME or "
      "--crops NAME,... --waterbodies ditch,pond,stream --scenarios D1,R1,... | list [--json] | "
      "runs NAME [--json] | show NAME [--json] | copy NAME NEWNAME [--description TEXT] [--root DIR] | "
-     "delete NAME [--keep-files] | export NAME [--no-report] [--no-przm] [--no-macro]"_s,
+     "delete NAME [--keep-files] | export NAME [--no-report] [--no-przm] [--no-macro] | "
+     "mitigate NAME --mitigation METRES|focus [--reduction PERCENT] [--water TYPE] [--run ID ...]"_s,
      RunProject});
 
 } // namespace

@@ -14,6 +14,7 @@ class TProject;
 class TPRZM_Substance;
 class TWaterBodyType;
 struct TRegressionParameters;
+struct TMitigation;
 
 // The scenario data module: the single owner of the scenario database connection, of every record set
 // and query over it, and of the record rules bound to them. Windows and domain objects read and write
@@ -194,6 +195,13 @@ public:
     // a buffer nearer than the FOCUS distance of its method, crop and water body or beyond 100 m, and a
     // reduction that is not a technique class.
     void CheckRunMitigation(TRecordSet& rs);
+    void CheckMitigation(const QString& runId, const QString& cropCode, const QString& waterBodyCode,
+                         const QString& appMethod, const TMitigation& mitigation);
+    // Sets the mitigation of the project's drift runs (all, those on one water body type, or the named
+    // runs) in one transaction. Every run is checked first: a refusal names the run and stores nothing.
+    // Answers the runs set.
+    QStringList MitigateRuns(int projectId, const TMitigation& mitigation, const QString& waterBodyCode,
+                             const QStringList& runIds);
     void tblApplicationsAfterInsert(TRecordSet& recordSet);
 
 

@@ -6,6 +6,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 #include <QCryptographicHash>
 
@@ -269,19 +270,60 @@ void TdmKelvoADO::tblRunsMinIntervalAppsValidate(TField& field) {
 
 // A metabolite run gets no drift, so it takes no mitigation; a buffer is checked against the FOCUS
 // distance of the run's method as it stands, so a later change of method cannot bring the water nearer.
-void TdmKelvoADO::CheckRunMitigation(TRecordSet& rs) {
-    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
-    const TField& reduction = rs.fieldByName(u"DriftReduction"_s);
-    if (buffer.isNull() && (reduction.isNull() || reduction.asInteger() == 0)) return;
-    if (!rs.fieldByName(u"RunID"_s).asString().toLower().endsWith(u"pa"_s))
+void TdmKelvoADO::CheckMitigation(const QString& runId, const QString& cropCode, const QString& waterBodyCode,
+                                  const QString& appMethod, const TMitigation& mitigation) {
+    if (mitigation.IsStep3()) return;
+    if (!runId.toLower().endsWith(u"pa"_s))
         throw EKelvoError(u"A metabolite run gets no spray drift: it takes no buffer or drift reduction"_s);
-    if (!reduction.isNull()) CheckDriftReduction(reduction.asInteger());
-    if (buffer.isNull()) return;
-    const std::unique_ptr<TCrop> crop = LoadCrop(rs.fieldByName(u"CropCode"_s).asString());
-    const std::unique_ptr<TWaterBodyType> water = LoadWaterBodyType(rs.fieldByName(u"WaterbodyCode"_s).asString());
-    const double focus =
-        crop && water ? FocusDistance(*this, rs.fieldByName(u"AppMethod"_s).asString(), *crop, *water) : 0.0;
-    CheckBufferDistance(buffer.asFloat(), focus);
+    CheckDriftReduction(mitigation.Reduction);
+    if (!mitigation.Buffer) return;
+    const std::unique_ptr<TCrop> crop = LoadCrop(cropCode);
+    const std::unique_ptr<TWaterBodyType> water = LoadWaterBodyType(waterBodyCode);
+    CheckBufferDistance(*mitigation.Buffer, crop && water ? FocusDistance(*this, appMethod, *crop, *water) : 0.0);
+}
+
+void TdmKelvoADO::CheckRunMitigation(TRecordSet& rs) {
+    TMitigation mitigation;
+    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
+    if (!buffer.isNull()) mitigation.Buffer = buffer.asFloat();
+    mitigation.Reduction = rs.fieldByName(u"DriftReduction"_s).asInteger();
+    CheckMitigation(rs.fieldByName(u"RunID"_s).asString(), rs.fieldByName(u"CropCode"_s).asString(),
+                    rs.fieldByName(u"WaterbodyCode"_s).asString(), rs.fieldByName(u"AppMethod"_s).asString(),
+                    mitigation);
+}
+
+QStringList TdmKelvoADO::MitigateRuns(int projectId, const TMitigation& mitigation, const QString& waterBodyCode,
+                                      const QStringList& runIds) {
+    const TSqlResult runs = dbKelvoADO.Select(
+        u"SELECT RunID, CropCode, WaterbodyCode, AppMethod FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s,
+        {projectId});
+    QStringList chosen;
+    QStringList found;
+    for (const TSqlRow& run : runs.rows) {
+        const QString runId = run[0].toString();
+        const bool named = runIds.contains(runId);
+        if (named) found << runId;
+        if ((!runIds.isEmpty() && !named) || (!waterBodyCode.isEmpty() && run[2].toString() != waterBodyCode))
+            continue;
+        const bool drift = runId.toLower().endsWith(u"pa"_s);
+        if (!drift && !named) continue;
+        try {
+            CheckMitigation(runId, run[1].toString(), run[2].toString(), run[3].toString(), mitigation);
+        } catch (const EKelvoError& e) {
+            throw EKelvoError(u"Run %1: %2"_s.arg(runId, e.Message()));
+        }
+        if (drift) chosen << runId;
+    }
+    for (const QString& runId : runIds)
+        if (!found.contains(runId)) throw EKelvoError(u"Run %1 not found in the project"_s.arg(runId));
+    TTransaction transaction(dbKelvoADO);
+    for (const QString& runId : std::as_const(chosen))
+        dbKelvoADO.Execute(u"UPDATE Runs SET BufferDistance = ?, DriftReduction = ? WHERE RunID = ?"_s,
+                           {mitigation.Buffer ? QVariant(*mitigation.Buffer) : QVariant(),
+                            mitigation.Reduction != 0 ? QVariant(mitigation.Reduction) : QVariant(), runId});
+    transaction.Commit();
+    if (tblRuns.active()) tblRuns.refresh();
+    return chosen;
 }
 
 void TdmKelvoADO::tblRunsBufferDistanceValidate(TField& field) {
