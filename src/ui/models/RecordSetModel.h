@@ -24,6 +24,8 @@ public:
     };
     // A background colour per cell; an invalid colour leaves the view's own.
     using TBackground = std::function<QColor(int row, int column)>;
+    // Whether a cell of an editable column may be edited in that row.
+    using TCellEditable = std::function<bool(int row, int column)>;
 
     TRecordSetModel(TRecordSet& recordSet, const QStringList& fieldNames, QObject* parent = nullptr);
 
@@ -40,6 +42,7 @@ public:
     void setPickList(int column, const QStringList& items);
     QStringList pickList(int column) const;
     void setBackground(TBackground background);
+    void setCellEditable(TCellEditable editable);
     // The background of informative, not editable cells.
     static QColor InfoColour();
 
@@ -82,6 +85,7 @@ private:
     QStringList m_fieldNames;
     QVector<TColumn> m_columns;
     TBackground m_background;
+    TCellEditable m_cellEditable;
     int m_rowCount = 0;
     // The view moves the record set; the record set changes its rows: the view's moves meanwhile are
     // the view following, not the user.
