@@ -86,6 +86,13 @@ QString MitigationText(const TMitigation& mitigation) {
     return u"%1, drift reduction %2 %"_s.arg(buffer).arg(mitigation.Reduction);
 }
 
+QString MitigationSummary(const TMitigation& mitigation) {
+    if (mitigation.IsStep3()) return {};
+    QStringList parts{mitigation.Buffer ? u"%1 m"_s.arg(QString::number(*mitigation.Buffer)) : u"FOCUS"_s};
+    if (mitigation.Reduction != 0) parts << u"%1 %"_s.arg(mitigation.Reduction);
+    return parts.join(u", "_s);
+}
+
 double MitigatedDeposition(const TRegressionParameters& parameters, int width, double hinge, double cropDistance,
                            double bankDistance, const TMitigation& mitigation) {
     double mean = mitigation.Buffer ? MeanDrift(parameters, width, hinge, *mitigation.Buffer, 0)

@@ -36,6 +36,8 @@ int ReadDriftReduction(const QString& text);
 
 // "buffer 10.0 m, drift reduction 75 %"; "FOCUS distance" stands for no buffer.
 QString MitigationText(const TMitigation& mitigation);
+// The short form of a grid: "10 m, 75 %", "10 m", "FOCUS, 50 %"; empty at Step 3.
+QString MitigationSummary(const TMitigation& mitigation);
 
 // The mean deposition (% of rate) over a water body of the width whose near edge lies cropDistance +
 // bankDistance off the crop (the FOCUS Step 3 distances): without mitigation exactly MeanDrift; with a

@@ -190,6 +190,7 @@ public:
     void tblRunsLastDayYrAppJulianValidate(TField& field);
     void tblRunsMinIntervalAppsValidate(TField& field);
     void tblRunsBufferDistanceValidate(TField& field);
+    static void tblRunsCalcFields(TRecordSet& rs);
     void tblRunsDriftReductionValidate(TField& field);
     // The Step 4 mitigation of the run in the current row: refused (EKelvoError) for a metabolite run,
     // a buffer nearer than the FOCUS distance of its method, crop and water body or beyond 100 m, and a

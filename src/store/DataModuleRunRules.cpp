@@ -50,6 +50,7 @@ std::unique_ptr<TQuery> RelatedRuns(TConnection& db, const QVariant& projectId, 
 void TdmKelvoADO::BindRunRules() {
     tblRuns.beforePost = [this](TRecordSet& rs) { tblRunsBeforePost(rs); };
     tblRuns.afterPost = [this](TRecordSet& rs) { tblRunsAfterPost(rs); };
+    tblRuns.onCalcFields = [](TRecordSet& rs) { tblRunsCalcFields(rs); };
     tblRuns.afterInsert = [this](TRecordSet& rs) { tblRunsAfterInsert(rs); };
     tblRuns.beforeDelete = [this](TRecordSet& rs) { tblRunsBeforeDelete(rs); };
     tblRuns.afterDelete = [this](TRecordSet& rs) { tblRunsAfterDelete(rs); };
@@ -324,6 +325,15 @@ QStringList TdmKelvoADO::MitigateRuns(int projectId, const TMitigation& mitigati
     transaction.Commit();
     if (tblRuns.active()) tblRuns.refresh();
     return chosen;
+}
+
+// Step4: the run's mitigation in short; empty at Step 3.
+void TdmKelvoADO::tblRunsCalcFields(TRecordSet& rs) {
+    TMitigation mitigation;
+    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
+    if (!buffer.isNull()) mitigation.Buffer = buffer.asFloat();
+    mitigation.Reduction = rs.fieldByName(u"DriftReduction"_s).asInteger();
+    rs.fieldByName(u"Step4"_s).setValue(MitigationSummary(mitigation));
 }
 
 void TdmKelvoADO::tblRunsBufferDistanceValidate(TField& field) {

@@ -124,7 +124,8 @@ void TfrmMain::CreateControls() {
                             {u"LocationCode"_s, u"Scenario"_s},
                             {u"WaterbodyCode"_s, u"WaterbodyType"_s},
                             {u"NumberOfApps"_s, u"#Appls."_s},
-                            {u"Selected"_s, u"Selected for Report"_s}});
+                            {u"Selected"_s, u"Selected for Report"_s},
+                            {u"Step4"_s, u"Step 4"_s}});
     grdRuns->setToolTip(u"double click to select/unselect for report"_s);
     runsLayout->addWidget(grdRuns, 1);
     auto* runButtons = new QVBoxLayout;
