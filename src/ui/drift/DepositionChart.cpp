@@ -89,6 +89,9 @@ void TDepositionChart::Show(const TDriftCalculation& calculation) {
     distance->setRange(0, curve.back().Distance);
     distance->setTitleText(u"Distance from the crop edge (m)"_s);
     distance->setLabelFormat(u"%.0f"_s);
+    distance->setTickType(QValueAxis::TicksDynamic);
+    distance->setTickAnchor(0);
+    distance->setTickInterval(10);
     auto* deposition = new QLogValueAxis;
     deposition->setBase(10);
     deposition->setRange(bottom, top);
