@@ -10,7 +10,7 @@ CREATE TABLE meta (
 -- SchemaVersion: the layout of this file; a program with a newer layout migrates the file after a backup.
 -- ProgramVersion: the version of the program that last opened the file; MigratedAt: when a program last
 -- brought it to a newer layout (UTC, ISO 8601).
-INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '3');
+INSERT INTO meta (Key, Value) VALUES ('SchemaVersion', '4');
 INSERT INTO meta (Key, Value) VALUES ('ProgramVersion', NULL);
 INSERT INTO meta (Key, Value) VALUES ('MigratedAt', NULL);
 
@@ -162,6 +162,8 @@ CREATE TABLE Projects (
 
 CREATE INDEX ProjectsBySubstance ON Projects (SubstanceCode);
 
+-- BufferDistance (m from the crop edge to the water) and DriftReduction (%): the Step 4 drift mitigation;
+-- both empty: FOCUS Step 3.
 CREATE TABLE Runs (
     RunID VARCHAR(15) NOT NULL PRIMARY KEY,
     ProjectID INTEGER REFERENCES Projects (ProjectID) ON DELETE CASCADE,
@@ -184,7 +186,9 @@ CREATE TABLE Runs (
     FirstDayYrAppJulian VARCHAR(12),
     LastDayYrAppJulian VARCHAR(12),
     Remark TEXT,
-    Locked BOOLEAN
+    Locked BOOLEAN,
+    BufferDistance REAL,
+    DriftReduction SMALLINT
 );
 
 CREATE INDEX RunsByProject ON Runs (ProjectID);

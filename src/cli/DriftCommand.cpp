@@ -1,6 +1,6 @@
 // kelvo-cli drift: the drift calculator's numbers for a crop, a number of applications, a water body
-// type, the FOCUS or a mitigation distance and a rate; with --method, the drift loading of one
-// application of a run made with that application method.
+// type, the FOCUS or a mitigation distance, a drift reduction and a rate, and the deposition curve; with
+// --method, the drift loading of one application of a run made with that application method.
 
 #include "cli/CliCommand.h"
 #include "cli/CliScenario.h"
@@ -14,6 +14,7 @@
 #include "foundation/Errors.h"
 #include "store/DataModuleKelvoADO.h"
 
+#include <QSaveFile>
 #include <QTextStream>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,13 +32,19 @@ int Applications(const std::optional<QString>& text) {
     return number;
 }
 
-// The listed mitigation distance of that many metres.
-QString ListedDistance(const QStringList& distances, const QString& text) {
+// The listed mitigation distance of that many metres; any other distance as typed, a buffer.
+QString MitigationDistance(const QStringList& distances, const QString& text) {
     bool ok = false;
     const double metres = text.toDouble(&ok);
     for (const QString& distance : distances)
         if (ok && distance.toDouble() == metres) return distance;
-    return FindListed(distances, text, u"mitigation distance"_s);
+    return text;
+}
+
+void WriteCurve(const QString& file, const std::vector<TCurvePoint>& curve) {
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(CurveCsv(curve).toUtf8()) < 0 || !out.commit())
+        throw EKelvoError(u"Cannot write the curve to %1: %2"_s.arg(file, out.errorString()));
 }
 
 QJsonValue Json(const std::optional<double>& value) {
@@ -98,6 +105,10 @@ void PrintCalculation(const TDriftCalculation& calculation) {
          u"%1  %2"_s.arg(t.edtDistanceCropDrift1, t.edtDistanceCropDrift2));
     line(u"% of application rate, near, far, mean:"_s,
          u"%1  %2  %3"_s.arg(t.edtDrift1, t.edtDrift2, t.edtDrift3));
+    if (calculation.Mitigated()) {
+        line(u"Drift reduction (%):"_s, QString::number(calculation.Reduction()));
+        line(u"Step 3 mean (% of application rate):"_s, t.edtStep3Drift);
+    }
     line(u"Mass loading (mg/m2):"_s, t.edtMassLoading);
     line(u"Nominal concentration (ug/L):"_s, t.edtConcentration);
 }
@@ -109,10 +120,15 @@ int RunDrift(QStringList arguments, TCliContext& context) {
     const int applications = Applications(TakeOption(arguments, u"--apps"_s));
     const QString rate = TakeOption(arguments, u"--rate"_s).value_or(u"1000"_s);
     const std::optional<QString> mitigation = TakeOption(arguments, u"--mitigation"_s);
+    const std::optional<QString> reduction = TakeOption(arguments, u"--reduction"_s);
+    const std::optional<QString> curveFile = TakeOption(arguments, u"--curve"_s);
     RequireNoArguments(arguments);
     if (!cropText) throw TUsageError(u"--crop is missing"_s);
-    if (methodText && !waterText) throw TUsageError(u"--water is missing"_s);
-    if (methodText && mitigation) throw TUsageError(u"--mitigation does not go with --method"_s);
+    if ((methodText || curveFile) && !waterText) throw TUsageError(u"--water is missing"_s);
+    for (const auto& [option, given] : {std::pair{u"--mitigation"_s, mitigation.has_value()},
+                                        std::pair{u"--reduction"_s, reduction.has_value()},
+                                        std::pair{u"--curve"_s, curveFile.has_value()}})
+        if (methodText && given) throw TUsageError(u"%1 does not go with --method"_s.arg(option));
 
     TCliScenario scenario;
     TdmKelvoADO& dm = scenario.dm;
@@ -127,8 +143,10 @@ int RunDrift(QStringList arguments, TCliContext& context) {
     calculation.SetCrop(crop);
     calculation.SetNumberOfApplications(std::min(applications, MaxApplications));
     if (waterText) calculation.SetWaterBodyType(FindListed(waterCodes, *waterText, u"water body type"_s));
-    if (mitigation) calculation.SetMitigation(ListedDistance(dm.GetMitigationDistances(), *mitigation));
+    if (mitigation) calculation.SetMitigation(MitigationDistance(dm.GetMitigationDistances(), *mitigation));
+    if (reduction) calculation.SetReduction(ReadDriftReduction(*reduction));
     calculation.SetRate(rate);
+    if (curveFile) WriteCurve(*curveFile, calculation.Curve());
 
     if (!context.json) {
         PrintCalculation(calculation);
@@ -161,6 +179,8 @@ int RunDrift(QStringList arguments, TCliContext& context) {
         {u"driftNear"_s, Json(r.DriftNear)},
         {u"driftFar"_s, Json(r.DriftFar)},
         {u"meanDeposition"_s, Json(r.MeanDeposition)},
+        {u"step3MeanDeposition"_s, Json(r.Step3MeanDeposition)},
+        {u"driftReduction"_s, calculation.Reduction()},
         {u"massLoading"_s, Json(r.MassLoading)},
         {u"concentration"_s, Json(r.Concentration)},
     });
@@ -169,8 +189,10 @@ int RunDrift(QStringList arguments, TCliContext& context) {
 
 const TCliCommandRegistrar registrar(
     {u"drift"_s,
-     u"--crop NAME [--water CODE] [--apps N] [--rate G_PER_HA] [--mitigation METRES] [--method METHOD]"_s,
-     u"the drift calculator's numbers; with --method the drift loading of one application of a run"_s,
+     u"--crop NAME [--water CODE] [--apps N] [--rate G_PER_HA] [--mitigation METRES] [--reduction PERCENT] "
+     u"[--curve FILE] [--method METHOD]"_s,
+     u"the drift calculator's numbers, Step 4 mitigated with a buffer and a drift reduction; --curve writes "
+     u"the deposition curve as CSV; with --method the drift loading of one application of a run"_s,
      RunDrift});
 
 } // namespace

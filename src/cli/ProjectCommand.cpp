@@ -36,7 +36,8 @@ const TCliCommandRegistrar projectRegistrar(
      "--crops NAME,... --waterbodies ditch,pond,stream --scenarios D1,R1,... | list [--json] | "
      "runs NAME [--json] | show NAME [--json] | copy NAME NEWNAME [--description TEXT] [--root DIR] | "
      "delete NAME [--keep-files] | export NAME [--no-report] [--no-przm] [--no-macro] | "
-     "archive NAME [FILE] | restore FILE [--name NEW] [--root DIR] [--rename]"_s,
+     "archive NAME [FILE] | restore FILE [--name NEW] [--root DIR] [--rename] | "
+     "mitigate NAME --mitigation METRES|focus [--reduction PERCENT] [--water TYPE] [--run ID ...]"_s,
      RunProject});
 
 } // namespace

@@ -207,6 +207,10 @@ QJsonObject RunObject(TdmKelvoADO& dm) {
             {u"first"_s, r.fieldByName(u"FirstDayYrAppJulian"_s).asString()},
             {u"last"_s, r.fieldByName(u"LastDayYrAppJulian"_s).asString()},
             {u"interval"_s, r.fieldByName(u"MinIntervalApps"_s).asInteger()},
+            {u"bufferDistance"_s, r.fieldByName(u"BufferDistance"_s).isNull()
+                                      ? QJsonValue(QJsonValue::Null)
+                                      : QJsonValue(r.fieldByName(u"BufferDistance"_s).asFloat())},
+            {u"driftReduction"_s, r.fieldByName(u"DriftReduction"_s).asInteger()},
             {u"pattern"_s, applications}};
 }
 
@@ -223,13 +227,15 @@ int ListRuns(QStringList arguments, const TCliContext& context) {
                               {u"runs"_s, runs}});
         return 0;
     }
-    Out() << u"%1 %2 %3 %4 %5 %6 %7 %8"_s.arg(u"RUNID"_s, -10)
+    Out() << u"%1 %2 %3 %4 %5 %6 %7 %8 %9 %10"_s.arg(u"RUNID"_s, -10)
                  .arg(u"CROP"_s, -30)
                  .arg(u"NR"_s, -3)
                  .arg(u"SCENARIO"_s, -8)
                  .arg(u"WATERBODY"_s, -12)
                  .arg(u"APPS"_s, 4)
                  .arg(u"SELECTED"_s, -8)
+                 .arg(u"BUFFER"_s, -6)
+                 .arg(u"REDUCTION"_s, -9)
                  .arg(u"PATTERN"_s)
           << Qt::endl;
     for (const QJsonValue& value : runs) {
@@ -242,13 +248,17 @@ int ListRuns(QStringList arguments, const TCliContext& context) {
                 .arg(run[u"method"_s].toString(), run[u"first"_s].toString(), run[u"last"_s].toString())
                 .arg(run[u"interval"_s].toInt())
                 .arg(rates.join(u','));
-        Out() << u"%1 %2 %3 %4 %5 %6 %7 %8"_s.arg(run[u"runId"_s].toString(), -10)
+        const QJsonValue buffer = run[u"bufferDistance"_s];
+        const int reduction = run[u"driftReduction"_s].toInt();
+        Out() << u"%1 %2 %3 %4 %5 %6 %7 %8 %9 %10"_s.arg(run[u"runId"_s].toString(), -10)
                      .arg(run[u"crop"_s].toString(), -30)
                      .arg(run[u"cropNr"_s].toString(), -3)
                      .arg(run[u"scenario"_s].toString(), -8)
                      .arg(run[u"waterBody"_s].toString(), -12)
                      .arg(run[u"applications"_s].toInt(), 4)
                      .arg(run[u"selected"_s].toBool() ? u"yes"_s : u"no"_s, -8)
+                     .arg(buffer.isNull() ? u"focus"_s : QString::number(buffer.toDouble()), -6)
+                     .arg(reduction == 0 ? u"none"_s : u"%1 %"_s.arg(reduction), -9)
                      .arg(pattern)
               << Qt::endl;
     }

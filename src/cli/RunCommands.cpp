@@ -198,7 +198,12 @@ int CopyPattern(QStringList arguments) {
     RequireNoArguments(arguments);
     TCliRun run(projectName, runId);
     QStringList skipped;
-    InTransaction(run.dm.dbKelvoADO, [&] { skipped = run.dm.CopyPatternToCropRuns(); });
+    QStringList unmitigated;
+    InTransaction(run.dm.dbKelvoADO, [&] { skipped = run.dm.CopyPatternToCropRuns(&unmitigated); });
+    if (!unmitigated.isEmpty())
+        ShowMessage(u"The buffer is nearer than the FOCUS distance of the following runs, which keep their own "
+                    u"mitigation:\n"_s +
+                    unmitigated.join(u'\n'));
     if (!skipped.isEmpty()) {
         QString text =
             u"Application pattern is not copied to the following runs because the application window "

@@ -16,16 +16,21 @@ QString Remembered(QHash<QString, QString>& texts, const QString& key, TCompute 
 
 } // namespace
 
-bool TExportLookups::DriftLoading(const TRun& run, int position, double& deposition, double& massLoading) {
-    const QString key = u"%1\x1f%2\x1f%3\x1f%4\x1f%5"_s.arg(run.AppMethod)
-                            .arg(run.NumberOfApps)
-                            .arg(run.CropCode, run.WaterbodyCode)
-                            .arg(run.RateOf(position), 0, 'g', 17);
+bool TExportLookups::DriftLoading(const TRun& run, int position, double& deposition, double& massLoading,
+                                  bool step3) {
+    const TMitigation mitigation = step3 ? TMitigation() : run.Mitigation;
+    QString key = u"%1\x1f%2\x1f%3\x1f%4\x1f%5"_s.arg(run.AppMethod)
+                      .arg(run.NumberOfApps)
+                      .arg(run.CropCode, run.WaterbodyCode)
+                      .arg(run.RateOf(position), 0, 'g', 17);
+    if (!mitigation.IsStep3())
+        key += u"\x1f%1\x1f%2"_s.arg(mitigation.Buffer ? QString::number(*mitigation.Buffer, 'g', 17) : QString())
+                   .arg(mitigation.Reduction);
     auto found = m_drift.constFind(key);
     if (found == m_drift.constEnd()) {
         TDrift drift{};
         double concentration = 0;
-        drift.drift = run.DriftLoading(position, drift.deposition, drift.massLoading, concentration);
+        drift.drift = run.DriftLoading(position, drift.deposition, drift.massLoading, concentration, step3);
         found = m_drift.insert(key, drift);
     }
     deposition = found->deposition;

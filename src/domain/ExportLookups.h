@@ -7,11 +7,12 @@ class TRun;
 
 // The lookups of one export walk, each answered from the database once per distinct question: the
 // run's crop names and folders, CAM numbers and drift loadings (which depend only on the application
-// method, number of applications, crop, water body type and rate).
+// method, number of applications, crop, water body type, rate and mitigation).
 class TExportLookups {
 public:
     // As TRun::DriftLoading, without the concentration.
-    bool DriftLoading(const TRun& run, int position, double& deposition, double& massLoading);
+    bool DriftLoading(const TRun& run, int position, double& deposition, double& massLoading,
+                      bool step3 = false);
     QString CropName(const TRun& run);
     QString MacroCropName(const TRun& run);
     QString CropFolderName(const TRun& run);

@@ -38,20 +38,25 @@ QString ApplicationLine(const TRun& run, const TRunApplication& application, TEx
     } else {
         line += PadRight(u"*"_s, 102);
     }
-    double deposition = 0;
-    double massLoading = 0;
-    if (lookups.DriftLoading(run, application.ApplicationNr, deposition, massLoading)) {
-        if (run.WaterbodyCode == u"focus_stream"_s) {
-            deposition *= StreamFactor;
-            massLoading *= StreamFactor;
+    const auto loading = [&](bool step3) {
+        double deposition = 0;
+        double massLoading = 0;
+        if (lookups.DriftLoading(run, application.ApplicationNr, deposition, massLoading, step3)) {
+            if (run.WaterbodyCode == u"focus_stream"_s) {
+                deposition *= StreamFactor;
+                massLoading *= StreamFactor;
+            }
+        } else {
+            deposition = 0;
+            massLoading = 0;
         }
-    } else {
-        deposition = 0;
-        massLoading = 0;
-    }
-    return line + PadRight(QString::number(application.ApplicationNr), 2) +
-           PadRight(FixedNumber(application.Rate, 8, 4), 13) + PadRight(FixedNumber(deposition, 9, 3), 15) +
-           FixedNumber(massLoading, 9, 3);
+        return PadRight(FixedNumber(deposition, 9, 3), 15) + FixedNumber(massLoading, 9, 3);
+    };
+    line += PadRight(QString::number(application.ApplicationNr), 2) + PadRight(FixedNumber(application.Rate, 8, 4), 13) +
+            loading(false);
+    // A mitigated run shows the Step 3 drift beside the mitigated one.
+    if (!run.Mitigation.IsStep3()) line += u"   Step 3: "_s + loading(true);
+    return line;
 }
 
 QString CreationText(const QLocale& regional) {
@@ -80,6 +85,8 @@ QString TProject::WriteReport() const {
         u"* File Name   : "_s + fileName,
         u"* Description : "_s + Description,
         u"* Substance   : "_s + GetSubstanceName(),
+    };
+    const QStringList remarks{
         u"*"_s,
         u"* Creation    : "_s + CreationText(regional),
         u"*"_s,
@@ -111,7 +118,17 @@ QString TProject::WriteReport() const {
         QString(95, u' ') + u"(d)"_s + QString(5, u' ') + u"(kg/ha) (% of Appl. Rate)   (mg/m2)"_s,
         u"*"_s,
     };
+    // Only a project with Step 4 runs says so, so a Step 3 project reports as it always did.
+    qsizetype mitigated = 0;
+    for (const TRun* run : Runs->Items<TRun>())
+        if (run->Selected && !run->Mitigation.IsStep3()) ++mitigated;
     for (const QString& line : header)
+        lines << Prefix + line;
+    if (mitigated > 0)
+        lines << Prefix + u"* Step 4      : %1 mitigated run%2 (spray-drift buffer or drift-reducing nozzles)"_s.arg(
+                              mitigated)
+                              .arg(mitigated == 1 ? QString() : u"s"_s);
+    for (const QString& line : remarks)
         lines << Prefix + line;
 
     TExportLookups lookups;
@@ -120,6 +137,8 @@ QString TProject::WriteReport() const {
         if (!run->Selected) continue;
         for (const TRunApplication* application : run->Applications->Items<TRunApplication>())
             lines << ApplicationLine(*run, *application, lookups, regional);
+        if (!run->Mitigation.IsStep3())
+            lines << Prefix + u"*   Step 4 mitigation: "_s + MitigationText(run->Mitigation);
         lines << Prefix + u"*"_s;
     }
     progress.Close();

@@ -80,6 +80,8 @@ bool TRun::InsertRecord(int projectId) const {
             DayNumberToText(LastDayYrApp),
             QString(),
             Locked,
+            Mitigation.Buffer ? QVariant(*Mitigation.Buffer) : QVariant(),
+            Mitigation.Reduction != 0 ? QVariant(Mitigation.Reduction) : QVariant(),
         });
     } catch (...) {
         ShowCurrentException();
@@ -109,12 +111,13 @@ bool TRun::InsertApplicationRecords() const {
     return true;
 }
 
-bool TRun::DriftLoading(int position, double& deposition, double& massLoading, double& concentration) const {
+bool TRun::DriftLoading(int position, double& deposition, double& massLoading, double& concentration,
+                        bool step3) const {
     const std::unique_ptr<TWaterBodyType> waterBody = dmKelvoADO->LoadWaterBodyType(WaterbodyCode);
     const std::unique_ptr<TCrop> crop = dmKelvoADO->LoadCrop(CropCode);
     const double rate = RateOf(position) * 1000.0; // kg/ha to g/ha
     return CalculateDriftLoading(*dmKelvoADO, AppMethod, NumberOfApps, crop.get(), waterBody.get(), rate,
-                                 deposition, massLoading, concentration);
+                                 deposition, massLoading, concentration, step3 ? TMitigation() : Mitigation);
 }
 
 bool TRun::SimulationPeriod(QDate& startDate, QDate& endDate) const {
@@ -166,6 +169,7 @@ std::unique_ptr<TRun> TRun::Copy(int newRunNumber) const {
         copy->LastDayYrApp = LastDayYrApp;
         copy->MinIntervalApps = MinIntervalApps;
         copy->Locked = Locked;
+        copy->Mitigation = Mitigation;
         for (const TRunApplication* application : Applications->Items<TRunApplication>())
             copy->Applications->Add(application->Copy().release());
         return copy;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/ConcreteCollections.h"
+#include "drift/Mitigation.h"
 #include "foundation/RootObject.h"
 
 #include <QDate>
@@ -29,9 +30,11 @@ public:
     bool InsertRecord(int projectId) const;
     // Appends one Applications row per application; a store error is shown and answered false.
     bool InsertApplicationRecords() const;
-    // Drift loading of the application at the position: mean deposition (% of rate), mass loading
-    // (mg/m2) and nominal concentration (ug/L); false with zeros when there is no drift.
-    bool DriftLoading(int position, double& deposition, double& massLoading, double& concentration) const;
+    // Drift loading of the application at the position, mitigated as the run is: mean deposition (% of
+    // rate), mass loading (mg/m2) and nominal concentration (ug/L); false with zeros when there is no
+    // drift. With step3 the mitigation is left out.
+    bool DriftLoading(int position, double& deposition, double& massLoading, double& concentration,
+                      bool step3 = false) const;
     // The TOXSWA simulation period of the scenario and season; the dates stay as given for an unknown
     // scenario.
     bool SimulationPeriod(QDate& startDate, QDate& endDate) const;
@@ -72,6 +75,8 @@ public:
     // Owns the applications, in application number order.
     std::unique_ptr<TAggregationList> Applications;
     bool Locked = false;
+    // The Step 4 drift mitigation; none: FOCUS Step 3. Metabolite runs carry none.
+    TMitigation Mitigation;
 
 protected:
     QString ClassName() const override;

@@ -44,31 +44,50 @@ double NominalConcentration(double massLoading, double depth) {
     return massLoading / depth;
 }
 
+namespace {
+
+// The 1-based position of the application method in the list; 0 for an unknown one.
+qsizetype MethodPosition(TdmKelvoADO& data, const QString& appMethod) {
+    const QStringList methods = data.ApplicationMethodList(-1);
+    for (qsizetype i = 0; i < methods.size(); ++i)
+        if (methods[i].compare(appMethod, Qt::CaseInsensitive) == 0) return i + 1;
+    return 0;
+}
+
+bool IsAerial(qsizetype position) {
+    return position == 1;
+}
+
+} // namespace
+
+double FocusDistance(TdmKelvoADO& data, const QString& appMethod, const TCrop& crop,
+                     const TWaterBodyType& waterBody) {
+    const double cropDistance = IsAerial(MethodPosition(data, appMethod)) ? AerialCropDistance : crop.DistanceCropBank;
+    return cropDistance + waterBody.DistanceBankWater;
+}
+
 bool CalculateDriftLoading(TdmKelvoADO& data, const QString& appMethod, int numberOfApps, const TCrop* crop,
                            const TWaterBodyType* waterBody, double rate, double& meanDeposition,
-                           double& massLoading, double& concentration) {
+                           double& massLoading, double& concentration, const TMitigation& mitigation) {
     meanDeposition = 0;
     massLoading = 0;
     concentration = 0;
     if (!crop || !waterBody) return false;
 
-    const QStringList methods = data.ApplicationMethodList(-1);
-    qsizetype position = 0;
-    for (qsizetype i = 0; i < methods.size() && position == 0; ++i)
-        if (methods[i].compare(appMethod, Qt::CaseInsensitive) == 0) position = i + 1;
+    const qsizetype position = MethodPosition(data, appMethod);
     if (position == 3 || position == 5) return false; // these methods give no drift
 
     TRegressionParameters parameters;
     double cropDistance = 0;
-    if (position == 1) {
+    if (IsAerial(position)) {
         parameters = data.GetRegressionParameters(AerialGanzelmeierCode, 1);
         cropDistance = AerialCropDistance;
     } else {
         parameters = data.GetRegressionParameters(crop->GanzelmeierCode, numberOfApps);
         cropDistance = crop->DistanceCropBank;
     }
-    meanDeposition = MeanDrift(parameters, waterBody->Width, static_cast<double>(parameters.Hinge),
-                               cropDistance, waterBody->DistanceBankWater);
+    meanDeposition = MitigatedDeposition(parameters, waterBody->Width, static_cast<double>(parameters.Hinge),
+                                         cropDistance, waterBody->DistanceBankWater, mitigation);
     massLoading = MassLoading(meanDeposition, rate);
     concentration = NominalConcentration(massLoading, waterBody->Depth);
     return true;

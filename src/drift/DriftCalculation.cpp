@@ -114,9 +114,34 @@ void TDriftCalculation::SetWaterBodyType(const QString& waterBodyCode) {
 }
 
 void TDriftCalculation::SetMitigation(const QString& distance) {
+    if (!distance.isEmpty() && !m_data.GetMitigationDistances().contains(distance))
+        ReadBufferDistance(distance, FocusDistance().value_or(0));
     m_mitigation = distance;
     UpdateDistanceMode();
     Recalculate();
+}
+
+void TDriftCalculation::SetReduction(int reduction) {
+    CheckDriftReduction(reduction);
+    m_reduction = reduction;
+    Recalculate();
+}
+
+TMitigation TDriftCalculation::Step4() const {
+    TMitigation mitigation;
+    mitigation.Reduction = m_reduction;
+    if (!FocusValues()) mitigation.Buffer = ReadNumber(m_mitigation);
+    return mitigation;
+}
+
+std::optional<double> TDriftCalculation::FocusDistance() const {
+    if (!m_crop || !m_waterBody) return std::nullopt;
+    return m_crop->DistanceCropBank + m_waterBody->DistanceBankWater;
+}
+
+std::vector<TCurvePoint> TDriftCalculation::Curve() const {
+    if (!m_results.Hinge) return {};
+    return DepositionCurve(m_regression, *m_results.Hinge, CurveEnd(Step4()), m_reduction);
 }
 
 void TDriftCalculation::SetRate(const QString& rate) {
@@ -162,18 +187,26 @@ void TDriftCalculation::Recalculate() {
     m_results.NearEdge = nearEdge;
     m_results.FarEdge = farEdge;
 
-    m_results.DriftNear = PointDrift(m_regression, hinge, nearEdge);
+    // The mitigated values: at the mitigation distance when one is chosen, reduced by the nozzles.
+    const double factor = 1.0 - m_reduction / 100.0;
+    m_results.DriftNear = PointDrift(m_regression, hinge, nearEdge) * factor;
     m_texts.edtDrift1 = FixedResult(*m_results.DriftNear);
-    m_results.DriftFar = PointDrift(m_regression, hinge, farEdge);
+    m_results.DriftFar = PointDrift(m_regression, hinge, farEdge) * factor;
     m_texts.edtDrift2 = FixedResult(*m_results.DriftFar);
 
-    // With a mitigation distance the crop distance is shortened by the bank so the near edge lies
-    // exactly at that distance.
+    // The FOCUS crop distance as the calculator shows it with the FOCUS values.
     const double bank = m_waterBody->DistanceBankWater;
-    const double mean = MeanDrift(m_regression, m_waterBody->Width, hinge,
-                                  FocusValues() ? cropDistance : cropDistance - bank, bank);
+    const double focusCrop = ReadNumber(FormatFixed(m_crop->DistanceCropBank, FullPrecision, 2));
+    TMitigation mitigation;
+    mitigation.Reduction = m_reduction;
+    if (!FocusValues()) mitigation.Buffer = cropDistance;
+    const double mean = MitigatedDeposition(m_regression, m_waterBody->Width, hinge,
+                                            FocusValues() ? cropDistance : focusCrop, bank, mitigation);
     m_results.MeanDeposition = mean;
     m_texts.edtDrift3 = FixedResult(mean);
+    const double step3 = MeanDrift(m_regression, m_waterBody->Width, hinge, focusCrop, bank);
+    m_results.Step3MeanDeposition = step3;
+    m_texts.edtStep3Drift = FixedResult(step3);
 
     // Without a valid rate no loading is shown: never one that belongs to earlier choices.
     m_results.MassLoading.reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drift/Mitigation.h"
 #include "drift/RegressionParameters.h"
 
 #include <QString>
@@ -26,8 +27,12 @@ public:
     // 1 to 8 ("8 or more"); ignored while the number is fixed by the crop.
     void SetNumberOfApplications(int number);
     void SetWaterBodyType(const QString& waterBodyCode);
-    // A mitigation distance (m) as listed; an empty text selects the FOCUS distances.
+    // A mitigation distance (m), listed or typed; an empty text selects the FOCUS distances. A typed
+    // distance is a buffer: refused (EKelvoError, nothing changed) below the FOCUS distance of the crop
+    // and water body or above 100 m. A listed one is taken as the calculator always took it.
     void SetMitigation(const QString& distance);
+    // The drift reduction (%), one of DriftReductions(); refused otherwise.
+    void SetReduction(int reduction);
     // The rate in g/ha as typed; without a valid rate there is no mass loading or concentration.
     void SetRate(const QString& rate);
     // Raises the conversion error of a text that is not a number; the terms computed before it stay.
@@ -41,6 +46,15 @@ public:
     bool FocusValues() const { return m_mitigation.isEmpty(); }
     const QString& Mitigation() const { return m_mitigation; }
     int Percentile() const { return m_percentile; }
+    int Reduction() const { return m_reduction; }
+    // Whether a mitigation distance or a drift reduction is chosen.
+    bool Mitigated() const { return !FocusValues() || m_reduction != 0; }
+    // The chosen distance and reduction as the core's mitigation.
+    TMitigation Step4() const;
+    // The FOCUS distance from the crop edge to the near edge of the water; none without crop and water.
+    std::optional<double> FocusDistance() const;
+    // The deposition curve of the choices shown; empty until a recalculation computed the hinge.
+    std::vector<TCurvePoint> Curve() const;
 
     // The texts of the calculator's fields, named after them.
     struct TTexts {
@@ -62,6 +76,8 @@ public:
         QString edtDrift1;
         QString edtDrift2;
         QString edtDrift3;
+        // The mean deposition at the FOCUS distances without reduction, beside the mitigated edtDrift3.
+        QString edtStep3Drift;
         QString edtMassLoading;
         QString edtConcentration;
     };
@@ -75,7 +91,9 @@ public:
         std::optional<double> FarEdge;
         std::optional<double> DriftNear;
         std::optional<double> DriftFar;
+        // With a mitigation the near, far and mean values are the mitigated ones.
         std::optional<double> MeanDeposition;
+        std::optional<double> Step3MeanDeposition;
         std::optional<double> MassLoading;
         std::optional<double> Concentration;
     };
@@ -94,6 +112,7 @@ private:
     TRegressionParameters m_regression;
     std::unique_ptr<TWaterBodyType> m_waterBody;
     QString m_mitigation;
+    int m_reduction = 0;
     int m_percentile = 0;
     TTexts m_texts;
     TResults m_results;

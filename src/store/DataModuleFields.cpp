@@ -28,6 +28,9 @@ void TdmKelvoADO::DefineRunFields() {
     t.addField(u"ApplicationSchemeID"_s, TFieldType::SmallInt);
     t.addField(u"FirstDayYrAppJulian"_s, TFieldType::String, 12);
     t.addField(u"LastDayYrAppJulian"_s, TFieldType::String, 12);
+    t.addField(u"BufferDistance"_s, TFieldType::Float).setDisplayFormat(u"0.0#"_s);
+    t.addField(u"DriftReduction"_s, TFieldType::SmallInt);
+    t.addCalculatedField(u"Step4"_s, TFieldType::String, 20);
 }
 
 void TdmKelvoADO::DefineApplicationFields() {

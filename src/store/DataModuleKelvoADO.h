@@ -15,6 +15,7 @@ class TProject;
 class TPRZM_Substance;
 class TWaterBodyType;
 struct TRegressionParameters;
+struct TMitigation;
 
 // The scenario data module: the single owner of the scenario database connection, of every record set
 // and query over it, and of the record rules bound to them. Windows and domain objects read and write
@@ -170,7 +171,9 @@ public:
     void AdjustApplicationCount(const QString& runId, int numberOfApps);
     void CopyApplicationsTo(const QString& runId);
     // Copies the current run's pattern to the runs of its crop and season; answers the runs left unchanged.
-    QStringList CopyPatternToCropRuns();
+    // Also spreads a drift run's mitigation to the other drift runs; those whose FOCUS distance the
+    // buffer does not reach keep their own and are listed in unmitigated.
+    QStringList CopyPatternToCropRuns(QStringList* unmitigated = nullptr);
     // A digest of the current project's runs, their applications and its substance's default patterns as
     // they stand in the database now: equal digests mean the runs editor changed nothing.
     QByteArray RunsEditorState();
@@ -187,6 +190,20 @@ public:
     void tblRunsFirstDayYrAppJulianValidate(TField& field);
     void tblRunsLastDayYrAppJulianValidate(TField& field);
     void tblRunsMinIntervalAppsValidate(TField& field);
+    void tblRunsBufferDistanceValidate(TField& field);
+    static void tblRunsCalcFields(TRecordSet& rs);
+    void tblRunsDriftReductionValidate(TField& field);
+    // The Step 4 mitigation of the run in the current row: refused (EKelvoError) for a metabolite run,
+    // a buffer nearer than the FOCUS distance of its method, crop and water body or beyond 100 m, and a
+    // reduction that is not a technique class.
+    void CheckRunMitigation(TRecordSet& rs);
+    void CheckMitigation(const QString& runId, const QString& cropCode, const QString& waterBodyCode,
+                         const QString& appMethod, const TMitigation& mitigation);
+    // Sets the mitigation of the project's drift runs (all, those on one water body type, or the named
+    // runs) in one transaction. Every run is checked first: a refusal names the run and stores nothing.
+    // Answers the runs set.
+    QStringList MitigateRuns(int projectId, const TMitigation& mitigation, const QString& waterBodyCode,
+                             const QStringList& runIds);
     void tblApplicationsAfterInsert(TRecordSet& recordSet);
 
 

@@ -214,6 +214,9 @@ std::unique_ptr<TProject> TdmKelvoADO::CurrentProject() {
         run->Selected = !selected.isNull() && !selected.asString().isEmpty();
         run->CropNr = r.fieldByName(u"CropNr"_s).asString();
         run->Locked = r.fieldByName(u"Locked"_s).asBoolean();
+        const TField& buffer = r.fieldByName(u"BufferDistance"_s);
+        if (!buffer.isNull()) run->Mitigation.Buffer = buffer.asFloat();
+        run->Mitigation.Reduction = r.fieldByName(u"DriftReduction"_s).asInteger();
         TTable& a = tblApplications;
         if (a.active())
             for (a.first(); !a.eof(); a.next()) {

@@ -1,8 +1,12 @@
+#include "domain/Crop.h"
+#include "domain/WaterBodyType.h"
+#include "drift/Drift.h"
 #include "foundation/Errors.h"
 #include "foundation/FlagGuard.h"
 #include "foundation/UserInterface.h"
 #include "foundation/Utils.h"
 #include "store/DataModuleKelvoADO.h"
+#include "store/Transaction.h"
 
 #include <QCryptographicHash>
 
@@ -46,6 +50,7 @@ std::unique_ptr<TQuery> RelatedRuns(TConnection& db, const QVariant& projectId, 
 void TdmKelvoADO::BindRunRules() {
     tblRuns.beforePost = [this](TRecordSet& rs) { tblRunsBeforePost(rs); };
     tblRuns.afterPost = [this](TRecordSet& rs) { tblRunsAfterPost(rs); };
+    tblRuns.onCalcFields = [](TRecordSet& rs) { tblRunsCalcFields(rs); };
     tblRuns.afterInsert = [this](TRecordSet& rs) { tblRunsAfterInsert(rs); };
     tblRuns.beforeDelete = [this](TRecordSet& rs) { tblRunsBeforeDelete(rs); };
     tblRuns.afterDelete = [this](TRecordSet& rs) { tblRunsAfterDelete(rs); };
@@ -62,6 +67,8 @@ void TdmKelvoADO::BindRunRules() {
     tblRuns.fieldByName(u"LastDayYrAppJulian"_s).onValidate = [this](TField& f) {
         tblRunsLastDayYrAppJulianValidate(f);
     };
+    tblRuns.fieldByName(u"BufferDistance"_s).onValidate = [this](TField& f) { tblRunsBufferDistanceValidate(f); };
+    tblRuns.fieldByName(u"DriftReduction"_s).onValidate = [this](TField& f) { tblRunsDriftReductionValidate(f); };
     tblRuns.fieldByName(u"MinIntervalApps"_s).onValidate = [this](TField& f) {
         tblRunsMinIntervalAppsValidate(f);
     };
@@ -103,6 +110,7 @@ void TdmKelvoADO::CheckRunoffWindows(int numberOfApps, int projectId, int runNum
 
 void TdmKelvoADO::tblRunsBeforePost(TRecordSet& rs) {
     CheckApplicationWindow(rs, false);
+    CheckRunMitigation(rs);
     if (!IsRunoffCode(rs.fieldByName(u"LocationCode"_s).asString())) return;
     CheckRunoffWindows(
         rs.fieldByName(u"NumberOfApps"_s).asInteger(), rs.fieldByName(u"ProjectID"_s).asInteger(),
@@ -261,6 +269,81 @@ void TdmKelvoADO::tblRunsMinIntervalAppsValidate(TField& field) {
     CheckApplicationWindow(field.dataSet(), false);
 }
 
+// A metabolite run gets no drift, so it takes no mitigation; a buffer is checked against the FOCUS
+// distance of the run's method as it stands, so a later change of method cannot bring the water nearer.
+void TdmKelvoADO::CheckMitigation(const QString& runId, const QString& cropCode, const QString& waterBodyCode,
+                                  const QString& appMethod, const TMitigation& mitigation) {
+    if (mitigation.IsStep3()) return;
+    if (!runId.toLower().endsWith(u"pa"_s))
+        throw EKelvoError(u"A metabolite run gets no spray drift: it takes no buffer or drift reduction"_s);
+    CheckDriftReduction(mitigation.Reduction);
+    if (!mitigation.Buffer) return;
+    const std::unique_ptr<TCrop> crop = LoadCrop(cropCode);
+    const std::unique_ptr<TWaterBodyType> water = LoadWaterBodyType(waterBodyCode);
+    CheckBufferDistance(*mitigation.Buffer, crop && water ? FocusDistance(*this, appMethod, *crop, *water) : 0.0);
+}
+
+void TdmKelvoADO::CheckRunMitigation(TRecordSet& rs) {
+    TMitigation mitigation;
+    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
+    if (!buffer.isNull()) mitigation.Buffer = buffer.asFloat();
+    mitigation.Reduction = rs.fieldByName(u"DriftReduction"_s).asInteger();
+    CheckMitigation(rs.fieldByName(u"RunID"_s).asString(), rs.fieldByName(u"CropCode"_s).asString(),
+                    rs.fieldByName(u"WaterbodyCode"_s).asString(), rs.fieldByName(u"AppMethod"_s).asString(),
+                    mitigation);
+}
+
+QStringList TdmKelvoADO::MitigateRuns(int projectId, const TMitigation& mitigation, const QString& waterBodyCode,
+                                      const QStringList& runIds) {
+    const TSqlResult runs = dbKelvoADO.Select(
+        u"SELECT RunID, CropCode, WaterbodyCode, AppMethod FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s,
+        {projectId});
+    QStringList chosen;
+    QStringList found;
+    for (const TSqlRow& run : runs.rows) {
+        const QString runId = run[0].toString();
+        const bool named = runIds.contains(runId);
+        if (named) found << runId;
+        if ((!runIds.isEmpty() && !named) || (!waterBodyCode.isEmpty() && run[2].toString() != waterBodyCode))
+            continue;
+        const bool drift = runId.toLower().endsWith(u"pa"_s);
+        if (!drift && !named) continue;
+        try {
+            CheckMitigation(runId, run[1].toString(), run[2].toString(), run[3].toString(), mitigation);
+        } catch (const EKelvoError& e) {
+            throw EKelvoError(u"Run %1: %2"_s.arg(runId, e.Message()));
+        }
+        if (drift) chosen << runId;
+    }
+    for (const QString& runId : runIds)
+        if (!found.contains(runId)) throw EKelvoError(u"Run %1 not found in the project"_s.arg(runId));
+    TTransaction transaction(dbKelvoADO);
+    for (const QString& runId : std::as_const(chosen))
+        dbKelvoADO.Execute(u"UPDATE Runs SET BufferDistance = ?, DriftReduction = ? WHERE RunID = ?"_s,
+                           {mitigation.Buffer ? QVariant(*mitigation.Buffer) : QVariant(),
+                            mitigation.Reduction != 0 ? QVariant(mitigation.Reduction) : QVariant(), runId});
+    transaction.Commit();
+    if (tblRuns.active()) tblRuns.refresh();
+    return chosen;
+}
+
+// Step4: the run's mitigation in short; empty at Step 3.
+void TdmKelvoADO::tblRunsCalcFields(TRecordSet& rs) {
+    TMitigation mitigation;
+    const TField& buffer = rs.fieldByName(u"BufferDistance"_s);
+    if (!buffer.isNull()) mitigation.Buffer = buffer.asFloat();
+    mitigation.Reduction = rs.fieldByName(u"DriftReduction"_s).asInteger();
+    rs.fieldByName(u"Step4"_s).setValue(MitigationSummary(mitigation));
+}
+
+void TdmKelvoADO::tblRunsBufferDistanceValidate(TField& field) {
+    CheckRunMitigation(field.dataSet());
+}
+
+void TdmKelvoADO::tblRunsDriftReductionValidate(TField& field) {
+    CheckRunMitigation(field.dataSet());
+}
+
 // Runs are created only with their project.
 void TdmKelvoADO::tblRunsAfterInsert(TRecordSet& rs) {
     rs.cancel();
@@ -282,12 +365,16 @@ void TdmKelvoADO::DeleteApplicationScheme(int id) {
     qryDelete.execSql();
 }
 
-QStringList TdmKelvoADO::CopyPatternToCropRuns() {
+QStringList TdmKelvoADO::CopyPatternToCropRuns(QStringList* unmitigated) {
     QStringList skipped;
     const QString runId = tblRuns.fieldByName(u"RunID"_s).asString();
     const int numberOfApps = tblRuns.fieldByName(u"NumberOfApps"_s).asInteger();
     const int interval = tblRuns.fieldByName(u"MinIntervalApps"_s).asInteger();
     const QVariant method = tblRuns.fieldByName(u"AppMethod"_s).value();
+    // The mitigation goes from a drift run to the other drift runs, where it fits their FOCUS distance.
+    const bool fromDriftRun = runId.toLower().endsWith(u"pa"_s);
+    const QVariant buffer = tblRuns.fieldByName(u"BufferDistance"_s).value();
+    const QVariant reduction = tblRuns.fieldByName(u"DriftReduction"_s).value();
     auto runs = RelatedRuns(dbKelvoADO, tblRuns.fieldByName(u"ProjectID"_s).value(),
                             tblRuns.fieldByName(u"CropCode"_s).asString(),
                             tblRuns.fieldByName(u"CropNr"_s).asString());
@@ -302,6 +389,22 @@ QStringList TdmKelvoADO::CopyPatternToCropRuns() {
         }
         runs->edit();
         runs->fieldByName(u"AppMethod"_s).setValue(method);
+        if (fromDriftRun && otherId.toLower().endsWith(u"pa"_s)) {
+            TField& otherBuffer = runs->fieldByName(u"BufferDistance"_s);
+            TField& otherReduction = runs->fieldByName(u"DriftReduction"_s);
+            const QVariant ownBuffer = otherBuffer.value();
+            const QVariant ownReduction = otherReduction.value();
+            otherBuffer.setValue(buffer);
+            otherReduction.setValue(reduction);
+            try {
+                CheckRunMitigation(*runs);
+            } catch (const EKelvoError&) {
+                // The pattern is copied; the run keeps its own mitigation.
+                otherBuffer.setValue(ownBuffer);
+                otherReduction.setValue(ownReduction);
+                if (unmitigated) *unmitigated << otherId;
+            }
+        }
         runs->fieldByName(u"NumberOfApps"_s).setAsInteger(numberOfApps);
         runs->fieldByName(u"MinIntervalApps"_s).setAsInteger(interval);
         CopyApplicationsTo(otherId);

@@ -27,6 +27,11 @@ const std::function<void(TConnection&)> migrationSteps[] = {
         c.Execute(u"CREATE INDEX IF NOT EXISTS SubstancesByMetabolite2 ON Substances (MetSubCode2)"_s);
         c.Execute(u"CREATE INDEX IF NOT EXISTS ProjectsBySubstance ON Projects (SubstanceCode)"_s);
     },
+    // 3 → 4: the Step 4 drift mitigation of each run (no buffer and no reduction: Step 3).
+    [](TConnection& c) {
+        c.Execute(u"ALTER TABLE Runs ADD COLUMN BufferDistance REAL"_s);
+        c.Execute(u"ALTER TABLE Runs ADD COLUMN DriftReduction SMALLINT"_s);
+    },
 };
 static_assert(std::size(migrationSteps) == ScenarioSchemaVersion - 1, "one migration step per version");
 

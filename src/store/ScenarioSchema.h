@@ -6,7 +6,7 @@
 class TConnection;
 
 // The schema version of the scenario database this program writes and reads.
-inline constexpr int ScenarioSchemaVersion = 3;
+inline constexpr int ScenarioSchemaVersion = 4;
 
 // The tables of predefined FOCUS data, delivered filled and only read.
 const QStringList& ReferenceTables();

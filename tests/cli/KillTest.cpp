@@ -299,26 +299,36 @@ TEST_F(KillTest, ProjectDelete) {
                {u"project"_s, u"delete"_s, u"BIG"_s, u"--keep-files"_s});
 }
 
+TEST_F(KillTest, ProjectMitigate) {
+    KillRounds([this](const QString& base) { MakeBigProject(base); },
+               {u"project"_s, u"mitigate"_s, u"BIG"_s, u"--mitigation"_s, u"20"_s, u"--reduction"_s, u"75"_s});
+}
+
+// An older scenario database: its schema from the fixtures folder, the reference rows and the user's rows.
+void MakeOlderDatabase(const QString& base, const QString& schemaFolder) {
+    const QString fixtures = QString::fromUtf8(KELVO_TESTS_SOURCE_DIR) + u"/data/"_s;
+    const QString file = base + u"/data/kelvo_db.sqlite"_s;
+    QFile::remove(file);
+    const QDir source(QString::fromUtf8(KELVO_DATA_SOURCE_DIR));
+    BuildDatabaseFile(file, [&](TConnection& c) {
+        c.ExecuteScript(ReadText(fixtures + schemaFolder + u"/schema.sql"_s));
+        c.BeginTrans();
+        c.Execute(u"PRAGMA defer_foreign_keys = ON"_s);
+        for (const QString& folder : {u"reference"_s, u"examples"_s})
+            for (const QString& csv : QDir(source.filePath(folder)).entryList({u"*.csv"_s}, QDir::Files))
+                LoadCsvIntoTable(c, source.filePath(folder + u'/' + csv));
+        c.ExecuteScript(ReadText(fixtures + u"schema_v1/user_rows.sql"_s));
+        c.CommitTrans();
+    });
+}
+
 TEST_F(KillTest, MigrationOfAnOlderDatabase) {
-    KillRounds(
-        [](const QString& base) {
-            const QString fixtures = QString::fromUtf8(KELVO_TESTS_SOURCE_DIR) + u"/data/schema_v1/"_s;
-            const QString file = base + u"/data/kelvo_db.sqlite"_s;
-            QFile::remove(file);
-            const QDir source(QString::fromUtf8(KELVO_DATA_SOURCE_DIR));
-            BuildDatabaseFile(file, [&](TConnection& c) {
-                c.ExecuteScript(ReadText(fixtures + u"schema.sql"_s));
-                c.BeginTrans();
-                c.Execute(u"PRAGMA defer_foreign_keys = ON"_s);
-                for (const QString& folder : {u"reference"_s, u"examples"_s})
-                    for (const QString& csv :
-                         QDir(source.filePath(folder)).entryList({u"*.csv"_s}, QDir::Files))
-                        LoadCsvIntoTable(c, source.filePath(folder + u'/' + csv));
-                c.ExecuteScript(ReadText(fixtures + u"user_rows.sql"_s));
-                c.CommitTrans();
-            });
-        },
-        {u"substances"_s});
+    KillRounds([](const QString& base) { MakeOlderDatabase(base, u"schema_v1"_s); }, {u"substances"_s});
+}
+
+// The step that adds the runs' Step 4 mitigation, alone.
+TEST_F(KillTest, MigrationOfASchema3Database) {
+    KillRounds([](const QString& base) { MakeOlderDatabase(base, u"schema_v3"_s); }, {u"substances"_s});
 }
 
 } // namespace

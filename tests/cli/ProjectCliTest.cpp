@@ -164,6 +164,81 @@ TEST_F(ProjectCliTest, CreateListEditCopyDelete) {
     EXPECT_EQ(Refused({u"project"_s, u"runs"_s, u"F1"_s}), QStringList{u"Project not found: F1"_s});
 }
 
+// Step 4: the mitigation of every drift run, of one water body type or of named runs, refused whole
+// when one run refuses it; a copy taken before keeps Step 3, a copy taken after keeps the mitigation.
+TEST_F(ProjectCliTest, MitigateTheDriftRunsAndCopyTheProject) {
+    Create(u"F1"_s, {u"--crop"_s, u"maize"_s});
+    Ok({u"project"_s, u"copy"_s, u"F1"_s, u"Step3"_s, u"--root"_s, root});
+    const auto mitigations = [this](const QString& project) {
+        QMap<QString, QString> shown;
+        for (const QJsonObject& run : Runs(project))
+            shown.insert(run[u"runId"_s].toString(), run[u"bufferDistance"_s].isNull()
+                                                         ? u"focus/%1"_s.arg(run[u"driftReduction"_s].toInt())
+                                                         : u"%1/%2"_s.arg(run[u"bufferDistance"_s].toDouble())
+                                                               .arg(run[u"driftReduction"_s].toInt()));
+        return shown;
+    };
+    const QMap<QString, QString> step3 = mitigations(u"F1"_s);
+    ASSERT_EQ(step3.size(), 22);
+    for (const QString& shown : step3)
+        EXPECT_EQ(shown, u"focus/0"_s);
+
+    struct TRefusal {
+        QStringList arguments;
+        QString message;
+    };
+    const TRefusal refusals[] = {
+        {{u"--mitigation"_s, u"1"_s},
+         u"Run 00001d_pa: The buffer must be at least the FOCUS distance of 1.30 m for this crop and water body"_s},
+        {{u"--mitigation"_s, u"3"_s, u"--water"_s, u"focus_pond"_s},
+         u"Run 00002p_pa: The buffer must be at least the FOCUS distance of 3.80 m for this crop and water body"_s},
+        {{u"--mitigation"_s, u"-2"_s},
+         u"Run 00001d_pa: The buffer must be at least the FOCUS distance of 1.30 m for this crop and water body"_s},
+        {{u"--mitigation"_s, u"120"_s},
+         u"Run 00001d_pa: The buffer of 120 m is too wide: it must lie between 1.30 m and 100 m"_s},
+        {{u"--mitigation"_s, u"ten"_s},
+         u"'ten' is not a buffer distance: give a number of metres from the FOCUS distance to 100, or focus"_s},
+        {{u"--mitigation"_s, u"10"_s, u"--reduction"_s, u"80"_s},
+         u"A drift reduction of 80 % is not a technique class: it must be one of 0, 50, 75, 90, 95 %"_s},
+        {{u"--mitigation"_s, u"10"_s, u"--run"_s, u"00001d_m1"_s},
+         u"Run 00001d_m1: A metabolite run gets no spray drift: it takes no buffer or drift reduction"_s},
+        {{u"--mitigation"_s, u"10"_s, u"--run"_s, u"00099d_pa"_s}, u"Run 00099d_pa not found in the project"_s},
+    };
+    for (const TRefusal& r : refusals) {
+        SCOPED_TRACE(r.arguments.join(u' ').toStdString());
+        EXPECT_EQ(Refused(QStringList{u"project"_s, u"mitigate"_s, u"F1"_s} + r.arguments),
+                  QStringList{r.message});
+    }
+    EXPECT_EQ(mitigations(u"F1"_s), step3);
+    EXPECT_EQ(Refused({u"project"_s, u"mitigate"_s, u"F1"_s}, 2).value(0), u"--mitigation is missing"_s);
+    QString otherDitch;
+    for (const QString& runId : step3.keys())
+        if (otherDitch.isEmpty() && runId.endsWith(u"d_pa"_s) && runId != u"00001d_pa"_s) otherDitch = runId;
+
+    Ok({u"project"_s, u"mitigate"_s, u"F1"_s, u"--mitigation"_s, u"10"_s, u"--reduction"_s, u"75"_s});
+    Ok({u"project"_s, u"mitigate"_s, u"F1"_s, u"--mitigation"_s, u"20"_s, u"--water"_s, u"focus_pond"_s});
+    Ok({u"project"_s, u"mitigate"_s, u"F1"_s, u"--mitigation"_s, u"focus"_s, u"--reduction"_s, u"50"_s, u"--run"_s,
+        u"00001d_pa"_s});
+    Ok({u"project"_s, u"mitigate"_s, u"F1"_s, u"--mitigation"_s, u"focus"_s, u"--run"_s, otherDitch});
+    const QMap<QString, QString> mitigated = mitigations(u"F1"_s);
+    for (const auto [runId, shown] : mitigated.asKeyValueRange()) {
+        SCOPED_TRACE(runId.toStdString());
+        const QString expected = !runId.endsWith(u"_pa"_s)     ? u"focus/0"_s
+                                 : runId == u"00001d_pa"_s     ? u"focus/50"_s
+                                 : runId == otherDitch         ? u"focus/0"_s
+                                 : runId.at(5) == u'p'         ? u"20/0"_s
+                                                               : u"10/75"_s;
+        EXPECT_EQ(shown, expected);
+    }
+    const TCliRun runs = Cli({u"project"_s, u"runs"_s, u"F1"_s});
+    EXPECT_TRUE(runs.out.contains(u"BUFFER REDUCTION"_s)) << runs.out.toStdString();
+    EXPECT_TRUE(runs.out.contains(u"yes      10     75 %      ground spray"_s)) << runs.out.toStdString();
+
+    Ok({u"project"_s, u"copy"_s, u"F1"_s, u"Step4"_s, u"--root"_s, root});
+    EXPECT_EQ(mitigations(u"Step3"_s).values(), step3.values());
+    EXPECT_EQ(mitigations(u"Step4"_s).values(), mitigated.values());
+}
+
 TEST_F(ProjectCliTest, CreationRefusals) {
     Create(u"Taken"_s, {u"--crop"_s, u"Hops"_s});
     const QStringList create = {u"project"_s, u"create"_s, u"--root"_s, root};

@@ -2,6 +2,7 @@
 #include "store/CsvReader.h"
 #include "support/KelvoTest.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,16 +17,6 @@ struct TCliRun {
     QString out;
     QString err;
 };
-
-TCsvTable Reference(const QString& table) {
-    return ReadCsvFile(QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + u"/reference/"_s + table + u".csv"_s);
-}
-
-QStringList ReferenceRow(const QString& table, const QStringList& keys) {
-    for (const QStringList& row : Reference(table).rows)
-        if (row.mid(0, keys.size()) == keys) return row;
-    return {};
-}
 
 class ScenarioCliTest : public TInstallationTest {
 protected:
@@ -110,9 +101,15 @@ TEST_F(ScenarioCliTest, UnknownValuesAreNamedWithTheValidOnes) {
         {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--method"_s, u"hand"_s},
          u"Unknown application method: hand"_s,
          u"ground spray"_s},
-        {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--mitigation"_s, u"12"_s},
-         u"Unknown mitigation distance: 12"_s,
-         u"15"_s},
+        {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--mitigation"_s, u"3.5"_s},
+         u"The buffer must be at least the FOCUS distance of 3.80 m"_s,
+         u"for this crop and water body"_s},
+        {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--mitigation"_s, u"150"_s},
+         u"The buffer of 150 m is too wide"_s,
+         u"between 3.80 m and 100 m"_s},
+        {{u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_pond"_s, u"--reduction"_s, u"60"_s},
+         u"A drift reduction of 60 % is not a technique class"_s,
+         u"0, 50, 75, 90, 95 %"_s},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -147,6 +144,7 @@ TEST_F(ScenarioCliTest, DriftAgreesWithTheIntegratedDeposition) {
                                              u"depth"_s,
                                              u"driftFar"_s,
                                              u"driftNear"_s,
+                                             u"driftReduction"_s,
                                              u"farEdge"_s,
                                              u"ganzelmeierCode"_s,
                                              u"hinge"_s,
@@ -155,6 +153,7 @@ TEST_F(ScenarioCliTest, DriftAgreesWithTheIntegratedDeposition) {
                                              u"meanDeposition"_s,
                                              u"nearEdge"_s,
                                              u"percentile"_s,
+                                             u"step3MeanDeposition"_s,
                                              u"width"_s}));
         const double nearEdge = 3.0 + water[5].toDouble();
         const double farEdge = nearEdge + water[1].toDouble();
@@ -199,8 +198,47 @@ TEST_F(ScenarioCliTest, DriftWithAMitigationDistanceOrWithoutDrift) {
             {{u"drift"_s, false}, {u"meanDeposition"_s, 0}, {u"massLoading"_s, 0}, {u"concentration"_s, 0}}));
 
     const QJsonObject noWater = Json({u"drift"_s, u"--crop"_s, u"Maize"_s});
+    EXPECT_TRUE(noWater[u"step3MeanDeposition"_s].isNull());
     for (const QString& key : {u"width"_s, u"nearEdge"_s, u"meanDeposition"_s, u"concentration"_s})
         EXPECT_TRUE(noWater[key].isNull()) << key.toStdString();
+}
+
+// Step 4: any buffer and a drift reduction; meanDeposition is the mitigated value, the Step 3 one beside
+// it; the curve file holds the deposition against the distance without and with the reduction.
+TEST_F(ScenarioCliTest, DriftMitigatedWithABufferAndNozzlesAndItsCurve) {
+    const QStringList regression = ReferenceRow(u"Regression"_s, {u"1"_s, u"1"_s}); // Maize, one application
+    const TRegressionParameters p{regression[2].toDouble(), regression[3].toDouble(),
+                                  regression[4].toDouble(), regression[5].toDouble(), 0};
+    const double hinge = regression[6].toDouble();
+    const QString curve = InstallDir() + u"curve.csv"_s;
+    const QJsonObject drift = Json({u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_ditch"_s,
+                                    u"--mitigation"_s, u"12.5"_s, u"--reduction"_s, u"75"_s, u"--curve"_s, curve});
+    const double step3 = IntegratedMean(p, hinge, 1.3, 2.3);
+    const double mitigated = IntegratedMean(p, hinge, 12.5, 13.5) / 4;
+    EXPECT_NEAR(drift[u"meanDeposition"_s].toDouble(), mitigated, 1e-9 * mitigated);
+    EXPECT_NEAR(drift[u"step3MeanDeposition"_s].toDouble(), step3, 1e-9 * step3);
+    EXPECT_NEAR(drift[u"massLoading"_s].toDouble(), mitigated, 1e-9 * mitigated);
+    EXPECT_EQ(drift[u"driftReduction"_s].toInt(), 75);
+    EXPECT_EQ(drift[u"nearEdge"_s].toDouble(), 12.5);
+
+    QFile file(curve);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 201);
+    EXPECT_EQ(lines[0], u"Distance (m),Step 3 (% of rate),Mitigated (% of rate)"_s);
+    const QStringList at10 = lines[40].split(u',');
+    EXPECT_EQ(at10[0], u"10.00"_s);
+    const double expected = p.A * std::pow(10.0, p.B);
+    EXPECT_NEAR(at10[1].toDouble(), expected, 1e-8 * expected);
+    EXPECT_NEAR(at10[2].toDouble(), expected / 4, 1e-8 * expected);
+
+    // Text output names the reduction and the Step 3 value.
+    const TCliRun text = Run({u"drift"_s, u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_ditch"_s,
+                              u"--mitigation"_s, u"12.5"_s, u"--reduction"_s, u"75"_s});
+    EXPECT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.contains(u"Drift reduction (%):"_s)) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(u"Step 3 mean (% of application rate):"_s)) << text.out.toStdString();
+    EXPECT_EQ(Run({u"drift"_s, u"--crop"_s, u"Maize"_s, u"--curve"_s, curve}).exitCode, 2);
 }
 
 } // namespace

@@ -107,6 +107,49 @@ TEST_F(ProjectReportTest, RunBlocksInFixedColumns) {
     }
 }
 
+// A mitigated run says so in its block and shows the Step 3 drift beside the mitigated one; the header
+// counts the mitigated runs. Figures worked out by hand from the regression (mass loading: rate in g/ha
+// times the deposition / 1000, both times 1.2 on a stream).
+TEST_F(ProjectReportTest, MitigatedRunsBesideStep3) {
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_ditch"_s,
+            .rates = {0.5, 0.25}})
+        .Mitigation = {10.0, 75};
+    AddRun({.number = 12,
+            .suffix = u"_pa"_s,
+            .location = u"D1"_s,
+            .crop = u"Cereals, winter"_s,
+            .water = u"focus_stream"_s,
+            .rates = {0.5}})
+        .Mitigation = {10.0, 90};
+    AddRun({.number = 13, .suffix = u"_pa"_s, .location = u"D4"_s, .crop = u"Maize"_s, .water = u"focus_ditch"_s});
+    const QStringList lines = QString::fromLatin1(Report()).split(u"\r\n"_s);
+    ASSERT_GT(lines.size(), 45);
+    EXPECT_EQ(lines[8], u"      * Substance   : "_s + project->GetSubstanceName());
+    EXPECT_EQ(lines[9], u"      * Step 4      : 2 mitigated runs (spray-drift buffer or drift-reducing nozzles)"_s);
+    struct TCase {
+        int line;
+        QString end; // from the rate on
+    };
+    const TCase cases[] = {
+        {38, u"0.5000       0.057          0.028   Step 3: 1.684          0.842"_s},
+        {39, u"0.2500       0.057          0.014   Step 3: 1.684          0.421"_s},
+        {40, u"      *   Step 4 mitigation: buffer 10.0 m, drift reduction 75 %"_s},
+        {42, u"0.5000       0.033          0.017   Step 3: 1.716          0.858"_s},
+        {43, u"      *   Step 4 mitigation: buffer 10.0 m, drift reduction 90 %"_s},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_TRUE(lines[c.line].endsWith(c.end)) << lines[c.line].toStdString();
+    }
+    // The Step 3 run's line is as it always was.
+    EXPECT_FALSE(lines[45].contains(u"Step 3"_s)) << lines[45].toStdString();
+    EXPECT_TRUE(lines[45].contains(u"00013d_pa"_s)) << lines[45].toStdString();
+}
+
 TEST_F(ProjectReportTest, WithoutSelectedRunsOnlyTheFrame) {
     AddRun({.number = 12,
             .suffix = u"_pa"_s,

@@ -181,6 +181,36 @@ TEST_F(ProjectToxswaTest, ApplicationsWithTheirDrift) {
     }
 }
 
+// Mitigated runs write their mitigated deposition (times 1.2 on a stream); the figures are worked out by
+// hand from the regression: the mean of A·x^B over the water, reduced by the nozzles.
+TEST_F(ProjectToxswaTest, MitigatedRunsWriteTheMitigatedDrift) {
+    const auto run = [this](int position) -> TRun& { return *static_cast<TRun*>(project->Runs->GetItem(position)); };
+    run(1).Mitigation = {10.0, 75};          // winter cereals, two applications, ditch 10-11 m
+    run(2).Mitigation = {std::nullopt, 50}; // pond at the FOCUS distance, 3.5-33.5 m
+    run(3).Mitigation = {10.0, 90};          // stream 10-11 m
+    project->PrepareToxswa();
+    struct TCase {
+        int scheme;
+        int application;
+        double rate;
+        double percOfRate;
+    };
+    const TCase cases[] = {
+        {1210, 1, 0.5, 0.05673287490649381},  {1210, 2, 0.25, 0.05673287490649381},
+        {1220, 1, 1.0, 0.1095304148662372},   {1230, 1, 0.5, 0.033249031213536506},
+        {1211, 1, 0.5, 0.0},                  {1330, 1, 1.0, 1.2 * Deposition(5, 1)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.scheme * 10 + c.application);
+        const TSqlResult rows = db().Select(u"SELECT PercOfRate, DriftDeposition FROM ToxswaApplications WHERE "
+                                            u"SchemeID = ? AND ApplicationNr = ?"_s,
+                                            {c.scheme, c.application});
+        ASSERT_EQ(rows.rows.size(), 1);
+        EXPECT_NEAR(rows.rows[0][0].toDouble(), c.percOfRate, 1e-12 * c.percOfRate);
+        EXPECT_NEAR(rows.rows[0][1].toDouble(), c.percOfRate * c.rate, 1e-12 * c.percOfRate);
+    }
+}
+
 TEST_F(ProjectToxswaTest, ASecondPreparationLeavesOneSetOfRows) {
     const int mapId = db().Select(u"SELECT MapID FROM ToxswaMap WHERE Name = 'P1'"_s).rows[0][0].toInt();
     project->PrepareToxswa();

@@ -266,10 +266,14 @@ TEST_F(RunTest, StoredRunAndApplicationsReadBackTheSame) {
         QString storedName;
         QString selectedText;
         QString volgNr;
+        TMitigation mitigation;
+        QVariant buffer;
+        QVariant reduction;
     };
     const TCase cases[] = {
-        {u"00012d_pa"_s, QString(), false, u"RUN00012d_pa"_s, QString(), u"00012d_0"_s},
-        {u"00012d_m1"_s, u"Maize_D3_focus_ditch"_s, true, u"Maize_D3_focus_ditch"_s, u"Yes"_s, u"00012d_1"_s},
+        {u"00012d_pa"_s, QString(), false, u"RUN00012d_pa"_s, QString(), u"00012d_0"_s, {12.5, 75}, 12.5, 75},
+        {u"00012d_m1"_s, u"Maize_D3_focus_ditch"_s, true, u"Maize_D3_focus_ditch"_s, u"Yes"_s, u"00012d_1"_s,
+         {}, QVariant(), QVariant()},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.runId.toStdString());
@@ -287,6 +291,7 @@ TEST_F(RunTest, StoredRunAndApplicationsReadBackTheSame) {
         run->LastDayYrApp = 160;
         run->MinIntervalApps = 14;
         run->Locked = true;
+        run->Mitigation = c.mitigation;
         run->SetNumberOfApplications(2);
         run->GetApplication(1)->Rate = 0.125;
         run->GetApplication(2)->CAM = u"T-band"_s;
@@ -321,11 +326,16 @@ TEST_F(RunTest, StoredRunAndApplicationsReadBackTheSame) {
                                        u"10-Apr"_s,
                                        u"09-Jun"_s,
                                        QString(),
-                                       1};
+                                       1,
+                                       c.buffer,
+                                       c.reduction};
         ASSERT_EQ(stored.columns.size(), expected.size());
         for (int i = 0; i < expected.size(); ++i)
             EXPECT_EQ(stored.rows[0][i].toString(), expected[i].toString())
                 << stored.columns[i].toStdString();
+        // A run without mitigation stores none: FOCUS Step 3.
+        EXPECT_EQ(stored.rows[0][22].isNull(), !c.buffer.isValid());
+        EXPECT_EQ(stored.rows[0][23].isNull(), !c.reduction.isValid());
 
         const TSqlResult applications =
             db.Select(u"SELECT ApplicationNr, RunID, Rate, CAM, Depi, Perc FROM Applications WHERE RunID = ? "

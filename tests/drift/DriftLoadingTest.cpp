@@ -10,23 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TCsvTable Reference(const QString& table) {
-    return ReadCsvFile(QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + u"/reference/"_s + table + u".csv"_s);
-}
-
-// The reference row of a table whose leading cells are the keys.
-QStringList ReferenceRow(const QString& table, const QStringList& keys) {
-    for (const QStringList& row : Reference(table).rows)
-        if (row.mid(0, keys.size()) == keys) return row;
-    return {};
-}
-
-TRegressionParameters ReferenceRegression(int code, int applications) {
-    const QStringList row =
-        ReferenceRow(u"Regression"_s, {QString::number(code), QString::number(applications)});
-    return {row[2].toDouble(), row[3].toDouble(), row[4].toDouble(), row[5].toDouble(), row[6].toFloat()};
-}
-
 using DriftLoadingTest = TDataModuleTest;
 
 TEST_F(DriftLoadingTest, RegressionPercentileAndMitigationLookups) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "drift/RegressionParameters.h"
+#include "store/CsvReader.h"
+
+#include <QStringList>
 
 #include <cmath>
 
@@ -20,4 +23,23 @@ inline double IntegratedMean(const TRegressionParameters& p, double hinge, doubl
     if (nearEdge < hinge) integral += SimpsonIntegral(p.A, p.B, nearEdge, std::min(hinge, farEdge));
     if (farEdge > hinge) integral += SimpsonIntegral(p.C, p.D, std::max(hinge, nearEdge), farEdge);
     return integral / (farEdge - nearEdge);
+}
+
+inline TCsvTable Reference(const QString& table) {
+    return ReadCsvFile(QString::fromUtf8(KELVO_DATA_SOURCE_DIR) + QStringLiteral("/reference/") + table +
+                       QStringLiteral(".csv"));
+}
+
+// The reference row of a table whose leading cells are the keys.
+inline QStringList ReferenceRow(const QString& table, const QStringList& keys) {
+    for (const QStringList& row : Reference(table).rows)
+        if (row.mid(0, keys.size()) == keys) return row;
+    return {};
+}
+
+inline TRegressionParameters ReferenceRegression(int code, int applications) {
+    const QStringList row =
+        ReferenceRow(QStringLiteral("Regression"), {QString::number(code), QString::number(applications)});
+    if (row.isEmpty()) return {};
+    return {row[2].toDouble(), row[3].toDouble(), row[4].toDouble(), row[5].toDouble(), row[6].toFloat()};
 }

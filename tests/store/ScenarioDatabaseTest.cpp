@@ -199,7 +199,7 @@ TEST_F(ScenarioDatabaseTest, BoundTablesKeepTheirColumnOrderAndTypes) {
           u"FirstDayYrAppJulian VARCHAR(12)"_s,
           u"LastDayYrAppJulian VARCHAR(12)"_s,
           u"Remark TEXT"_s,
-          u"Locked BOOLEAN"_s}},
+          u"Locked BOOLEAN"_s, u"BufferDistance REAL"_s, u"DriftReduction SMALLINT"_s}},
         {u"Applications"_s,
          {u"ApplicationNr SMALLINT"_s, u"RunID VARCHAR(15)"_s, u"Rate REAL"_s, u"CAM VARCHAR(30)"_s,
           u"Depi REAL"_s, u"Perc REAL"_s}},

@@ -1,6 +1,7 @@
 #include "foundation/Errors.h"
 #include "foundation/Installation.h"
 #include "store/Connection.h"
+#include "drift/Mitigation.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/ScenarioDatabaseBuilder.h"
 #include "store/ScenarioSchema.h"
@@ -17,6 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString fixtures = QString::fromUtf8(KELVO_TESTS_SOURCE_DIR) + u"/data/schema_v1/"_s;
+const QString fixturesV3 = QString::fromUtf8(KELVO_TESTS_SOURCE_DIR) + u"/data/schema_v3/"_s;
 
 const QStringList userTables = {u"Projects"_s,           u"Runs"_s,
                                 u"Applications"_s,       u"ToxswaMap"_s,
@@ -69,6 +71,13 @@ QMap<QString, QStringList> DumpSubstances(const QString& file, bool locked) {
     return dump;
 }
 
+// The user's rows as a migration leaves them: every run without mitigation, at FOCUS Step 3.
+QMap<QString, QStringList> AtStep3(QMap<QString, QStringList> rows) {
+    for (QString& run : rows[u"Runs"_s])
+        run += u"|<null>|<null>"_s;
+    return rows;
+}
+
 QString MetaValue(const QString& file, const QString& key) {
     return Dump(file, u"SELECT Value FROM meta WHERE Key = '%1'"_s.arg(key)).value(0);
 }
@@ -109,6 +118,22 @@ protected:
         });
     }
 
+    // A database as Kelvo of schema version 3 left it, with the same rows the user made.
+    void MakeVersion3Database() {
+        QFile::remove(DatabaseFile());
+        const QDir source(QString::fromUtf8(KELVO_DATA_SOURCE_DIR));
+        BuildDatabaseFile(DatabaseFile(), [&](TConnection& c) {
+            c.ExecuteScript(ReadText(fixturesV3 + u"schema.sql"_s));
+            c.BeginTrans();
+            c.Execute(u"PRAGMA defer_foreign_keys = ON"_s);
+            for (const QString& folder : {u"reference"_s, u"examples"_s})
+                for (const QString& csv : QDir(source.filePath(folder)).entryList({u"*.csv"_s}, QDir::Files))
+                    LoadCsvIntoTable(c, source.filePath(folder + u'/' + csv));
+            c.ExecuteScript(ReadText(fixtures + u"user_rows.sql"_s));
+            c.CommitTrans();
+        });
+    }
+
     bool Open() {
         TdmKelvoADO dm;
         const bool open = dm.OpenDatabase();
@@ -131,7 +156,7 @@ TEST_F(ScenarioMigrationTest, AnOlderDatabaseIsBackedUpAndMigratedKeepingEveryUs
     EXPECT_EQ(MetaValue(DatabaseFile(), u"SchemaVersion"_s), QString::number(ScenarioSchemaVersion));
     EXPECT_EQ(MetaValue(DatabaseFile(), u"ProgramVersion"_s), ProgramVersion());
     EXPECT_TRUE(QDateTime::fromString(MetaValue(DatabaseFile(), u"MigratedAt"_s), Qt::ISODate).isValid());
-    EXPECT_EQ(DumpTables(DatabaseFile(), userTables), userRows);
+    EXPECT_EQ(DumpTables(DatabaseFile(), userTables), AtStep3(userRows));
     EXPECT_EQ(DumpSubstances(DatabaseFile(), false), userSubstances);
     EXPECT_EQ(DumpTables(DatabaseFile(), referenceTables), DumpTables(TemplateFile(), referenceTables));
     EXPECT_EQ(DumpSubstances(DatabaseFile(), true), DumpSubstances(TemplateFile(), true));
@@ -152,6 +177,26 @@ TEST_F(ScenarioMigrationTest, AnOlderDatabaseIsBackedUpAndMigratedKeepingEveryUs
     ASSERT_TRUE(Open());
     EXPECT_EQ(DumpTables(DatabaseFile(), userTables + referenceTables + QStringList{u"meta"_s}), everything);
     EXPECT_EQ(QDir(InstallDir() + u"data"_s).entryList(QDir::Files), files);
+}
+
+// The Step 4 columns arrive empty: the user's projects stay at Step 3, and take a mitigation afterwards.
+TEST_F(ScenarioMigrationTest, ASchema3DatabaseKeepsItsProjectsAtStep3) {
+    MakeVersion3Database();
+    const auto userRows = DumpTables(DatabaseFile(), userTables);
+    ASSERT_EQ(MetaValue(DatabaseFile(), u"SchemaVersion"_s), u"3"_s);
+
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(MetaValue(DatabaseFile(), u"SchemaVersion"_s), u"4"_s);
+    EXPECT_EQ(MetaValue(DatabaseFile() + u".v3.bak"_s, u"SchemaVersion"_s), u"3"_s);
+    EXPECT_EQ(DumpTables(DatabaseFile(), userTables), AtStep3(userRows));
+    EXPECT_EQ(Dump(DatabaseFile(), u"PRAGMA integrity_check"_s), QStringList{u"ok"_s});
+
+    TdmKelvoADO dm;
+    ASSERT_TRUE(dm.OpenDatabase());
+    EXPECT_EQ(dm.MitigateRuns(4, TMitigation{10.0, 75}, u"focus_ditch"_s, {}), QStringList{u"00001d_pa"_s});
+    dm.CloseDatabase();
+    EXPECT_EQ(Dump(DatabaseFile(), u"SELECT RunID, BufferDistance, DriftReduction FROM Runs"_s),
+              (QStringList{u"00001d_pa|10|75"_s, u"00002p_pa|<null>|<null>"_s}));
 }
 
 TEST_F(ScenarioMigrationTest, AFailedMigrationLeavesTheDatabaseAsItWasAndSaysSo) {

@@ -3,6 +3,7 @@
 
 #include "tools/screens/Screens.h"
 
+#include "drift/Mitigation.h"
 #include "store/DataModuleKelvoADO.h"
 #include "ui/drift/Drift.h"
 #include "ui/screens/CopyProject.h"
@@ -11,7 +12,9 @@
 #include "ui/screens/ProjectFiles.h"
 #include "ui/screens/Runs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,6 +56,16 @@ void RenderProjects(TScreenContext& context) {
         }
         runs.reject();
     }
+    {
+        // Step 4: the drift runs at a 20 m buffer with 75 % drift reduction.
+        context.dm.MitigateRuns(context.dm.qryProjects.fieldByName(u"ProjectID"_s).asInteger(), TMitigation{20.0, 75},
+                                QString(), {});
+        context.Save(&browser, u"frmMain-step4"_s);
+        TfrmRuns runs(&browser);
+        ShowRunAt(context.dm.tblRuns, u'D');
+        context.Save(&runs, u"frmRuns-step4"_s);
+        runs.reject();
+    }
     browser.reject();
 }
 
@@ -64,6 +77,13 @@ void RenderDrift(TScreenContext& context) {
     auto* water = drift.findChild<QComboBox*>(u"cmbWater"_s);
     water->setCurrentIndex(water->findText(u"focus_ditch"_s));
     context.Save(&drift, u"frmDrift-mitigation"_s);
+    // Step 4: a typed buffer of 12.5 m, 75 % drift reduction, and the deposition curve beside.
+    mitigation->setEditText(u"12.5"_s);
+    Q_EMIT mitigation->lineEdit()->editingFinished();
+    auto* reduction = drift.findChild<QComboBox*>(u"cmbReduction"_s);
+    reduction->setCurrentIndex(reduction->findText(u"75 %"_s));
+    drift.findChild<QCheckBox*>(u"chkCurve"_s)->setChecked(true);
+    context.Save(&drift, u"frmDrift-step4"_s);
     drift.reject();
 }
 

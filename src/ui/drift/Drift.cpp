@@ -2,6 +2,7 @@
 
 #include "domain/Crop.h"
 #include "drift/DriftCalculation.h"
+#include "drift/Mitigation.h"
 #include "foundation/ConcreteCollections.h"
 #include "foundation/Errors.h"
 #include "foundation/UserInterface.h"
@@ -11,7 +12,9 @@
 #include "ui/ScreenFit.h"
 #include "ui/app/HelpSystem.h"
 #include "ui/app/WindowImage.h"
+#include "ui/drift/DepositionChart.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -84,13 +87,21 @@ TfrmDrift::TfrmDrift(QWidget* parent)
     cmbMitigation->addItem(u"FOCUS values"_s);
     cmbMitigation->addItems(m_dm.GetMitigationDistances());
     cmbMitigation->setCurrentIndex(0);
+    for (int reduction : DriftReductions())
+        cmbReduction->addItem(reduction == 0 ? u"none"_s : u"%1 %"_s.arg(reduction));
     Connect();
 }
 
-TfrmDrift::~TfrmDrift() = default;
+// The typed distance's editor ends its editing when the children go: not into a window half gone.
+TfrmDrift::~TfrmDrift() {
+    disconnect(cmbMitigation->lineEdit(), nullptr, this, nullptr);
+}
 
 void TfrmDrift::CreateControls() {
-    auto* layout = new QVBoxLayout(this);
+    // The calculator on the left; the deposition curve, when shown, beside it.
+    auto* outer = new QHBoxLayout(this);
+    auto* layout = new QVBoxLayout;
+    outer->addLayout(layout);
 
     QGroupBox* input = Group(this, u"grpInput"_s, u" Input "_s);
     auto* inputLayout = new QGridLayout(input);
@@ -103,6 +114,11 @@ void TfrmDrift::CreateControls() {
     cmbCrop = DropDown(input, u"cmbCrop"_s);
     cmbWater = DropDown(input, u"cmbWater"_s);
     cmbMitigation = DropDown(input, u"cmbMitigation"_s);
+    // A distance not listed is typed: a buffer from the FOCUS distance up to 100 m.
+    cmbMitigation->setEditable(true);
+    cmbMitigation->setInsertPolicy(QComboBox::NoInsert);
+    cmbMitigation->setCompleter(nullptr);
+    cmbReduction = DropDown(input, u"cmbReduction"_s);
     inputLayout->addWidget(Label(input, u"Application Rate (g ai/ha):"_s), 0, 0);
     inputLayout->addWidget(edtRate, 0, 1, Qt::AlignLeft);
     inputLayout->addWidget(Label(input, u"Number of Applications:"_s), 0, 2);
@@ -113,6 +129,8 @@ void TfrmDrift::CreateControls() {
     inputLayout->addWidget(cmbWater, 1, 3);
     inputLayout->addWidget(Label(input, u"Use FOCUS (step 3) or mitigation distances (m)?"_s), 2, 0, 1, 3);
     inputLayout->addWidget(cmbMitigation, 2, 3);
+    inputLayout->addWidget(Label(input, u"Drift reduction (drift-reducing nozzles):"_s), 3, 0, 1, 3);
+    inputLayout->addWidget(cmbReduction, 3, 3);
     layout->addWidget(input);
 
     QGroupBox* regression =
@@ -193,6 +211,12 @@ void TfrmDrift::CreateControls() {
     depositionLayout->addWidget(edtDrift1, 3, 1);
     depositionLayout->addWidget(edtDrift2, 3, 2);
     depositionLayout->addWidget(edtDrift3, 3, 3);
+    // With a mitigation the Step 3 mean stands beside the mitigated one.
+    lblStep3Drift = Label(deposition, u"Step 3 areic mean"_s);
+    lblStep3Drift->setObjectName(u"lblStep3Drift"_s);
+    edtStep3Drift = Output(deposition, u"edtStep3Drift"_s);
+    depositionLayout->addWidget(lblStep3Drift, 1, 4);
+    depositionLayout->addWidget(edtStep3Drift, 3, 4);
     layout->addWidget(deposition);
 
     QGroupBox* loading = Group(this, u"grpLoading"_s, u" Output:  Drift loading onto water body "_s);
@@ -208,6 +232,13 @@ void TfrmDrift::CreateControls() {
     loadingLayout->addWidget(Label(loading, u"ug/L (for comparison with modelling result)"_s), 1, 2);
     loadingLayout->setColumnStretch(2, 1);
     layout->addWidget(loading);
+
+    grpCurve = Group(this, u"grpCurve"_s, u" Deposition curve "_s);
+    auto* curveLayout = new QVBoxLayout(grpCurve);
+    chtDeposition = new TDepositionChart(grpCurve);
+    curveLayout->addWidget(chtDeposition);
+    grpCurve->hide();
+    outer->addWidget(grpCurve, 0, Qt::AlignTop);
 
     auto* sourcesTitle = Label(this, u"Data sources:"_s);
     QFont bold = sourcesTitle->font();
@@ -226,6 +257,9 @@ void TfrmDrift::CreateControls() {
     layout->addWidget(sources);
 
     auto* buttons = new QHBoxLayout;
+    chkCurve = new QCheckBox(u"Show the deposition curve"_s, this);
+    chkCurve->setObjectName(u"chkCurve"_s);
+    buttons->addWidget(chkCurve);
     btnSave = new QPushButton(u"Save Screen"_s, this);
     btnSave->setObjectName(u"btnSave"_s);
     btnPrint = new QPushButton(u"&Print"_s, this);
@@ -236,9 +270,9 @@ void TfrmDrift::CreateControls() {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
-    buttons->insertStretch(0);
+    buttons->insertStretch(1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TfrmDrift::Connect() {
@@ -249,6 +283,10 @@ void TfrmDrift::Connect() {
     connect(cmbNumber, &QComboBox::currentIndexChanged, this, guard(&TfrmDrift::NumberChanged));
     connect(cmbWater, &QComboBox::currentIndexChanged, this, guard(&TfrmDrift::WaterChanged));
     connect(cmbMitigation, &QComboBox::currentIndexChanged, this, guard(&TfrmDrift::MitigationChanged));
+    connect(cmbMitigation, &QComboBox::activated, this, guard(&TfrmDrift::MitigationChanged));
+    connect(cmbMitigation->lineEdit(), &QLineEdit::editingFinished, this, guard(&TfrmDrift::MitigationChanged));
+    connect(cmbReduction, &QComboBox::currentIndexChanged, this, guard(&TfrmDrift::ReductionChanged));
+    connect(chkCurve, &QCheckBox::toggled, this, guard(&TfrmDrift::CurveToggled));
     connect(edtRate, &QLineEdit::editingFinished, this, guard(&TfrmDrift::RateChanged));
     connect(btnSave, &QPushButton::clicked, this, guard(&TfrmDrift::SaveScreen));
     connect(btnPrint, &QPushButton::clicked, this, guard(&TfrmDrift::Print));
@@ -317,10 +355,27 @@ void TfrmDrift::WaterChanged() {
     ShowTexts();
 }
 
+// A chosen or typed distance; a refused one is shown and the distance in use comes back.
 void TfrmDrift::MitigationChanged() {
+    const QString text = cmbMitigation->currentText().trimmed();
+    const QString distance = text.isEmpty() || text == cmbMitigation->itemText(0) ? QString() : text;
+    if (distance == m_calculation->Mitigation()) return;
     try {
-        m_calculation->SetMitigation(cmbMitigation->currentIndex() <= 0 ? QString()
-                                                                        : cmbMitigation->currentText());
+        m_calculation->SetMitigation(distance);
+    } catch (...) {
+        const QSignalBlocker block(cmbMitigation);
+        cmbMitigation->setEditText(m_calculation->FocusValues() ? cmbMitigation->itemText(0)
+                                                                : m_calculation->Mitigation());
+        ShowTexts();
+        throw;
+    }
+    ShowTexts();
+}
+
+void TfrmDrift::ReductionChanged() {
+    const int index = cmbReduction->currentIndex();
+    try {
+        m_calculation->SetReduction(index >= 0 ? DriftReductions().value(index) : 0);
     } catch (...) {
         ShowTexts();
         throw;
@@ -359,6 +414,7 @@ void TfrmDrift::ShowTexts() {
         {edtDrift1, &t.edtDrift1},
         {edtDrift2, &t.edtDrift2},
         {edtDrift3, &t.edtDrift3},
+        {edtStep3Drift, &t.edtStep3Drift},
         {edtMassLoading, &t.edtMassLoading},
         {edtConcentration, &t.edtConcentration},
     };
@@ -372,6 +428,18 @@ void TfrmDrift::ShowTexts() {
     const bool focus = m_calculation->FocusValues();
     edtDistance->setVisible(focus);
     lblTopOfBank->setVisible(focus);
+    const bool mitigated = m_calculation->Mitigated();
+    edtStep3Drift->setVisible(mitigated);
+    lblStep3Drift->setVisible(mitigated);
+    if (grpCurve->isVisible()) chtDeposition->Show(*m_calculation);
+}
+
+// The window grows by the curve beside it, and stays on the screen.
+void TfrmDrift::CurveToggled() {
+    grpCurve->setVisible(chkCurve->isChecked());
+    if (grpCurve->isVisible()) chtDeposition->Show(*m_calculation);
+    adjustSize();
+    KeepOnScreen(*this);
 }
 
 void TfrmDrift::SaveScreen() {

@@ -4,18 +4,22 @@
 #include <QPointer>
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
 class TAggregationList;
+class TDepositionChart;
 class TDriftCalculation;
 class TdmKelvoADO;
 
 // "Calculation of drift loading into surface water": the drift deposition onto a water body and the
-// loading it gives, for a crop, a number of applications, a water body type, the FOCUS or a mitigation
-// distance and a rate. Changes no stored data.
+// loading it gives, for a crop, a number of applications, a water body type, the FOCUS, a listed or a
+// typed mitigation distance, a drift reduction and a rate, with the deposition curve. Changes no stored
+// data.
 class TfrmDrift : public QDialog {
     Q_OBJECT
 
@@ -39,6 +43,8 @@ private:
     void NumberChanged();
     void WaterChanged();
     void MitigationChanged();
+    void ReductionChanged();
+    void CurveToggled();
     void RateChanged();
     // Shows every text of the calculation; the distance line follows the distance mode.
     void ShowTexts();
@@ -56,6 +62,7 @@ private:
     QComboBox* cmbCrop;
     QComboBox* cmbWater;
     QComboBox* cmbMitigation;
+    QComboBox* cmbReduction;
     QLineEdit* edtRegA;
     QLineEdit* edtRegB;
     QLineEdit* edtRegC;
@@ -75,6 +82,11 @@ private:
     QLineEdit* edtDrift1;
     QLineEdit* edtDrift2;
     QLineEdit* edtDrift3;
+    QLabel* lblStep3Drift;
+    QLineEdit* edtStep3Drift;
+    QGroupBox* grpCurve;
+    TDepositionChart* chtDeposition;
+    QCheckBox* chkCurve;
     QLineEdit* edtMassLoading;
     QLineEdit* edtConcentration;
     QPushButton* btnSave;

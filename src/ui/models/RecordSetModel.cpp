@@ -95,6 +95,10 @@ void TRecordSetModel::setBackground(TBackground background) {
         Q_EMIT dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1), {Qt::BackgroundRole});
 }
 
+void TRecordSetModel::setCellEditable(TCellEditable editable) {
+    m_cellEditable = std::move(editable);
+}
+
 QColor TRecordSetModel::InfoColour() {
     return QApplication::palette().color(QPalette::ToolTipBase);
 }
@@ -193,13 +197,14 @@ bool TRecordSetModel::setHeaderData(int section, Qt::Orientation orientation, co
 Qt::ItemFlags TRecordSetModel::flags(const QModelIndex& index) const {
     if (!isCell(index)) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-    if (columnEditable(index.column())) flags |= Qt::ItemIsEditable;
+    if (columnEditable(index.column()) && (!m_cellEditable || m_cellEditable(index.row(), index.column())))
+        flags |= Qt::ItemIsEditable;
     return flags;
 }
 
 // Writes through the field's setter on the row, which becomes current; an unchanged text writes nothing.
 bool TRecordSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !isCell(index) || !columnEditable(index.column())) return false;
+    if (role != Qt::EditRole || !isCell(index) || !(flags(index) & Qt::ItemIsEditable)) return false;
     const bool isText = value.typeId() == QMetaType::QString;
     if (isText && index.row() == m_recordSet.currentRow() &&
         value.toString() == data(index, Qt::EditRole).toString())

@@ -26,6 +26,8 @@ public:
     using TBackground = std::function<QColor(int row, int column)>;
     // What a computed column shows in a row for a role (display text, tool tip ...); nothing is edited.
     using TComputedCell = std::function<QVariant(int row, int role)>;
+    // Whether a cell of an editable column may be edited in that row.
+    using TCellEditable = std::function<bool(int row, int column)>;
 
     TRecordSetModel(TRecordSet& recordSet, const QStringList& fieldNames, QObject* parent = nullptr);
 
@@ -44,6 +46,7 @@ public:
     void setBackground(TBackground background);
     // Fills a column named by no field of the record set; signals its cells as changed.
     void setComputedColumn(int column, TComputedCell cell);
+    void setCellEditable(TCellEditable editable);
     // The background of informative, not editable cells.
     static QColor InfoColour();
 
@@ -87,6 +90,7 @@ private:
     QStringList m_fieldNames;
     QVector<TColumn> m_columns;
     TBackground m_background;
+    TCellEditable m_cellEditable;
     int m_rowCount = 0;
     // The view moves the record set; the record set changes its rows: the view's moves meanwhile are
     // the view following, not the user.

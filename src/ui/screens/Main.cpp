@@ -125,7 +125,12 @@ void TfrmMain::CreateControls() {
                             {u"LocationCode"_s, u"Scenario"_s},
                             {u"WaterbodyCode"_s, u"WaterbodyType"_s},
                             {u"NumberOfApps"_s, u"#Appls."_s},
-                            {u"Selected"_s, u"Selected for Report"_s}});
+                            {u"Selected"_s, u"Selected for Report"_s},
+                            {u"Step4"_s, u"Step 4"_s}});
+    // The short columns narrower, so the Step 4 column is seen without scrolling.
+    const int digit = grdRuns->fontMetrics().horizontalAdvance(u'0');
+    for (const auto& [column, digits] : {std::pair{2, 11}, {3, 8}, {5, 7}})
+        grdRuns->setColumnWidth(column, digit * digits);
     grdRuns->setToolTip(u"double click to select/unselect for report"_s);
     runsLayout->addWidget(grdRuns, 1);
     auto* runButtons = new QVBoxLayout;

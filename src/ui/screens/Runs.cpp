@@ -103,11 +103,13 @@ void TfrmRuns::CreateControls() {
         new TRecordSetModel(m_dm.tblRuns,
                             {u"RunID"_s, u"LocationCode"_s, u"CropCode"_s, u"CropNr"_s, u"WaterbodyCode"_s,
                              u"AppMethod"_s, u"NumberOfApps"_s, u"FirstDayYrAppJulian"_s, u"FirstDayYrApp"_s,
-                             u"LastDayYrAppJulian"_s, u"LastDayYrApp"_s, u"MinIntervalApps"_s},
+                             u"LastDayYrAppJulian"_s, u"LastDayYrApp"_s, u"MinIntervalApps"_s,
+                             u"BufferDistance"_s, u"DriftReduction"_s},
                             grdRuns);
     const QStringList runCaptions = {
         u"ID"_s,       u"Scenario"_s, u"Crop"_s,  u"Nr in season"_s, u"Waterbody"_s, u"Appl. Method"_s,
-        u"# Appls."_s, u"First"_s,    u"DayNr"_s, u"Last"_s,         u"DayNr"_s,     u"Min. Interval (d)"_s};
+        u"# Appls."_s, u"First"_s,    u"DayNr"_s, u"Last"_s,         u"DayNr"_s,     u"Min. Interval (d)"_s,
+        u"Buffer (m)"_s, u"Drift red. (%)"_s};
     // What each column holds, with its unit, shown over its caption.
     const QStringList runTips = {
         QString(), QString(), QString(), u"First or second crop in the season"_s, QString(), QString(),
@@ -115,19 +117,26 @@ void TfrmRuns::CreateControls() {
         u"First possible day of application (day of the year, 1-366)"_s,
         u"Last possible day of application (dd-mmm)"_s,
         u"Last possible day of application (day of the year, 1-366)"_s,
-        u"Minimum interval between applications (days)"_s};
+        u"Minimum interval between applications (days)"_s,
+        u"Step 4: no-spray buffer from the crop edge to the water (m); empty: the FOCUS distance"_s,
+        u"Step 4: drift reduction of the nozzles (%): 50, 75, 90 or 95; empty: none"_s};
     for (int c = 0; c < RunColumnCount; ++c) {
         m_runs->setHeaderData(c, Qt::Horizontal, runCaptions[c]);
         m_runs->setHeaderData(c, Qt::Horizontal, runTips[c], Qt::ToolTipRole);
         m_runs->setColumnReadOnly(c, c < ColMethod);
     }
-    // A metabolite run (an "m" as eighth character of its RunID) is shaded in full.
-    m_runs->setBackground([this](int row, int column) {
-        const QString runId =
-            m_dm.tblRuns.valueAt(row, m_dm.tblRuns.fieldByName(u"RunID"_s).index()).toString();
-        return column < ColMethod || runId.mid(7, 1) == u"m"_s ? TRecordSetModel::InfoColour()
-                                                               : QColor(Qt::white);
+    // A metabolite run (an "m" as eighth character of its RunID) is shaded in full; it gets no drift, so
+    // its Step 4 mitigation cannot be edited.
+    const auto metabolite = [this](int row) {
+        return m_dm.tblRuns.valueAt(row, m_dm.tblRuns.fieldByName(u"RunID"_s).index()).toString().mid(7, 1) ==
+               u"m"_s;
+    };
+    m_runs->setBackground([metabolite](int row, int column) {
+        return column < ColMethod || metabolite(row) ? TRecordSetModel::InfoColour() : QColor(Qt::white);
     });
+    m_runs->setCellEditable(
+        [metabolite](int row, int column) { return column < ColBuffer || !metabolite(row); });
+    m_runs->setPickList(ColReduction, {QString(), u"50"_s, u"75"_s, u"90"_s, u"95"_s});
     m_runs->bindView(grdRuns);
     AllowPaste(*grdRuns);
     grdRuns->setToolTip(parentHint);
@@ -392,7 +401,12 @@ void TfrmRuns::ApplicationsLeft() {
 
 void TfrmRuns::CopyPattern() {
     m_dm.tblRuns.checkBrowseMode();
-    const QStringList skipped = m_dm.CopyPatternToCropRuns();
+    QStringList unmitigated;
+    const QStringList skipped = m_dm.CopyPatternToCropRuns(&unmitigated);
+    if (!unmitigated.isEmpty())
+        ShowMessage(u"The buffer is nearer than the FOCUS distance of the following runs, which keep their own "
+                    u"mitigation:\n"_s +
+                    unmitigated.join(u'\n'));
     if (skipped.isEmpty()) return;
     QString text = u"Application pattern is not copied to the following runs because the application window "
                    u"was too small.\n"_s;

@@ -35,6 +35,8 @@ public:
         ColLast,
         ColLastDay,
         ColInterval,
+        ColBuffer,
+        ColReduction,
         RunColumnCount
     };
     // The applications grid's columns.

@@ -5,7 +5,10 @@
 #include "support/DataModuleTest.h"
 #include "ui/app/AppTestSupport.h"
 
+#include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineSeries>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -234,6 +237,78 @@ TEST_F(DriftTest, AMitigationDistanceOf10HidesTheBankDistance) {
     QTest::qWait(10);
     EXPECT_TRUE(Control<QLineEdit>(u"edtDistance"_s)->isVisible());
     EXPECT_GT(water->x(), Control<QLineEdit>(u"edtDistance"_s)->x());
+}
+
+// Step 4: a typed buffer and each drift reduction give kelvo-cli's mitigated figures, the Step 3 mean
+// beside them, and the curve with the mitigated series; a buffer nearer than the FOCUS distance is
+// refused and the distance in use comes back.
+TEST_F(DriftTest, ATypedBufferAndEachReductionBesideStep3WithTheCurve) {
+    Choose(u"cmbCrop"_s, u"Maize"_s);
+    Choose(u"cmbWater"_s, u"focus_ditch"_s);
+    auto* chart = Control<QChartView>(u"chtDeposition"_s);
+    EXPECT_FALSE(chart->isVisible());
+    const QSize narrow = drift->size();
+    QTest::mouseClick(Control<QCheckBox>(u"chkCurve"_s), Qt::LeftButton);
+    ASSERT_TRUE(chart->isVisible());
+    EXPECT_GT(drift->width(), narrow.width() + chart->width());
+    const auto seriesNames = [chart] {
+        QStringList names;
+        for (const QAbstractSeries* series : chart->chart()->series())
+            names << series->name();
+        return names;
+    };
+    EXPECT_EQ(seriesNames(), (QStringList{u"Water body"_s, u"Step 3"_s, u"Near edge, far edge, mean"_s}));
+    EXPECT_FALSE(Control<QLineEdit>(u"edtStep3Drift"_s)->isVisible());
+
+    auto* mitigation = Control<QComboBox>(u"cmbMitigation"_s);
+    const auto typeDistance = [mitigation](const QString& text) {
+        mitigation->setFocus();
+        mitigation->lineEdit()->selectAll();
+        QTest::keyClicks(mitigation->lineEdit(), text);
+        QTest::keyClick(mitigation->lineEdit(), Qt::Key_Return);
+    };
+    typeDistance(u"12.5"_s);
+    EXPECT_EQ(Text(u"edtDistanceCropDrift1"_s), QLocale().toString(12.5, 'f', 2));
+    const QStringList reductions = {u"none"_s, u"50 %"_s, u"75 %"_s, u"90 %"_s, u"95 %"_s};
+    ASSERT_EQ(Control<QComboBox>(u"cmbReduction"_s)->count(), reductions.size());
+    for (const QString& reduction : reductions) {
+        SCOPED_TRACE(reduction.toStdString());
+        Choose(u"cmbReduction"_s, reduction);
+        const QString percent = reduction == u"none"_s ? u"0"_s : reduction.chopped(2);
+        const QJsonObject cli = Cli({u"--crop"_s, u"Maize"_s, u"--water"_s, u"focus_ditch"_s, u"--mitigation"_s,
+                                     u"12.5"_s, u"--reduction"_s, percent});
+        for (const auto& [edit, key] : {std::pair{u"edtDrift3"_s, u"meanDeposition"_s},
+                                        std::pair{u"edtStep3Drift"_s, u"step3MeanDeposition"_s},
+                                        std::pair{u"edtDrift1"_s, u"driftNear"_s},
+                                        std::pair{u"edtMassLoading"_s, u"massLoading"_s}}) {
+            const double expected = cli.value(key).toDouble();
+            EXPECT_NEAR(Number(Text(edit)), expected, 5e-5 + expected * 1e-7) << edit.toStdString();
+        }
+        EXPECT_TRUE(Control<QLineEdit>(u"edtStep3Drift"_s)->isVisible());
+        EXPECT_EQ(seriesNames(),
+                  (QStringList{u"Water body"_s, u"Step 3"_s, u"Mitigated"_s, u"Near edge, far edge, mean"_s}));
+        const auto* step3 = static_cast<QLineSeries*>(chart->chart()->series()[1]);
+        const auto* mitigated = static_cast<QLineSeries*>(chart->chart()->series()[2]);
+        ASSERT_EQ(step3->count(), 200);
+        EXPECT_EQ(step3->at(39).x(), 10.0);
+        EXPECT_NEAR(mitigated->at(39).y(), step3->at(39).y() * (100 - percent.toInt()) / 100, 1e-12);
+    }
+
+    // Nearer than the FOCUS distance of 1.30 m: refused, the buffer of 12.5 m stays.
+    const QString mean = Text(u"edtDrift3"_s);
+    typeDistance(u"1"_s);
+    EXPECT_EQ(ui.TakeTexts(),
+              QStringList{u"The buffer must be at least the FOCUS distance of 1.30 m for this crop and water body"_s});
+    EXPECT_EQ(mitigation->currentText(), u"12.5"_s);
+    EXPECT_EQ(Text(u"edtDrift3"_s), mean);
+
+    Choose(u"cmbReduction"_s, u"none"_s);
+    // The list still stands on "FOCUS values" under the typed distance: down to 5 m and back up.
+    QTest::keyClick(mitigation, Qt::Key_Down);
+    EXPECT_EQ(Text(u"edtDistanceCrop"_s), u"5"_s);
+    Choose(u"cmbMitigation"_s, u"FOCUS values"_s);
+    EXPECT_FALSE(Control<QLineEdit>(u"edtStep3Drift"_s)->isVisible());
+    EXPECT_EQ(seriesNames(), (QStringList{u"Water body"_s, u"Step 3"_s, u"Near edge, far edge, mean"_s}));
 }
 
 TEST_F(DriftTest, SaveScreenWritesABitmapWithTheCloseButtonOnly) {

@@ -84,7 +84,8 @@ TEST_F(MainTest, ShowsTheNewestProjectWithItsRunsUnderTheirCaptions) {
     EXPECT_EQ(Headers(Projects()), (QStringList{u"Name"_s, u"Description"_s, u"Substance Code"_s,
                                                 u"Created"_s, u"Modified"_s, u"Path"_s}));
     EXPECT_EQ(Headers(Runs()), (QStringList{u"ID"_s, u"Crop"_s, u"No in Season"_s, u"Scenario"_s,
-                                            u"WaterbodyType"_s, u"#Appls."_s, u"Selected for Report"_s}));
+                                            u"WaterbodyType"_s, u"#Appls."_s, u"Selected for Report"_s,
+                                            u"Step 4"_s}));
     EXPECT_EQ(CurrentProject(), u"Beta"_s);
     EXPECT_EQ(Projects()->currentIndex().row(), Projects()->model()->rowCount() - 1);
     QStringList runs = GridColumn(Runs(), 0);
@@ -103,6 +104,28 @@ TEST_F(MainTest, ShowsTheNewestProjectWithItsRunsUnderTheirCaptions) {
     runs = GridColumn(Runs(), 0);
     runs.sort();
     EXPECT_EQ(runs, Column(u"SELECT RunID FROM Runs WHERE ProjectID = ? ORDER BY RunID"_s, {ids[0]}));
+}
+
+// The "Step 4" column sums up each run's mitigation and stays empty for a run at Step 3.
+TEST_F(MainTest, TheRunsGridShowsEachRunsStep4Mitigation) {
+    const QStringList ids = GridColumn(Runs(), 0);
+    ASSERT_GE(ids.size(), 3);
+    const struct {
+        QVariant buffer;
+        QVariant reduction;
+        QString shown;
+    } cases[] = {{10.0, 75, u"10 m, 75 %"_s}, {12.5, QVariant(), u"12.5 m"_s}, {QVariant(), 50, u"FOCUS, 50 %"_s}};
+    QStringList expected(ids.size(), QString());
+    int row = 0;
+    for (const auto& c : cases) {
+        while (!ids[row].endsWith(u"_pa"_s))
+            ++row;
+        db().Execute(u"UPDATE Runs SET BufferDistance = ?, DriftReduction = ? WHERE RunID = ?"_s,
+                     {c.buffer, c.reduction, ids[row]});
+        expected[row++] = c.shown;
+    }
+    dm->tblRuns.refresh();
+    EXPECT_EQ(GridColumn(Runs(), 7), expected);
 }
 
 // A double click or Space toggles the current run's "Selected for Report"; twice leaves it as it was.

@@ -117,7 +117,8 @@ TEST_F(RunsTest, MetaboliteRowsAreShadedAndLockedParentRowsEditable) {
     EXPECT_EQ(runs->windowTitle(), u"Applications"_s);
     EXPECT_EQ(Headers(Runs()), (QStringList{u"ID"_s, u"Scenario"_s, u"Crop"_s, u"Nr in season"_s,
                                             u"Waterbody"_s, u"Appl. Method"_s, u"# Appls."_s, u"First"_s,
-                                            u"DayNr"_s, u"Last"_s, u"DayNr"_s, u"Min. Interval (d)"_s}));
+                                            u"DayNr"_s, u"Last"_s, u"DayNr"_s, u"Min. Interval (d)"_s,
+                                            u"Buffer (m)"_s, u"Drift red. (%)"_s}));
     const int metabolite = RowOf(RunAt(u"D4"_s, u"_m1"_s));
     const int parent = RowOf(RunAt(u"D4"_s, u"_pa"_s));
     ASSERT_GE(metabolite, 0);
@@ -398,7 +399,8 @@ TEST_F(RunsTest, CtrlVPastesABlockAllOrNothing) {
         {"a value the field refuses", TfrmRuns::ColInterval, u"abc"_s, {}, caption},
         {"the second row is a metabolite's: the first is taken back", TfrmRuns::ColInterval, u"22\n23"_s, {},
          caption + u"This column cannot be edited."_s},
-        {"wider than the grid", TfrmRuns::ColInterval, u"22\t23"_s, {}, caption},
+        {"wider than the grid", TfrmRuns::ColInterval, u"22\t30\t50\t1"_s, {},
+         u"Row %1, column \"Drift red. (%)\": The block reaches past the last column."_s},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -452,6 +454,74 @@ TEST_F(RunsTest, CopyTellsWhichRunsHadTooSmallAWindow) {
         shown[0].endsWith(u"\nPlease, extend the application window such, that:\nLast day - First day > "
                           u"30 d + ((no_of_appl-1) * min interval)"_s));
     Click(u"btnCancel"_s);
+}
+
+// Step 4: a drift run takes a buffer and a drift reduction, refused with the core's message when they do
+// not fit; a metabolite run's cells cannot be edited; Copy spreads them to the other drift runs of the
+// crop and season with the pattern.
+TEST_F(RunsTest, Step4ColumnsForDriftRunsRefusalsAndCopy) {
+    const QString parent = RunAt(u"D4"_s, u"_pa"_s);
+    const QString metabolite = RunAt(u"D4"_s, u"_m1"_s);
+    const auto refusals = [this](const QString& text) {
+        const QStringList shown = ui.TakeTexts();
+        EXPECT_EQ(shown.size(), 1) << text.toStdString() << ": " << shown.join(u'|').toStdString();
+        return shown.value(0);
+    };
+    Open();
+    EXPECT_FALSE(Editable(Runs(), RowOf(metabolite), TfrmRuns::ColBuffer));
+    EXPECT_FALSE(Editable(Runs(), RowOf(metabolite), TfrmRuns::ColReduction));
+    EXPECT_TRUE(Editable(Runs(), RowOf(parent), TfrmRuns::ColBuffer));
+    EXPECT_TRUE(Editable(Runs(), RowOf(parent), TfrmRuns::ColReduction));
+
+    struct TRefusal {
+        QString text;
+        QString message; // its beginning
+    };
+    const TRefusal refused[] = {
+        {u"0.2"_s, u"The buffer must be at least the FOCUS distance of "_s},
+        {u"-4"_s, u"The buffer must be at least the FOCUS distance of "_s},
+        {u"150"_s, u"The buffer of 150 m is too wide: it must lie between "_s},
+        {u"abc"_s, u"'abc' is not a valid floating point value"_s},
+    };
+    for (const TRefusal& r : refused) {
+        QWidget* editor = Type(Runs(), RowOf(parent), TfrmRuns::ColBuffer, r.text);
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_Return);
+        const QString shown = refusals(r.text);
+        // The refused text stays in the editor until Esc takes it back.
+        if (QApplication::focusWidget() != Runs()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(shown.startsWith(r.message)) << shown.toStdString();
+        EXPECT_EQ(RunModel()->index(RowOf(parent), TfrmRuns::ColBuffer).data().toString(), QString());
+    }
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColBuffer, u"25"_s);
+    TypeInto(Runs(), RowOf(parent), TfrmRuns::ColReduction, u"7"_s); // the pick list's "75"
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    ClickCell(Runs(), RowOf(parent), TfrmRuns::ColMethod);
+    Click(u"btnCopyAppls"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    Click(u"btnOK"_s);
+    EXPECT_EQ(ui.TakeTexts(), QStringList());
+    runs.reset();
+
+    // The drift runs of the crop and season have the mitigation, the metabolite runs none.
+    const TSqlResult rows = db().Select(
+        u"SELECT RunID, BufferDistance, DriftReduction FROM Runs WHERE ProjectID = ? AND CropCode = "
+        u"(SELECT CropCode FROM Runs WHERE RunID = ?) AND CropNr = (SELECT CropNr FROM Runs WHERE RunID = ?)"_s,
+        {ids[1], parent, parent});
+    int drift = 0;
+    for (const TSqlRow& row : rows.rows) {
+        SCOPED_TRACE(row[0].toString().toStdString());
+        if (row[0].toString().endsWith(u"_pa"_s)) {
+            ++drift;
+            EXPECT_EQ(row[1].toDouble(), 25.0);
+            EXPECT_EQ(row[2].toInt(), 75);
+        } else {
+            EXPECT_TRUE(row[1].isNull());
+            EXPECT_TRUE(row[2].isNull());
+        }
+    }
+    EXPECT_GT(drift, 1);
+    EXPECT_EQ(CommittedSnapshot(), Snapshot());
 }
 
 TEST_F(RunsTest, DefaultPatternChangesBelongToTheEditorsTransaction) {
