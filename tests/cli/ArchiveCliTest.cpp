@@ -335,3 +335,39 @@ TEST_F(ArchiveCliTest, BadArchivesAreRefusedWithNothingWritten) {
 }
 
 } // namespace
+
+// A Step 4 project travels with its mitigation: the same rows in the second installation, and exported
+// there, the same TOXSWA input and report.
+TEST_F(ArchiveCliTest, AStep4ProjectRestoredElsewhereKeepsItsMitigation) {
+    Ok(InstallDir(), {u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, u"S4"_s,
+                      u"--crop"_s, u"Maize"_s, u"--root"_s, ProjectsRoot()});
+    Ok(InstallDir(), {u"project"_s, u"mitigate"_s, u"S4"_s, u"--mitigation"_s, u"12.5"_s, u"--reduction"_s, u"75"_s});
+    Ok(InstallDir(), {u"project"_s, u"export"_s, u"S4"_s});
+    Ok(InstallDir(), {u"project"_s, u"archive"_s, u"S4"_s, Archive(u"S4.kelvo.zip"_s)});
+    const QStringList rows = ProjectRows(InstallDir(), u"S4"_s);
+    const QString directory = ProjectsRoot() + u"/S4"_s;
+    const QMap<QString, QByteArray> archived = Files(directory);
+    ASSERT_TRUE(QDir().rename(directory, ProjectsRoot() + u"/S4.orig"_s));
+
+    Ok(Second(), {u"project"_s, u"restore"_s, Archive(u"S4.kelvo.zip"_s), u"--root"_s, ProjectsRoot()});
+    EXPECT_EQ(rows, ProjectRows(Second(), u"S4"_s));
+    TConnection db;
+    db.Open(Second() + u"/data/kelvo_db.sqlite"_s);
+    EXPECT_GT(db.Select(u"SELECT COUNT(*) FROM Runs r JOIN Projects p USING (ProjectID) WHERE p.Name = 'S4' "
+                        "AND r.BufferDistance = 12.5 AND r.DriftReduction = 75"_s)
+                  .rows[0][0]
+                  .toInt(),
+              0);
+    db.Close();
+
+    Ok(Second(), {u"project"_s, u"export"_s, u"S4"_s});
+    const QMap<QString, QByteArray> again = Files(directory, {u".kelvo-previous"_s});
+    int compared = 0;
+    for (auto it = archived.begin(); it != archived.end(); ++it)
+        if (it.key().startsWith(u"TOXSWA/"_s) || it.key() == u"S4_report.txt"_s) {
+            ++compared;
+            EXPECT_EQ(it.value(), again.value(it.key())) << it.key().toStdString();
+        }
+    EXPECT_GE(compared, 2);
+    EXPECT_TRUE(archived.value(u"S4_report.txt"_s).contains("Step 4 mitigation: buffer 12.5 m, drift reduction 75 %"));
+}

@@ -64,7 +64,8 @@ TEST_F(TabOrderTest, DialogsAreCrossedAsTheyAreReadWithTheirButtonsLast) {
 
     TfrmDrift drift;
     EXPECT_EQ(TabWalk(drift), (QStringList{u"edtRate"_s, u"cmbNumber"_s, u"cmbCrop"_s, u"cmbWater"_s,
-                                           u"cmbMitigation"_s, u"btnSave"_s, u"btnPrint"_s, u"btnClose"_s}));
+                                           u"cmbMitigation"_s, u"cmbReduction"_s, u"chkCurve"_s, u"btnSave"_s,
+                                           u"btnPrint"_s, u"btnClose"_s}));
 
     ASSERT_TRUE(dm->OpenProjects());
     ASSERT_TRUE(LocateByIntegerKeys(dm->qryProjects, {ids[1]}));
