@@ -66,7 +66,7 @@ private:
     void Plan();
     void LinkMetabolites();
     bool IsIdentical(const TPlanned& planned) const;
-    QString FreeCode(const QString& code) const;
+    QString FreeCode(const QString& code);
     void Write(const TPlanned& planned);
     void ApplyCoupledRules(const TPlanned& planned);
     void CheckScheme(const TPlanned& planned);
@@ -83,6 +83,8 @@ private:
     // The library's codes, by their lower-case form: the code as stored and whether it is locked.
     QHash<QString, std::pair<QString, bool>> m_library;
     QVector<TPlanned> m_planned;
+    // The lower-case codes the file's substances have or come in under, once a free code is sought.
+    QSet<QString> m_taken;
     TSubstanceImportResult m_result;
 };
 
@@ -159,25 +161,34 @@ const QVariant* TImport::Given(const TPlanned& planned, const QString& field) co
     return nullptr;
 }
 
-QString TImport::FreeCode(const QString& code) const {
+QString TImport::FreeCode(const QString& code) {
+    if (m_taken.isEmpty())
+        for (const TPlanned& p : m_planned)
+            m_taken << p.code.toLower() << p.fileCode.toLower();
     for (int n = 2;; ++n) {
         const QString candidate = (u"c%1_"_s.arg(n) + code).left(MaxCodeLength);
         const QString lower = candidate.toLower();
-        if (m_library.contains(lower)) continue;
-        const bool taken = std::any_of(m_planned.begin(), m_planned.end(), [&](const TPlanned& p) {
-            return p.code.toLower() == lower || p.fileCode.toLower() == lower;
-        });
-        if (!taken) return candidate;
+        if (m_library.contains(lower) || m_taken.contains(lower)) continue;
+        m_taken << lower;
+        return candidate;
     }
 }
 
+// The stored rows are read once per table.
 bool TImport::IsIdentical(const TPlanned& planned) const {
+    QHash<QString, TSqlResult> stored;
     for (const auto& [column, value] : planned.values) {
         const TSubstanceColumn& c = m_columns[column];
         if (c.field == CodeField) continue;
-        const TSqlResult stored = m_dm.dbKelvoADO.Select(
-            u"SELECT %1 FROM %2 WHERE SubstanceCode = ?"_s.arg(c.field, c.table), {planned.code});
-        const QVariant have = stored.rows.isEmpty() ? QVariant() : stored.rows[0][0];
+        auto rows = stored.constFind(c.table);
+        if (rows == stored.cend())
+            rows = stored.insert(c.table, m_dm.dbKelvoADO.Select(
+                                              u"SELECT * FROM %1 WHERE SubstanceCode = ?"_s.arg(c.table), {planned.code}));
+        const auto named = std::find_if(rows->columns.cbegin(), rows->columns.cend(), [&](const QString& name) {
+            return name.compare(c.field, Qt::CaseInsensitive) == 0;
+        });
+        const qsizetype at = named == rows->columns.cend() ? -1 : named - rows->columns.cbegin();
+        const QVariant have = rows->rows.isEmpty() || at < 0 ? QVariant() : rows->rows[0][at];
         if (have.isNull() != value.isNull()) return false;
         if (value.isNull()) continue;
         const TFieldType type = TableOf(column).fieldByName(c.field).dataType();
@@ -259,17 +270,17 @@ void TImport::Plan() {
 // A parent's metabolites name substances of the file (under the code they come in with) or of the library.
 void TImport::LinkMetabolites() {
     const int slotFields[] = {ColumnIndex(u"MetSubCode1"_s), ColumnIndex(u"MetSubCode2"_s)};
+    QHash<QString, const TPlanned*> byFileCode;
+    for (const TPlanned& planned : m_planned)
+        byFileCode.insert(planned.fileCode.toLower(), &planned);
     for (TPlanned& planned : m_planned) {
         if (planned.action == TAction::Skip || planned.action == TAction::Reuse) continue;
         for (auto& [column, value] : planned.values) {
             if (column != slotFields[0] && column != slotFields[1]) continue;
             if (value.isNull()) continue;
             const QString metabolite = value.toString();
-            const auto inFile = std::find_if(m_planned.begin(), m_planned.end(), [&](const TPlanned& p) {
-                return p.fileCode.compare(metabolite, Qt::CaseInsensitive) == 0;
-            });
-            if (inFile != m_planned.end()) {
-                value = inFile->code;
+            if (const auto inFile = byFileCode.constFind(metabolite.toLower()); inFile != byFileCode.cend()) {
+                value = (*inFile)->code;
             } else if (const auto stored = m_library.constFind(metabolite.toLower()); stored != m_library.cend()) {
                 value = stored->first;
             } else {

@@ -734,7 +734,7 @@ void TRecordSet::reloadDetails() {
 void TRecordSet::masterChanged() {
     if (!active()) return;
     checkBrowseMode();
-    std::vector<TRow> rows = loadRows();
+    std::vector<TRow> rows = fieldCount() > 0 && selectsNothing() ? std::vector<TRow>() : loadRows();
     m_current = rows.empty() ? -1 : 0;
     m_bof = true;
     m_eof = rows.empty();
@@ -825,6 +825,13 @@ QString TTable::selectStatement(QVariantList* params) const {
         sql += u" ORDER BY "_s + order.join(u", "_s);
     }
     return sql;
+}
+
+// A detail of a master row whose link value is empty (a new row before its key is set) has no rows.
+bool TTable::selectsNothing() const {
+    if (m_appendOnly || detailLinkFields().isEmpty()) return m_appendOnly;
+    const QVariantList values = masterLinkValues();
+    return values.isEmpty() || std::any_of(values.begin(), values.end(), [](const QVariant& v) { return v.isNull(); });
 }
 
 TQuery::TQuery(TConnection* connection, const QString& name, const QStringList& sql)

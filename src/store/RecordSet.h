@@ -151,6 +151,8 @@ protected:
     // The link condition for a detail: fields and the master's current values (empty when unlinked).
     QStringList detailLinkFields() const { return m_detailFields; }
     QVariantList masterLinkValues() const;
+    // Whether the statement cannot find a row, so that a reload need not ask the database.
+    virtual bool selectsNothing() const { return false; }
 
 private:
     friend class TConnection;
@@ -231,6 +233,7 @@ public:
 protected:
     QString updateTable() const override { return m_table; }
     QString selectStatement(QVariantList* params) const override;
+    bool selectsNothing() const override;
 
 private:
     QString m_table;
