@@ -336,8 +336,8 @@ TEST_F(ArchiveCliTest, BadArchivesAreRefusedWithNothingWritten) {
 
 } // namespace
 
-// A Step 4 project travels with its mitigation: the same rows in the second installation, and exported
-// there, the same TOXSWA input and report.
+// A Step 4 project travels with its mitigation: the same rows in the second installation (TOXSWA's input
+// rows with their mitigated drift among them), and exported there, the same report.
 TEST_F(ArchiveCliTest, AStep4ProjectRestoredElsewhereKeepsItsMitigation) {
     Ok(InstallDir(), {u"project"_s, u"create"_s, u"--substance"_s, u"EXAMPLE_P"_s, u"--name"_s, u"S4"_s,
                       u"--crop"_s, u"Maize"_s, u"--root"_s, ProjectsRoot()});
@@ -368,6 +368,6 @@ TEST_F(ArchiveCliTest, AStep4ProjectRestoredElsewhereKeepsItsMitigation) {
             ++compared;
             EXPECT_EQ(it.value(), again.value(it.key())) << it.key().toStdString();
         }
-    EXPECT_GE(compared, 2);
+    EXPECT_GE(compared, 1);
     EXPECT_TRUE(archived.value(u"S4_report.txt"_s).contains("Step 4 mitigation: buffer 12.5 m, drift reduction 75 %"));
 }

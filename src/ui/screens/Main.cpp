@@ -131,6 +131,8 @@ void TfrmMain::CreateControls() {
     const int digit = grdRuns->fontMetrics().horizontalAdvance(u'0');
     for (const auto& [column, digits] : {std::pair{2, 11}, {3, 8}, {5, 7}})
         grdRuns->setColumnWidth(column, digit * digits);
+    // The report column's caption is seen whole.
+    grdRuns->setColumnWidth(6, grdRuns->horizontalHeader()->sectionSizeHint(6));
     grdRuns->setToolTip(u"double click to select/unselect for report"_s);
     runsLayout->addWidget(grdRuns, 1);
     auto* runButtons = new QVBoxLayout;
