@@ -4,7 +4,7 @@
 #include "domain/ProjectArchive.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
-#include "ui/Guard.h"
+#include "ui/GuardedButton.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -51,16 +51,10 @@ void RestoreClicked(TdmKelvoADO& dm, const TProjectBrowserHooks& hooks) {
 } // namespace
 
 void AddProjectArchiveButtons(QWidget* window, TdmKelvoADO& dm, QBoxLayout* buttons, TProjectBrowserHooks hooks) {
-    const auto add = [&](const QString& name, const QString& caption,
-                         void (*handler)(TdmKelvoADO&, const TProjectBrowserHooks&)) {
-        auto* button = new QPushButton(caption, window);
-        button->setObjectName(name);
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        QObject::connect(button, &QPushButton::clicked, window,
-                         [&dm, hooks, handler] { Guarded([&] { handler(dm, hooks); }); });
-    };
-    add(u"btnArchive"_s, u"Archive..."_s, ArchiveClicked);
-    add(u"btnOpenArchive"_s, u"Open archive..."_s, OpenArchiveClicked);
-    add(u"btnRestore"_s, u"Restore..."_s, RestoreClicked);
+    AddGuardedButton(window, buttons, u"btnArchive"_s, u"Archive..."_s,
+                     [&dm, hooks] { ArchiveClicked(dm, hooks); });
+    AddGuardedButton(window, buttons, u"btnOpenArchive"_s, u"Open archive..."_s,
+                     [&dm, hooks] { OpenArchiveClicked(dm, hooks); });
+    AddGuardedButton(window, buttons, u"btnRestore"_s, u"Restore..."_s,
+                     [&dm, hooks] { RestoreClicked(dm, hooks); });
 }

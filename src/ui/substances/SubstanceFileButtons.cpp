@@ -4,7 +4,7 @@
 #include "domain/SubstanceImport.h"
 #include "foundation/UserInterface.h"
 #include "store/DataModuleKelvoADO.h"
-#include "ui/Guard.h"
+#include "ui/GuardedButton.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -61,15 +61,8 @@ void ImportClicked(TdmKelvoADO& dm, const TSubstanceEditorHooks& hooks) {
 } // namespace
 
 void AddSubstanceFileButtons(QWidget* window, TdmKelvoADO& dm, QBoxLayout* buttons, TSubstanceEditorHooks hooks) {
-    const auto add = [&](const QString& name, const QString& caption,
-                         void (*handler)(TdmKelvoADO&, const TSubstanceEditorHooks&)) {
-        auto* button = new QPushButton(caption, window);
-        button->setObjectName(name);
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        QObject::connect(button, &QPushButton::clicked, window,
-                         [&dm, hooks, handler] { Guarded([&] { handler(dm, hooks); }); });
-    };
-    add(u"btnExport"_s, u"Export..."_s, ExportClicked);
-    add(u"btnImport"_s, u"Import..."_s, ImportClicked);
+    AddGuardedButton(window, buttons, u"btnExport"_s, u"Export..."_s,
+                     [&dm, hooks] { ExportClicked(dm, hooks); });
+    AddGuardedButton(window, buttons, u"btnImport"_s, u"Import..."_s,
+                     [&dm, hooks] { ImportClicked(dm, hooks); });
 }
