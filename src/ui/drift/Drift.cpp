@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -439,7 +440,8 @@ void TfrmDrift::CurveToggled() {
     grpCurve->setVisible(chkCurve->isChecked());
     if (grpCurve->isVisible()) chtDeposition->Show(*m_calculation);
     adjustSize();
-    KeepOnScreen(*this);
+    // The grown frame is known once the layout and the window system took the new size.
+    QTimer::singleShot(0, this, [this] { KeepOnScreen(*this); });
 }
 
 void TfrmDrift::SaveScreen() {
