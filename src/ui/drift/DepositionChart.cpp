@@ -1,6 +1,7 @@
 #include "ui/drift/DepositionChart.h"
 
 #include "drift/DriftCalculation.h"
+#include "drift/Mitigation.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -9,21 +10,28 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 constexpr double AxisFloor = 0.01;
+// Beyond this distance the curve is smooth enough to be drawn through its whole metres only.
+constexpr double FineUpTo = 5;
 
-QLineSeries* Line(QObject* parent, const QString& name, const QColor& colour, Qt::PenStyle style) {
+QLineSeries* Line(QObject* parent, const QString& name, const QColor& colour) {
     auto* series = new QLineSeries(parent);
     series->setName(name);
     QPen pen(colour);
     pen.setWidthF(2);
-    pen.setStyle(style);
     series->setPen(pen);
     return series;
+}
+
+// Replaces the points only when they differ: a series left as it was is not drawn again.
+void Replace(QXYSeries& series, const QList<QPointF>& points) {
+    if (series.points() != points) series.replace(points);
 }
 
 } // namespace
@@ -36,18 +44,23 @@ TDepositionChart::TDepositionChart(QWidget* parent) : QChartView(parent) {
     c.setTitle(u"Deposition against the distance from the crop edge"_s);
     c.legend()->setAlignment(Qt::AlignBottom);
     c.setMargins(QMargins(4, 4, 4, 4));
+    // A plain background: the theme's rounded, shaded one costs more to paint than the curves.
+    c.setBackgroundBrush(Qt::white);
+    c.setBackgroundRoundness(0);
+    c.setPlotAreaBackgroundVisible(false);
 
-    // The water body's span, from its near to its far edge, shaded over the whole height.
+    // The water body's span, from its near to its far edge, shaded over the whole height in an opaque
+    // colour: a translucent one is blended again at every change of the curves.
     m_water = new QAreaSeries(this);
     m_water->setName(u"Water body"_s);
-    m_water->setBrush(QColor(0x5d, 0xad, 0xe2, 90));
+    m_water->setBrush(QColor(0xc8, 0xe3, 0xf5));
     m_water->setPen(Qt::NoPen);
     m_upper = new QLineSeries(m_water);
     m_lower = new QLineSeries(m_water);
     m_water->setUpperSeries(m_upper);
     m_water->setLowerSeries(m_lower);
-    m_step3 = Line(this, u"Step 3"_s, QColor(0x1f, 0x4e, 0x9a), Qt::SolidLine);
-    m_mitigated = Line(this, u"Mitigated"_s, QColor(0xc0, 0x39, 0x2b), Qt::DashLine);
+    m_step3 = Line(this, u"Step 3"_s, QColor(0x1f, 0x4e, 0x9a));
+    m_mitigated = Line(this, u"Mitigated"_s, QColor(0xc0, 0x39, 0x2b));
     // The values the calculator shows: the near and far edge, and the mean in the middle of the water.
     m_marks = new QScatterSeries(this);
     m_marks->setName(u"Near edge, far edge, mean"_s);
@@ -110,23 +123,30 @@ void TDepositionChart::Show(const TDriftCalculation& calculation) {
     step3.reserve(static_cast<qsizetype>(curve.size()));
     double highest = AxisFloor;
     double lowest = curve.front().Step3;
-    for (const TCurvePoint& point : curve) {
+    for (std::size_t i = 0; i < curve.size(); ++i) {
+        const TCurvePoint& point = curve[i];
+        highest = std::max(highest, point.Step3);
+        lowest = std::min(lowest, point.Step3);
+        const bool drawn = point.Distance <= FineUpTo || point.Distance == std::floor(point.Distance) ||
+                           i + 1 == curve.size();
+        if (!drawn) continue;
         step3.append({point.Distance, point.Step3});
         if (mitigated) reduced.append({point.Distance, point.Mitigated});
-        highest = std::max(highest, point.Step3);
-        lowest = std::min(lowest, point.Mitigated);
     }
     const double top = std::min(100.0, highest * 2);
-    const double bottom = std::max(1e-6, lowest / 2);
-    m_step3->replace(step3);
-    m_mitigated->replace(reduced);
-    m_upper->replace({{*r.NearEdge, top}, {*r.FarEdge, top}});
-    m_lower->replace({{*r.NearEdge, bottom}, {*r.FarEdge, bottom}});
+    // Room below the Step 3 curve for the strongest reduction: choosing a reduction moves the mitigated
+    // curve, never the axis.
+    const double strongest = 1.0 - DriftReductions().back() / 100.0;
+    const double bottom = std::max(1e-6, lowest * strongest / 2);
+    Replace(*m_step3, step3);
+    Replace(*m_mitigated, reduced);
+    Replace(*m_upper, {{*r.NearEdge, top}, {*r.FarEdge, top}});
+    Replace(*m_lower, {{*r.NearEdge, bottom}, {*r.FarEdge, bottom}});
     QList<QPointF> marks;
     if (r.DriftNear) marks.append({*r.NearEdge, *r.DriftNear});
     if (r.DriftFar) marks.append({*r.FarEdge, *r.DriftFar});
     marks.append({(*r.NearEdge + *r.FarEdge) / 2, *r.MeanDeposition});
-    m_marks->replace(marks);
+    Replace(*m_marks, marks);
     m_distance->setRange(0, curve.back().Distance);
     m_deposition->setRange(bottom, top);
     ShowSeries(m_water, true);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -270,6 +271,7 @@ TEST_F(DriftTest, ATypedBufferAndEachReductionBesideStep3WithTheCurve) {
     typeDistance(u"12.5"_s);
     EXPECT_EQ(Text(u"edtDistanceCropDrift1"_s), QLocale().toString(12.5, 'f', 2));
     const QStringList reductions = {u"none"_s, u"50 %"_s, u"75 %"_s, u"90 %"_s, u"95 %"_s};
+    QPointF axisRange;
     ASSERT_EQ(Control<QComboBox>(u"cmbReduction"_s)->count(), reductions.size());
     for (const QString& reduction : reductions) {
         SCOPED_TRACE(reduction.toStdString());
@@ -287,11 +289,20 @@ TEST_F(DriftTest, ATypedBufferAndEachReductionBesideStep3WithTheCurve) {
         EXPECT_TRUE(Control<QLineEdit>(u"edtStep3Drift"_s)->isVisible());
         EXPECT_EQ(seriesNames(),
                   (QStringList{u"Water body"_s, u"Step 3"_s, u"Mitigated"_s, u"Near edge, far edge, mean"_s}));
+        // Drawn through every quarter metre up to 5 m, then through the whole metres up to 50 m.
         const auto* step3 = static_cast<QLineSeries*>(chart->chart()->series()[1]);
         const auto* mitigated = static_cast<QLineSeries*>(chart->chart()->series()[2]);
-        ASSERT_EQ(step3->count(), 200);
-        EXPECT_EQ(step3->at(39).x(), 10.0);
-        EXPECT_NEAR(mitigated->at(39).y(), step3->at(39).y() * (100 - percent.toInt()) / 100, 1e-12);
+        ASSERT_EQ(step3->count(), 20 + 45);
+        ASSERT_EQ(mitigated->count(), step3->count());
+        EXPECT_EQ(step3->at(19).x(), 5.0);
+        EXPECT_EQ(step3->at(24).x(), 10.0);
+        EXPECT_EQ(step3->points().back().x(), 50.0);
+        EXPECT_NEAR(mitigated->at(24).y(), step3->at(24).y() * (100 - percent.toInt()) / 100, 1e-12);
+        // The reduction moves the mitigated curve, never the axis, and the curve stays inside it.
+        const auto* axis = static_cast<QLogValueAxis*>(chart->chart()->axes(Qt::Vertical).front());
+        if (axisRange.isNull()) axisRange = {axis->min(), axis->max()};
+        EXPECT_EQ(QPointF(axis->min(), axis->max()), axisRange);
+        EXPECT_GT(mitigated->points().back().y(), axis->min());
     }
 
     // Nearer than the FOCUS distance of 1.30 m: refused, the buffer of 12.5 m stays.
