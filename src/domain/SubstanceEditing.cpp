@@ -31,8 +31,9 @@ TSorptionPair PairOf(TdmKelvoADO& dm, TSorptionColumn column) {
 constexpr TSorptionColumn DetailedColumns[] = {TSorptionColumn::Soil, TSorptionColumn::SuspendedSolids,
                                                TSorptionColumn::Sediment};
 
+// The current row may be one being inserted, not yet stored.
 bool HasValue(const TTable& table, const QString& field) {
-    return table.active() && !table.isEmpty() && !table.fieldByName(field).isNull();
+    return table.active() && table.recNo() > 0 && !table.fieldByName(field).isNull();
 }
 
 // Edits the row and gives the field the value; nothing when the value is already there.
@@ -70,7 +71,7 @@ void CopyAlways(TTable& source, const QString& sourceField, TTable& target, cons
 
 bool IsCurrentSubstanceLocked(const TdmKelvoADO& dm) {
     const TTable& t = dm.tblSubstances;
-    return t.active() && !t.isEmpty() && t.fieldByName(u"Locked"_s).asBoolean();
+    return t.active() && t.recNo() > 0 && t.fieldByName(u"Locked"_s).asBoolean();
 }
 
 void KomEntered(TdmKelvoADO& dm, TSorptionColumn column) {

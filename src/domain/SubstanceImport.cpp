@@ -2,6 +2,7 @@
 
 #include "domain/SubstanceEditing.h"
 #include "foundation/Errors.h"
+#include "store/ControlsDisabled.h"
 #include "store/DataModuleKelvoADO.h"
 #include "store/Locate.h"
 #include "store/TextRules.h"
@@ -43,6 +44,30 @@ bool Agree(double a, double b) {
     return std::fabs(a - b) <= Agreement * std::max({1.0, std::fabs(a), std::fabs(b)});
 }
 
+// The three substance record sets write their new rows without reading them back, and the views
+// learn of them once, at the end.
+class TBulkInsert {
+public:
+    explicit TBulkInsert(TdmKelvoADO& dm)
+        : m_tables{&dm.tblSubstances, &dm.tblSubstancesMacro, &dm.tblSubstancesPRZM}, m_quiet(dm.tblSubstances),
+          m_quietMacro(dm.tblSubstancesMacro), m_quietPrzm(dm.tblSubstancesPRZM) {
+        for (TTable* table : m_tables)
+            table->setBulkInsert(true);
+    }
+    ~TBulkInsert() {
+        for (TTable* table : m_tables)
+            table->setBulkInsert(false);
+    }
+    TBulkInsert(const TBulkInsert&) = delete;
+    TBulkInsert& operator=(const TBulkInsert&) = delete;
+
+private:
+    TTable* const m_tables[3];
+    const TControlsDisabled m_quiet;
+    const TControlsDisabled m_quietMacro;
+    const TControlsDisabled m_quietPrzm;
+};
+
 class TImport {
 public:
     TImport(TdmKelvoADO& dm, const TSubstanceFile& file, const TSubstanceImportOptions& options)
@@ -83,6 +108,8 @@ private:
     // The library's codes, by their lower-case form: the code as stored and whether it is locked.
     QHash<QString, std::pair<QString, bool>> m_library;
     QVector<TPlanned> m_planned;
+    // The substances written with a metabolite scheme to check.
+    QVector<const TPlanned*> m_schemes;
     // The lower-case codes the file's substances have or come in under, once a free code is sought.
     QSet<QString> m_taken;
     TSubstanceImportResult m_result;
@@ -296,9 +323,7 @@ void TImport::Write(const TPlanned& planned) {
     const TSubstanceRecord& record = *planned.record;
     if (planned.action == TAction::Add) {
         const QVariant* name = Given(planned, u"Name"_s);
-        m_dm.InsertSubstance(planned.code, name ? name->toString() : planned.code);
-        // The import asks nothing: every row was the user's choice of file.
-        m_dm.AskBeforeSave = false;
+        m_dm.StartNewSubstance(planned.code, name ? name->toString() : planned.code);
     } else if (!LocateByTextKeys(m_dm.tblSubstances, {planned.code}, 1)) {
         FailRecord(record, u"Substance: "_s + planned.code + u" not found"_s);
     }
@@ -328,7 +353,13 @@ void TImport::Write(const TPlanned& planned) {
     }
     if (!Present(LockedField)) ApplyCoupledRules(planned);
     if (const QString missing = m_dm.MissingRequiredValue(); !missing.isEmpty()) FailRecord(record, missing);
+    // A substance that is no parent and names no metabolite has no scheme to check.
+    if (m_dm.tblSubstances.fieldByName(u"IsParent"_s).asBoolean() ||
+        !m_dm.tblSubstances.fieldByName(u"MetSubCode1"_s).isNull() ||
+        !m_dm.tblSubstances.fieldByName(u"MetSubCode2"_s).isNull())
+        m_schemes << &planned;
     try {
+        // The Substances row first: the other two refer to it.
         for (TTable* table : tables)
             if (table->state() != TRecordSet::TState::Browse) table->post();
     } catch (const EKelvoError& e) {
@@ -455,10 +486,13 @@ TSubstanceImportResult TImport::Run() {
     m_dm.UndoSubstance();
     try {
         TTransaction transaction(m_dm.dbKelvoADO);
-        for (const TPlanned& planned : m_planned)
-            if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned);
-        for (const TPlanned& planned : m_planned)
-            if (planned.action == TAction::Add || planned.action == TAction::Replace) CheckScheme(planned);
+        {
+            const TBulkInsert bulk(m_dm);
+            for (const TPlanned& planned : m_planned)
+                if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned);
+        }
+        for (const TPlanned* planned : m_schemes)
+            CheckScheme(*planned);
         transaction.Commit();
     } catch (...) {
         // The record sets drop what the rolled-back transaction took with it.
@@ -470,7 +504,11 @@ TSubstanceImportResult TImport::Run() {
         throw;
     }
     m_dm.AskBeforeSave = askBeforeSave;
-    if (!wasOpen) m_dm.CloseSubstanceTables();
+    if (!wasOpen)
+        m_dm.CloseSubstanceTables();
+    else
+        for (TTable* table : {&m_dm.tblSubstances, &m_dm.tblSubstancesMacro, &m_dm.tblSubstancesPRZM})
+            table->refresh();
     for (const TPlanned& planned : m_planned) {
         switch (planned.action) {
         case TAction::Add:

@@ -257,6 +257,9 @@ public:
     void TouchRecord(TRecordSet& recordSet);
     // Creates a substance's three rows with their defaults (DataModuleSubstanceInsert.cpp).
     void InsertSubstance(const QString& code, const QString& name);
+    // Starts the three rows of a new substance with the same defaults, unposted, for a caller that sets
+    // its values and then posts each row once, the Substances row first.
+    void StartNewSubstance(const QString& code, const QString& name);
 
     // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
     // The pattern a new run starts with: the substance's default pattern row for the crop, scenario and

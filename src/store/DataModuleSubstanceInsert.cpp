@@ -43,6 +43,28 @@ template <size_t N> void Fill(TRecordSet& rs, const TDefaultValue (&defaults)[N]
         rs.fieldByName(QString::fromUtf16(d.field)).setAsFloat(d.value);
 }
 
+// A new substance's values in each of its three rows.
+void FillSubstance(TRecordSet& rs, const QString& code, const QString& name) {
+    rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
+    rs.fieldByName(u"IsParent"_s).setAsBoolean(true);
+    // The editor shows General for a new substance: the stored mode says so too.
+    rs.fieldByName(u"DetailedSorption"_s).setAsBoolean(false);
+    rs.fieldByName(u"Name"_s).setAsString(name.isEmpty() ? code : name);
+    Fill(rs, SubstanceDefaults);
+}
+
+void FillMacro(TRecordSet& rs, const QString& code, const QString& name) {
+    rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
+    rs.fieldByName(u"inform"_s).setAsString(name);
+    Fill(rs, MacroDefaults);
+}
+
+void FillPrzm(TRecordSet& rs, const QString& code, const QString& name) {
+    rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
+    rs.fieldByName(u"pstnam"_s).setAsString(name);
+    Fill(rs, PrzmDefaults);
+}
+
 // Starts a new row; a failure is shown and the insert goes on.
 void StartRow(TRecordSet& rs) {
     try {
@@ -66,12 +88,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
 
         StartRow(tblSubstances);
         try {
-            tblSubstances.fieldByName(u"SubstanceCode"_s).setAsString(code);
-            tblSubstances.fieldByName(u"IsParent"_s).setAsBoolean(true);
-            // The editor shows General for a new substance: the stored mode says so too.
-            tblSubstances.fieldByName(u"DetailedSorption"_s).setAsBoolean(false);
-            tblSubstances.fieldByName(u"Name"_s).setAsString(name.isEmpty() ? code : name);
-            Fill(tblSubstances, SubstanceDefaults);
+            FillSubstance(tblSubstances, code, name);
             AskBeforeSave = false;
             tblSubstances.post();
         } catch (...) {
@@ -89,9 +106,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
 
         StartRow(tblSubstancesMacro);
         try {
-            tblSubstancesMacro.fieldByName(u"SubstanceCode"_s).setAsString(code);
-            tblSubstancesMacro.fieldByName(u"inform"_s).setAsString(name);
-            Fill(tblSubstancesMacro, MacroDefaults);
+            FillMacro(tblSubstancesMacro, code, name);
             AskBeforeSave = false;
             tblSubstancesMacro.post();
         } catch (...) {
@@ -101,9 +116,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
 
         StartRow(tblSubstancesPRZM);
         try {
-            tblSubstancesPRZM.fieldByName(u"SubstanceCode"_s).setAsString(code);
-            tblSubstancesPRZM.fieldByName(u"pstnam"_s).setAsString(name);
-            Fill(tblSubstancesPRZM, PrzmDefaults);
+            FillPrzm(tblSubstancesPRZM, code, name);
             AskBeforeSave = false;
             tblSubstancesPRZM.post();
         } catch (...) {
@@ -114,4 +127,15 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
         TouchRecord(tblSubstances);
     }
     AskBeforeSave = true;
+}
+
+// The three rows are started together; the Substances row is posted first, as the others refer to it.
+void TdmKelvoADO::StartNewSubstance(const QString& code, const QString& name) {
+    if (code.isEmpty()) throw EKelvoError(u"Substance Code not set"_s);
+    tblSubstances.append();
+    FillSubstance(tblSubstances, code, name);
+    tblSubstancesMacro.append();
+    FillMacro(tblSubstancesMacro, code, name);
+    tblSubstancesPRZM.append();
+    FillPrzm(tblSubstancesPRZM, code, name);
 }

@@ -496,7 +496,7 @@ void TRecordSet::post() {
     emitRow(m_current);
     emitState();
     thenSignalCurrent([this] {
-        reloadDetails();
+        if (!m_bulkInsert) reloadDetails();
         if (afterPost) afterPost(*this);
     });
 }
@@ -534,13 +534,14 @@ void TRecordSet::writeInsert() {
                                                                               QStringList(columns.size(), u"?"_s)
                                                                                   .join(u", "_s)),
                                    params);
+    TRow& row = m_rows[static_cast<size_t>(m_current)];
+    row.id = id;
+    row.values = m_buffer;
+    if (m_bulkInsert) return;
     // Read the stored row back, so defaults of the database show.
     QStringList stored;
     for (const auto& f : m_fields)
         if (!f->calculated()) stored << Quoted(f->fieldName());
-    TRow& row = m_rows[static_cast<size_t>(m_current)];
-    row.id = id;
-    row.values = m_buffer;
     const TSqlResult back =
         m_connection->Select(u"SELECT %1 FROM %2 WHERE rowid = ?"_s.arg(stored.join(u", "_s), table), {id});
     if (back.rows.isEmpty()) return;

@@ -90,6 +90,10 @@ public:
     };
     TEditSnapshot editSnapshot() const;
     void restoreEdit(const TEditSnapshot& snapshot);
+    // For writing many new rows at once: a posted new row is taken as written, not read back, and a
+    // post leaves the details alone, so the caller posts their new rows next. refresh() afterwards
+    // shows the stored rows.
+    void setBulkInsert(bool bulk) { m_bulkInsert = bulk; }
 
     // Order and links.
     void setIndexFieldNames(const QString& names);
@@ -208,6 +212,7 @@ private:
     QVector<bool> m_changed;          // fields set since the edit began
     bool m_modified = false;
     int m_insertReturnRow = -1;
+    bool m_bulkInsert = false;
 
     QStringList m_indexFields;
     QString m_sortField;
