@@ -13,6 +13,7 @@
 #include "store/Transaction.h"
 
 #include <QCryptographicHash>
+#include <QSet>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -496,12 +497,17 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
     project.ProjectID = static_cast<int>(maps.projects.value(keys(u"Projects"_s, u"ProjectID"_s).value(0)));
     try {
         const QString oldReport = FilesFolder + oldName + u"_report.txt"_s;
+        // Each folder is made once, however many files it takes.
+        QSet<QString> folders;
         for (auto it = archive.files.begin(); it != archive.files.end(); ++it) {
             if (!it.key().startsWith(FilesFolder)) continue;
             const QString relative = it.key() == oldReport ? name + u"_report.txt"_s : it.key().mid(FilesFolder.size());
             const QString target = staging + u'/' + relative;
-            if (!QDir().mkpath(QFileInfo(target).path()))
-                throw EKelvoError(u"Cannot create the folder %1"_s.arg(QFileInfo(target).path()));
+            const QString folder = QFileInfo(target).path();
+            if (!folders.contains(folder)) {
+                if (!QDir().mkpath(folder)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(folder));
+                folders.insert(folder);
+            }
             WriteWholeFile(target, it.value());
         }
         TProject marker(name, {});

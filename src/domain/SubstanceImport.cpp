@@ -87,6 +87,7 @@ private:
 
     int ColumnIndex(const QString& field) const;
     TTable& TableOf(int column) const;
+    TField& FieldOf(int column) const;
     QVariant Typed(const TSubstanceRecord& record, const TSubstanceValue& value, int column) const;
     void Plan();
     void LinkMetabolites();
@@ -102,8 +103,13 @@ private:
     const TSubstanceFile& m_file;
     const TSubstanceImportOptions m_options;
     const QVector<TSubstanceColumn> m_columns;
-    // The columns by their lower-case names.
+    // The columns by their lower-case names, and by the names as the file spells them.
     mutable QHash<QString, int> m_columnIndex;
+    mutable QHash<QString, int> m_spelled;
+    // The record sets' field of each column, once asked for.
+    mutable QVector<TField*> m_fields;
+    int m_codeColumn = -1;
+    int m_lockedColumn = -1;
     QSet<QString> m_present;
     // The library's codes, by their lower-case form: the code as stored and whether it is locked.
     QHash<QString, std::pair<QString, bool>> m_library;
@@ -116,10 +122,20 @@ private:
 };
 
 int TImport::ColumnIndex(const QString& field) const {
+    if (const auto spelled = m_spelled.constFind(field); spelled != m_spelled.cend()) return *spelled;
     if (m_columnIndex.isEmpty())
         for (qsizetype i = 0; i < m_columns.size(); ++i)
             m_columnIndex.insert(m_columns[i].field.toLower(), static_cast<int>(i));
-    return m_columnIndex.value(field.toLower(), -1);
+    const int column = m_columnIndex.value(field.toLower(), -1);
+    m_spelled.insert(field, column);
+    return column;
+}
+
+TField& TImport::FieldOf(int column) const {
+    if (m_fields.isEmpty()) m_fields.resize(m_columns.size(), nullptr);
+    TField*& field = m_fields[column];
+    if (!field) field = &TableOf(column).fieldByName(m_columns[column].field);
+    return *field;
 }
 
 TTable& TImport::TableOf(int column) const {
@@ -136,7 +152,7 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
     if (raw.isNull()) return {};
     const bool isText = raw.typeId() == QMetaType::QString;
     if (isText && raw.toString().trimmed().isEmpty()) return {};
-    const TField& field = TableOf(column).fieldByName(m_columns[column].field);
+    const TField& field = FieldOf(column);
     if (field.dataType() == TFieldType::String) {
         if (!isText) Fail(record, value.field, raw, u"not a text"_s);
         return raw.toString().trimmed();
@@ -218,7 +234,7 @@ bool TImport::IsIdentical(const TPlanned& planned) const {
         const QVariant have = rows->rows.isEmpty() || at < 0 ? QVariant() : rows->rows[0][at];
         if (have.isNull() != value.isNull()) return false;
         if (value.isNull()) continue;
-        const TFieldType type = TableOf(column).fieldByName(c.field).dataType();
+        const TFieldType type = FieldOf(column).dataType();
         if (type == TFieldType::String ? have.toString() != value.toString()
                                        : have.toDouble() != value.toDouble())
             return false;
@@ -233,6 +249,8 @@ void TImport::Plan() {
         m_present.insert(m_columns[column].field);
     }
     if (!Present(CodeField)) throw EKelvoError(u"%1: no field %2"_s.arg(m_file.fileName, CodeField));
+    m_codeColumn = ColumnIndex(CodeField);
+    m_lockedColumn = ColumnIndex(LockedField);
     for (const TSqlRow& row : m_dm.dbKelvoADO.Select(u"SELECT SubstanceCode, Locked FROM Substances"_s).rows)
         m_library.insert(row[0].toString().toLower(), {row[0].toString(), row[1].toBool()});
 
@@ -240,10 +258,11 @@ void TImport::Plan() {
     for (const TSubstanceRecord& record : m_file.records) {
         TPlanned planned;
         planned.record = &record;
+        planned.values.reserve(record.values.size());
         for (const TSubstanceValue& value : record.values) {
             const int column = ColumnIndex(value.field);
             planned.values.append({column, Typed(record, value, column)});
-            if (m_columns[column].field != CodeField) continue;
+            if (column != m_codeColumn) continue;
             planned.fileCode = planned.values.last().second.toString();
             const QVariant& code = value.value;
             if (planned.fileCode.isEmpty()) Fail(record, value.field, code, u"Code is required."_s);
@@ -333,16 +352,16 @@ void TImport::Write(const TPlanned& planned) {
     // substance alone.
     QVector<std::pair<int, QVariant>> ordered = planned.values;
     std::stable_sort(ordered.begin(), ordered.end(), [this](const auto& a, const auto& b) {
-        const bool aLocked = m_columns[a.first].field == LockedField;
-        const bool bLocked = m_columns[b.first].field == LockedField;
+        const bool aLocked = a.first == m_lockedColumn;
+        const bool bLocked = b.first == m_lockedColumn;
         return aLocked != bLocked ? bLocked : a.first < b.first;
     });
     for (const auto& [column, value] : ordered) {
+        if (column == m_codeColumn) continue;
         const QString& name = m_columns[column].field;
-        if (name == CodeField) continue;
-        if (name == LockedField) ApplyCoupledRules(planned);
+        if (column == m_lockedColumn) ApplyCoupledRules(planned);
         try {
-            TField& field = TableOf(column).fieldByName(name);
+            TField& field = FieldOf(column);
             if (value.isNull())
                 field.clear();
             else
