@@ -32,6 +32,8 @@ struct TPlanned {
     TAction action = TAction::Add;
     // Column index into the columns and the typed value (null for an empty cell).
     QVector<std::pair<int, QVariant>> values;
+    // Where each column's value is in values; -1 for a column the file leaves out.
+    QVector<int> at;
 };
 
 QString Shown(const QVariant& value) {
@@ -151,11 +153,12 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
     const QVariant& raw = value.value;
     if (raw.isNull()) return {};
     const bool isText = raw.typeId() == QMetaType::QString;
-    if (isText && raw.toString().trimmed().isEmpty()) return {};
+    QString text = isText ? raw.toString().trimmed() : QString();
+    if (isText && text.isEmpty()) return {};
     const TField& field = FieldOf(column);
     if (field.dataType() == TFieldType::String) {
         if (!isText) Fail(record, value.field, raw, u"not a text"_s);
-        return raw.toString().trimmed();
+        return text;
     }
     if (raw.typeId() == QMetaType::Bool) {
         if (field.dataType() != TFieldType::Boolean) Fail(record, value.field, raw, u"not a number"_s);
@@ -163,7 +166,6 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
     }
     double number = 0;
     if (isText) {
-        QString text = raw.toString().trimmed();
         if (field.dataType() == TFieldType::Boolean) {
             const QString lower = text.toLower();
             if (lower == u"true"_s || lower == u"yes"_s) return true;
@@ -175,8 +177,9 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
                      u"not a number (read as %1: a decimal comma is expected)"_s.arg(m_file.detected));
             text.replace(record.decimal, u'.');
         }
+        static const QLocale c = QLocale::c();
         bool ok = false;
-        number = QLocale::c().toDouble(text, &ok);
+        number = c.toDouble(text, &ok);
         if (!ok || !std::isfinite(number))
             Fail(record, value.field, raw, u"not a number (read as %1)"_s.arg(m_file.detected));
     } else {
@@ -199,9 +202,10 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
 
 const QVariant* TImport::Given(const TPlanned& planned, const QString& field) const {
     const int column = ColumnIndex(field);
-    for (const auto& [index, value] : planned.values)
-        if (index == column) return value.isNull() ? nullptr : &value;
-    return nullptr;
+    const int i = column < 0 ? -1 : planned.at[column];
+    if (i < 0) return nullptr;
+    const QVariant& value = planned.values[i].second;
+    return value.isNull() ? nullptr : &value;
 }
 
 QString TImport::FreeCode(const QString& code) {
@@ -278,6 +282,9 @@ void TImport::Plan() {
             inFile.insert(planned.fileCode.toLower());
         }
         planned.code = planned.fileCode;
+        planned.at.fill(-1, m_columns.size());
+        for (qsizetype i = planned.values.size() - 1; i >= 0; --i)
+            planned.at[planned.values[i].first] = static_cast<int>(i);
         m_planned << planned;
     }
 
@@ -348,18 +355,10 @@ void TImport::Write(const TPlanned& planned) {
     }
     for (TTable* table : tables)
         table->ensureEditing();
-    // Every value through its column, in the tables' order; Locked last, as the rules leave a locked
-    // substance alone.
-    QVector<std::pair<int, QVariant>> ordered = planned.values;
-    std::stable_sort(ordered.begin(), ordered.end(), [this](const auto& a, const auto& b) {
-        const bool aLocked = a.first == m_lockedColumn;
-        const bool bLocked = b.first == m_lockedColumn;
-        return aLocked != bLocked ? bLocked : a.first < b.first;
-    });
-    for (const auto& [column, value] : ordered) {
-        if (column == m_codeColumn) continue;
-        const QString& name = m_columns[column].field;
-        if (column == m_lockedColumn) ApplyCoupledRules(planned);
+    const auto set = [&](int column) {
+        const int i = planned.at[column];
+        if (i < 0) return;
+        const QVariant& value = planned.values[i].second;
         try {
             TField& field = FieldOf(column);
             if (value.isNull())
@@ -367,10 +366,15 @@ void TImport::Write(const TPlanned& planned) {
             else
                 field.setValue(value);
         } catch (const EKelvoError& e) {
-            Fail(record, name, value, e.Message());
+            Fail(record, m_columns[column].field, value, e.Message());
         }
-    }
-    if (!Present(LockedField)) ApplyCoupledRules(planned);
+    };
+    // Every value through its column, in the tables' order; Locked last, as the rules leave a locked
+    // substance alone.
+    for (int column = 0; column < planned.at.size(); ++column)
+        if (column != m_codeColumn && column != m_lockedColumn) set(column);
+    ApplyCoupledRules(planned);
+    set(m_lockedColumn);
     if (const QString missing = m_dm.MissingRequiredValue(); !missing.isEmpty()) FailRecord(record, missing);
     // A substance that is no parent and names no metabolite has no scheme to check.
     if (m_dm.tblSubstances.fieldByName(u"IsParent"_s).asBoolean() ||

@@ -11,36 +11,38 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 struct TDefaultValue {
-    const char16_t* field;
+    QString field;
     double value;
 };
 
 const TDefaultValue SubstanceDefaults[] = {
-    {u"MolEntVap", 95000}, {u"TemRefSlb", 20},    {u"TemRefTraWat", 20},   {u"TemRefTraSed", 20},
-    {u"MolEntTra", 54000}, {u"MolEntSlb", 27000}, {u"CofDifAirRef", 0.43}, {u"ExpFre", 0.9},
-    {u"ExpFreSus", 0.9},   {u"ExpFreSed", 0.9},   {u"ConLiqRef", 1},       {u"ConLiqRefSus", 1},
-    {u"ConLiqRefSed", 1},  {u"ConLiqRefSol", 1},  {u"KsorMph", 0},         {u"subSource", 1},
+    {u"MolEntVap"_s, 95000}, {u"TemRefSlb"_s, 20},    {u"TemRefTraWat"_s, 20},   {u"TemRefTraSed"_s, 20},
+    {u"MolEntTra"_s, 54000}, {u"MolEntSlb"_s, 27000}, {u"CofDifAirRef"_s, 0.43}, {u"ExpFre"_s, 0.9},
+    {u"ExpFreSus"_s, 0.9},   {u"ExpFreSed"_s, 0.9},   {u"ConLiqRef"_s, 1},       {u"ConLiqRefSus"_s, 1},
+    {u"ConLiqRefSed"_s, 1},  {u"ConLiqRefSol"_s, 1},  {u"KsorMph"_s, 0},         {u"subSource"_s, 1},
 };
 
 const TDefaultValue MacroDefaults[] = {
-    {u"tref", 20},    {u"VpTemp", 20},         {u"pf", 2},      {u"expb", 0.7},  {u"tresp", 0.079},
-    {u"freund", 0.9}, {u"diffusion", 4.3e-05}, {u"fstar", 0.5}, {u"fext", 0.05}, {u"fconvert", 0},
-    {u"candeg", 10},
+    {u"tref"_s, 20},    {u"VpTemp"_s, 20},         {u"pf"_s, 2},      {u"expb"_s, 0.7},  {u"tresp"_s, 0.079},
+    {u"freund"_s, 0.9}, {u"diffusion"_s, 4.3e-05}, {u"fstar"_s, 0.5}, {u"fext"_s, 0.05}, {u"fconvert"_s, 0},
+    {u"candeg"_s, 10},
 };
 
 const TDefaultValue PrzmDefaults[] = {
-    {u"apptyp", 0},  {u"apprel", 0},  {u"dknum", 0},   {u"napp", 0},    {u"icheck1", 0},  {u"icheck2", 1},
-    {u"icheck3", 1}, {u"icombo3", 1}, {u"icheck5", 1}, {u"iqfac", 1},   {u"kdtyp", 1},    {u"kdsp", 0},
-    {u"drate1a", 0}, {u"drate1c", 0}, {u"drate2a", 0}, {u"pldkrt", 0},  {u"fextrc", 0.5}, {u"q10fac", 2.2},
-    {u"qbase", 20},  {u"prtrn12", 0}, {u"prtrn13", 0}, {u"prtrn23", 0}, {u"dtr121a", 0},  {u"dtr121b", 0},
-    {u"dtr121c", 0}, {u"dtr122a", 0}, {u"dtr131a", 0}, {u"dtr131b", 0}, {u"dtr131c", 0},  {u"dtr132a", 0},
-    {u"dtr231a", 0}, {u"dtr231b", 0}, {u"dtr231c", 0}, {u"dtr232a", 0}, {u"mseff", 0.7},  {u"mslab", 100},
-    {u"solub", 0},   {u"mwght", 0},   {u"iset1", 2},   {u"iset2", 0},   {u"iset3", 0},
+    {u"apptyp"_s, 0},  {u"apprel"_s, 0},   {u"dknum"_s, 0},    {u"napp"_s, 0},    {u"icheck1"_s, 0},
+    {u"icheck2"_s, 1}, {u"icheck3"_s, 1},  {u"icombo3"_s, 1},  {u"icheck5"_s, 1}, {u"iqfac"_s, 1},
+    {u"kdtyp"_s, 1},   {u"kdsp"_s, 0},     {u"drate1a"_s, 0},  {u"drate1c"_s, 0}, {u"drate2a"_s, 0},
+    {u"pldkrt"_s, 0},  {u"fextrc"_s, 0.5}, {u"q10fac"_s, 2.2}, {u"qbase"_s, 20},  {u"prtrn12"_s, 0},
+    {u"prtrn13"_s, 0}, {u"prtrn23"_s, 0},  {u"dtr121a"_s, 0},  {u"dtr121b"_s, 0}, {u"dtr121c"_s, 0},
+    {u"dtr122a"_s, 0}, {u"dtr131a"_s, 0},  {u"dtr131b"_s, 0},  {u"dtr131c"_s, 0}, {u"dtr132a"_s, 0},
+    {u"dtr231a"_s, 0}, {u"dtr231b"_s, 0},  {u"dtr231c"_s, 0},  {u"dtr232a"_s, 0}, {u"mseff"_s, 0.7},
+    {u"mslab"_s, 100}, {u"solub"_s, 0},    {u"mwght"_s, 0},    {u"iset1"_s, 2},   {u"iset2"_s, 0},
+    {u"iset3"_s, 0},
 };
 
 template <size_t N> void Fill(TRecordSet& rs, const TDefaultValue (&defaults)[N]) {
     for (const TDefaultValue& d : defaults)
-        rs.fieldByName(QString::fromUtf16(d.field)).setAsFloat(d.value);
+        rs.fieldByName(d.field).setAsFloat(d.value);
 }
 
 // A new substance's values in each of its three rows.

@@ -518,22 +518,41 @@ void TRecordSet::writeRow() {
     row.values = m_buffer;
 }
 
-void TRecordSet::writeInsert() {
-    QStringList columns;
+// Every column's value, empty ones too: the row is stored exactly as the buffer holds it.
+qint64 TRecordSet::writeWholeRow() {
     QVariantList params;
+    QStringList columns;
     for (const auto& f : m_fields)
-        if (!f->calculated() && !m_buffer[f->index()].isNull()) {
-            columns << Quoted(f->fieldName());
+        if (!f->calculated()) {
+            if (m_wholeRowInsert.isEmpty()) columns << Quoted(f->fieldName());
             params << ToDatabase(*f, m_buffer[f->index()]);
         }
-    const QString table = Quoted(updateTable());
-    const qint64 id =
-        columns.isEmpty()
-            ? m_connection->Insert(u"INSERT INTO %1 DEFAULT VALUES"_s.arg(table))
-            : m_connection->Insert(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(table, columns.join(u", "_s),
-                                                                              QStringList(columns.size(), u"?"_s)
-                                                                                  .join(u", "_s)),
-                                   params);
+    if (m_wholeRowInsert.isEmpty())
+        m_wholeRowInsert = u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+            Quoted(updateTable()), columns.join(u", "_s), QStringList(columns.size(), u"?"_s).join(u", "_s));
+    return m_connection->Insert(m_wholeRowInsert, params);
+}
+
+void TRecordSet::writeInsert() {
+    qint64 id = 0;
+    if (m_bulkInsert) {
+        id = writeWholeRow();
+    } else {
+        QStringList columns;
+        QVariantList params;
+        for (const auto& f : m_fields)
+            if (!f->calculated() && !m_buffer[f->index()].isNull()) {
+                columns << Quoted(f->fieldName());
+                params << ToDatabase(*f, m_buffer[f->index()]);
+            }
+        const QString table = Quoted(updateTable());
+        id = columns.isEmpty()
+                 ? m_connection->Insert(u"INSERT INTO %1 DEFAULT VALUES"_s.arg(table))
+                 : m_connection->Insert(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+                                            table, columns.join(u", "_s),
+                                            QStringList(columns.size(), u"?"_s).join(u", "_s)),
+                                        params);
+    }
     TRow& row = m_rows[static_cast<size_t>(m_current)];
     row.id = id;
     row.values = m_buffer;
@@ -543,7 +562,8 @@ void TRecordSet::writeInsert() {
     for (const auto& f : m_fields)
         if (!f->calculated()) stored << Quoted(f->fieldName());
     const TSqlResult back =
-        m_connection->Select(u"SELECT %1 FROM %2 WHERE rowid = ?"_s.arg(stored.join(u", "_s), table), {id});
+        m_connection->Select(u"SELECT %1 FROM %2 WHERE rowid = ?"_s.arg(stored.join(u", "_s), Quoted(updateTable())),
+                             {id});
     if (back.rows.isEmpty()) return;
     int c = 0;
     for (const auto& f : m_fields)

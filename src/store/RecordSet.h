@@ -90,10 +90,13 @@ public:
     };
     TEditSnapshot editSnapshot() const;
     void restoreEdit(const TEditSnapshot& snapshot);
-    // For writing many new rows at once: a posted new row is taken as written, not read back, and a
-    // post leaves the details alone, so the caller posts their new rows next. refresh() afterwards
-    // shows the stored rows.
-    void setBulkInsert(bool bulk) { m_bulkInsert = bulk; }
+    // For writing many new rows at once: a posted new row is stored with every column, empty ones as
+    // empty, and taken as written rather than read back; a post leaves the details alone, so the
+    // caller posts their new rows next.
+    void setBulkInsert(bool bulk) {
+        m_bulkInsert = bulk;
+        m_wholeRowInsert.clear();
+    }
 
     // Order and links.
     void setIndexFieldNames(const QString& names);
@@ -190,6 +193,7 @@ private:
     QVector<qint64> rowIds() const;
     void writeRow();
     void writeInsert();
+    qint64 writeWholeRow();
     void startInsert(int position);
     const QVector<QVariant>& currentValues() const;
     QVariant fieldValue(const TField& field) const;
@@ -213,6 +217,7 @@ private:
     bool m_modified = false;
     int m_insertReturnRow = -1;
     bool m_bulkInsert = false;
+    QString m_wholeRowInsert; // the insert of every column, made at its first use in a bulk insert
 
     QStringList m_indexFields;
     QString m_sortField;
