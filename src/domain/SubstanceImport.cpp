@@ -9,6 +9,7 @@
 #include "store/Transaction.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -557,4 +558,21 @@ TSubstanceImportResult TImport::Run() {
 TSubstanceImportResult ImportSubstances(TdmKelvoADO& dm, const TSubstanceFile& file,
                                         const TSubstanceImportOptions& options) {
     return TImport(dm, file, options).Run();
+}
+
+QStringList ExistingSubstanceCodes(TdmKelvoADO& dm, const TSubstanceFile& file) {
+    QHash<QString, QString> library;
+    for (const TSqlRow& row : dm.dbKelvoADO.Select(u"SELECT SubstanceCode FROM Substances"_s).rows)
+        library.insert(row[0].toString().toLower(), row[0].toString());
+    QStringList existing;
+    for (const TSubstanceRecord& record : file.records) {
+        const auto value = std::find_if(record.values.cbegin(), record.values.cend(), [](const TSubstanceValue& v) {
+            return v.field.compare(CodeField, Qt::CaseInsensitive) == 0;
+        });
+        const QString code = value == record.values.cend() ? QString() : value->value.toString().trimmed();
+        const auto stored = library.constFind(code.toLower());
+        if (code.isEmpty() || stored == library.cend()) continue;
+        existing << (*stored == code ? code : u"%1 (%2 in the library)"_s.arg(code, *stored));
+    }
+    return existing;
 }

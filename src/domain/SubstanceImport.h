@@ -42,3 +42,7 @@ struct TSubstanceImportResult {
 // naming the file, the line or JSON path, the field and the value, with nothing written.
 TSubstanceImportResult ImportSubstances(TdmKelvoADO& dm, const TSubstanceFile& file,
                                         const TSubstanceImportOptions& options);
+
+// The file's codes that the library has already, as the import matches them: in any case. A code the
+// library spells differently is followed by its spelling there: "ma (MA in the library)".
+QStringList ExistingSubstanceCodes(TdmKelvoADO& dm, const TSubstanceFile& file);

@@ -76,6 +76,9 @@ bool AskDestructive(const QString& text) {
 TSaveAnswer AskSaveDiscardCancel(const QString& text) {
     return UserInterface().AskSaveDiscardCancel(text);
 }
+TYesNoCancel AskYesNoCancel(const QString& text) {
+    return UserInterface().AskYesNoCancel(text);
+}
 QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) {
     return UserInterface().AskOpenFileName(caption, start, filter);
 }

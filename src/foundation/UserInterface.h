@@ -21,6 +21,8 @@ enum class TQuestionKind {
 
 // The answer to a question offering Save, Discard and Cancel.
 enum class TSaveAnswer { Save, Discard, Cancel };
+// The answer to a question offering Yes, No and Cancel.
+enum class TYesNoCancel { Yes, No, Cancel };
 
 class TProgressWindow {
 public:
@@ -40,6 +42,10 @@ public:
     // Save, Discard or Cancel; a handler that knows only Yes and Cancel never discards.
     virtual TSaveAnswer AskSaveDiscardCancel(const QString& text) {
         return Ask(TQuestionKind::YesCancel, text) ? TSaveAnswer::Save : TSaveAnswer::Cancel;
+    }
+    // Yes, No or Cancel; a handler that knows only Yes and No never cancels.
+    virtual TYesNoCancel AskYesNoCancel(const QString& text) {
+        return Ask(TQuestionKind::YesNo, text) ? TYesNoCancel::Yes : TYesNoCancel::No;
     }
     virtual std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) = 0;
     virtual void SetBusy(bool busy) { (void)busy; }
@@ -73,6 +79,7 @@ bool AskConfirmation(const QString& text);
 bool AskYesCancel(const QString& text);
 bool AskDestructive(const QString& text);
 TSaveAnswer AskSaveDiscardCancel(const QString& text);
+TYesNoCancel AskYesNoCancel(const QString& text);
 QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter);
 QString AskDirectory(const QString& caption, const QString& start);
 QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter);

@@ -43,6 +43,10 @@ void TScriptedUserInterface::AnswerChoice(TSaveAnswer choice, const QString& exp
     m_answers.push_back({choice == TSaveAnswer::Save, expectedQuestion, choice});
 }
 
+void TScriptedUserInterface::AnswerCancel(const QString& expectedQuestion) {
+    m_answers.push_back({false, expectedQuestion, TSaveAnswer::Cancel, true});
+}
+
 void TScriptedUserInterface::AnswerPath(const QString& path) { m_paths.push_back(path); }
 
 QVector<TScriptedUserInterface::TEntry> TScriptedUserInterface::Take() {
@@ -93,6 +97,11 @@ bool TScriptedUserInterface::AskDestructive(const QString& text) {
 
 TSaveAnswer TScriptedUserInterface::AskSaveDiscardCancel(const QString& text) {
     return NextAnswer(TKind::Question, text).choice;
+}
+
+TYesNoCancel TScriptedUserInterface::AskYesNoCancel(const QString& text) {
+    const TScripted answer = NextAnswer(TKind::Question, text);
+    return answer.cancel ? TYesNoCancel::Cancel : answer.yes ? TYesNoCancel::Yes : TYesNoCancel::No;
 }
 
 TScriptedUserInterface::TScripted TScriptedUserInterface::NextAnswer(TKind kind, const QString& text) {

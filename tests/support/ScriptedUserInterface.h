@@ -21,6 +21,8 @@ public:
     void Answer(bool yes, const QString& expectedQuestion = {});
     // The next question is answered with the choice; Answer(true) counts as Save, Answer(false) as Cancel.
     void AnswerChoice(TSaveAnswer choice, const QString& expectedQuestion = {});
+    // The next question is cancelled: Cancel to a Yes/No/Cancel question (Answer(false) is its No).
+    void AnswerCancel(const QString& expectedQuestion = {});
     // The next file-name or directory question is answered with path (empty: the user cancelled).
     void AnswerPath(const QString& path);
     // Everything shown or asked since the last call, in order; marks it as checked.
@@ -37,6 +39,7 @@ public:
     // Recorded as a destructive question, answered from the same script.
     bool AskDestructive(const QString& text) override;
     TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
+    TYesNoCancel AskYesNoCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     QString AskOpenFileName(const QString& caption, const QString& start, const QString& filter) override;
@@ -49,6 +52,7 @@ private:
         bool yes;
         QString question;
         TSaveAnswer choice;
+        bool cancel = false;
     };
     TScripted NextAnswer(TKind kind, const QString& text);
     QVector<TEntry> m_entries;

@@ -119,6 +119,16 @@ TSaveAnswer TQtUserInterface::AskSaveDiscardCancel(const QString& text) {
     }
 }
 
+// Yes is the default button; closing the box cancels.
+TYesNoCancel TQtUserInterface::AskYesNoCancel(const QString& text) {
+    switch (RunBox(QMessageBox::Question, u"Confirm"_s, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                   QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return TYesNoCancel::Yes;
+    case QMessageBox::No: return TYesNoCancel::No;
+    default: return TYesNoCancel::Cancel;
+    }
+}
+
 std::unique_ptr<TProgressWindow> TQtUserInterface::CreateProgress(const QString& comment, int steps) {
     return std::make_unique<TQtProgress>(comment, steps);
 }

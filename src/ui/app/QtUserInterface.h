@@ -13,6 +13,7 @@ public:
     bool Ask(TQuestionKind kind, const QString& text) override;
     bool AskDestructive(const QString& text) override;
     TSaveAnswer AskSaveDiscardCancel(const QString& text) override;
+    TYesNoCancel AskYesNoCancel(const QString& text) override;
     std::unique_ptr<TProgressWindow> CreateProgress(const QString& comment, int steps) override;
     void SetBusy(bool busy) override;
     QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;

@@ -38,17 +38,17 @@ void ImportClicked(TdmKelvoADO& dm, const TSubstanceEditorHooks& hooks) {
     const QString fileName = AskOpenFileName(u"Import substances"_s, {}, Filter);
     if (fileName.isEmpty()) return;
     const TSubstanceFile file = ReadSubstanceFileFrom(fileName);
-    QStringList existing;
-    for (const TSubstanceRecord& record : file.records)
-        if (const TSubstanceValue* code = record.find(u"SubstanceCode"_s))
-            if (!dm.IsSubstanceCodeFree(code->value.toString().trimmed())) existing << code->value.toString().trimmed();
+    const QStringList existing = ExistingSubstanceCodes(dm, file);
     TSubstanceImportOptions options;
-    if (!existing.isEmpty())
-        options.existing = AskConfirmation(u"The library has substances with these codes already: %1.\n\nYes "
-                                           u"replaces them, No imports them under new codes (c2_...)."_s.arg(
-                                               existing.join(u", "_s)))
-                               ? TExistingSubstance::Replace
-                               : TExistingSubstance::Rename;
+    if (!existing.isEmpty()) {
+        switch (AskYesNoCancel(u"The library has substances with these codes already: %1.\n\nYes replaces them, "
+                               u"No imports them under new codes (c2_...), Cancel imports nothing."_s.arg(
+                                   existing.join(u", "_s)))) {
+        case TYesNoCancel::Yes: options.existing = TExistingSubstance::Replace; break;
+        case TYesNoCancel::No: options.existing = TExistingSubstance::Rename; break;
+        case TYesNoCancel::Cancel: return;
+        }
+    }
     const TSubstanceImportResult result = ImportSubstances(dm, file, options);
     QString text = u"Imported from %1: %2 added, %3 replaced."_s.arg(fileName)
                        .arg(result.added.size())

@@ -110,6 +110,26 @@ TEST_F(QtUserInterfaceTest, QuestionsAnswerYesOnlyForYesAndClosingCountsAsTheOth
     }
 }
 
+// Yes, No and Cancel each answer for themselves; Return takes Yes, Escape and closing the box cancel.
+TEST_F(QtUserInterfaceTest, YesNoCancelQuestionsAnswerEachButtonAndCancelWhenClosed) {
+    const std::pair<std::function<void(QMessageBox*)>, TYesNoCancel> cases[] = {
+        {[](QMessageBox* box) { Click(box, QMessageBox::Yes); }, TYesNoCancel::Yes},
+        {[](QMessageBox* box) { Click(box, QMessageBox::No); }, TYesNoCancel::No},
+        {[](QMessageBox* box) { Click(box, QMessageBox::Cancel); }, TYesNoCancel::Cancel},
+        {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, TYesNoCancel::Yes},
+        {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, TYesNoCancel::Cancel},
+        {[](QMessageBox* box) { box->close(); }, TYesNoCancel::Cancel},
+    };
+    for (const auto& [close, expected] : cases) {
+        TSeenBox seen;
+        AnswerBox(&seen, close);
+        EXPECT_EQ(qt.AskYesNoCancel(u"Replace them?"_s), expected);
+        EXPECT_EQ(seen.title, u"Confirm"_s);
+        EXPECT_EQ(seen.text, u"Replace them?"_s);
+        EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+}
+
 // Return answers with the default button: Yes for an ordinary question, No where Yes destroys something.
 TEST_F(QtUserInterfaceTest, ReturnNeverConfirmsADestructiveQuestion) {
     const QString text = u"Remove project: Alpha"_s;

@@ -526,13 +526,14 @@ TEST_F(SubstanceEditorTest, ExportAndImportThroughTheButtons) {
     const QByteArray json = exported.readAll();
     EXPECT_TRUE(json.contains("\"SubstanceCode\": \"LONE\"") && !json.contains("\"PAR\"")) << json.constData();
 
-    const QString existing =
-        u"The library has substances with these codes already: LONE.\n\nYes replaces them, No imports them under "
-        u"new codes (c2_...)."_s;
+    const auto existing = [](const QString& codes) {
+        return u"The library has substances with these codes already: %1.\n\nYes replaces them, No imports them "
+               u"under new codes (c2_...), Cancel imports nothing."_s.arg(codes);
+    };
     ui.AnswerPath(file);
-    ui.Answer(false, existing);
+    ui.Answer(false, existing(u"LONE"_s));
     Click(*editor, u"btnImport"_s);
-    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Import substances"_s, existing,
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Import substances"_s, existing(u"LONE"_s),
                                            u"Imported from "_s + file + u": 1 added, 0 replaced.\nLONE came in as c2_LONE."_s}));
     EXPECT_EQ(Stored(u"Substances"_s, u"LONE"_s, u"MolMass"_s), Stored(u"Substances"_s, u"c2_LONE"_s, u"MolMass"_s));
     EXPECT_EQ(Stored(u"Substance_PRZM"_s, u"LONE"_s, u"q10fac"_s), Stored(u"Substance_PRZM"_s, u"c2_LONE"_s, u"q10fac"_s));
@@ -542,4 +543,17 @@ TEST_F(SubstanceEditorTest, ExportAndImportThroughTheButtons) {
     ui.AnswerPath(QString());
     Click(*editor, u"btnImport"_s);
     EXPECT_EQ(ui.TakeTexts(), QStringList{u"Import substances"_s});
+
+    // A code differing only in case is the library's code: asked about, and Cancel imports nothing.
+    const QString lower = projectsDir.filePath(u"lower.json"_s);
+    QFile lowerFile(lower);
+    ASSERT_TRUE(lowerFile.open(QIODevice::WriteOnly));
+    lowerFile.write(QByteArray(json).replace("\"SubstanceCode\": \"LONE\"", "\"SubstanceCode\": \"lone\""));
+    lowerFile.close();
+    const int count = dm->dbKelvoADO.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt();
+    ui.AnswerPath(lower);
+    ui.AnswerCancel(existing(u"lone (LONE in the library)"_s));
+    Click(*editor, u"btnImport"_s);
+    EXPECT_EQ(ui.TakeTexts(), (QStringList{u"Import substances"_s, existing(u"lone (LONE in the library)"_s)}));
+    EXPECT_EQ(dm->dbKelvoADO.Select(u"SELECT COUNT(*) FROM Substances"_s).rows[0][0].toInt(), count);
 }
