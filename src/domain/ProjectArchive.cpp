@@ -13,7 +13,6 @@
 #include "store/Transaction.h"
 
 #include <QCryptographicHash>
-#include <QSet>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -22,9 +21,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+#include <QSet>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -80,18 +86,46 @@ QStringList ProjectTables(TConnection& db) {
     return tables;
 }
 
-QJsonValue JsonOf(const QVariant& value) {
-    if (value.isNull()) return QJsonValue::Null;
+// A string as JSON text, in UTF-8.
+void AppendJsonString(QByteArray& out, const QString& text) {
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += u'"';
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\') {
+            escaped += u'\\';
+            escaped += c;
+        } else if (c.unicode() < 0x20) {
+            escaped += u"\\u%1"_s.arg(c.unicode(), 4, 16, QChar(u'0'));
+        } else {
+            escaped += c;
+        }
+    }
+    escaped += u'"';
+    out += escaped.toUtf8();
+}
+
+// A stored value as JSON text: whole numbers as such, others in the shortest text that reads back to
+// the same double.
+void AppendJsonValue(QByteArray& out, const QVariant& value) {
+    if (value.isNull()) {
+        out += "null";
+        return;
+    }
     switch (value.typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Int:
     case QMetaType::ULongLong:
     case QMetaType::UInt:
-        return value.toLongLong();
-    case QMetaType::Double:
-        return value.toDouble();
+        out += QByteArray::number(value.toLongLong());
+        return;
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        out += std::isfinite(number) ? QByteArray::number(number, 'g', QLocale::FloatingPointShortest) : "null";
+        return;
+    }
     default:
-        return value.toString();
+        AppendJsonString(out, value.toString());
     }
 }
 
@@ -104,25 +138,38 @@ QVariant VariantOf(const QJsonValue& value) {
     return number;
 }
 
+// The rows as JSON, written as text: one row per line.
 QByteArray ProjectRows(TConnection& db, int projectId) {
-    QJsonArray tables;
+    QByteArray out = "{\n    \"tables\": [";
+    bool firstTable = true;
     for (const QString& table : ProjectTables(db)) {
         const QStringList columns = Columns(db, table);
         const QString condition = ProjectCondition(table, columns);
         const TSqlResult result =
             db.Select(u"SELECT * FROM %1 WHERE %2 ORDER BY rowid"_s.arg(table, condition), {projectId});
-        QJsonArray rows;
-        for (const TSqlRow& row : result.rows) {
-            QJsonArray values;
-            for (const QVariant& value : row)
-                values.append(JsonOf(value));
-            rows.append(values);
+        out += firstTable ? "\n" : ",\n";
+        firstTable = false;
+        out += "        {\n            \"name\": ";
+        AppendJsonString(out, table);
+        out += ",\n            \"columns\": [";
+        for (qsizetype i = 0; i < result.columns.size(); ++i) {
+            if (i > 0) out += ", ";
+            AppendJsonString(out, result.columns[i]);
         }
-        tables.append(QJsonObject{{u"name"_s, table},
-                                  {u"columns"_s, QJsonArray::fromStringList(result.columns)},
-                                  {u"rows"_s, rows}});
+        out += "],\n            \"rows\": [";
+        for (qsizetype r = 0; r < result.rows.size(); ++r) {
+            out += r > 0 ? ",\n                [" : "\n                [";
+            const TSqlRow& row = result.rows[r];
+            for (qsizetype i = 0; i < row.size(); ++i) {
+                if (i > 0) out += ", ";
+                AppendJsonValue(out, row[i]);
+            }
+            out += ']';
+        }
+        out += result.rows.isEmpty() ? "]\n        }" : "\n            ]\n        }";
     }
-    return QJsonDocument(QJsonObject{{u"tables"_s, tables}}).toJson(QJsonDocument::Indented);
+    out += "\n    ]\n}\n";
+    return out;
 }
 
 // --- zip ---------------------------------------------------------------------------------------------
@@ -300,6 +347,23 @@ QVector<TTableData> ReadTables(const QJsonObject& project) {
     return tables;
 }
 
+// Written without a flush to the disk of its own: the staging folder reaches the disk as a whole.
+void WriteStagedFile(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
+        throw EKelvoError(u"Cannot write %1: %2"_s.arg(fileName, file.errorString()));
+}
+
+// Everything written on the folder's file system reaches the disk, in one flush.
+void SyncFileSystem(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (!synced)
+        throw EKelvoError(u"Cannot write %1 to the disk: %2"_s.arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+}
+
 void RemoveTree(const QString& path) {
     if (!path.isEmpty() && QFileInfo(path).isDir()) QDir(path).removeRecursively();
 }
@@ -469,14 +533,22 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
         if (!value.isNull() && map.contains(value.toLongLong())) value = map.value(value.toLongLong());
     };
     for (TTableData& t : tables) {
+        // The key columns of the table, by the map of their keys.
+        QVector<std::pair<qsizetype, const QHash<qlonglong, qlonglong>*>> keyColumns;
+        qsizetype runColumn = -1;
+        for (qsizetype i = 0; i < t.columns.size(); ++i) {
+            const QString& c = t.columns[i];
+            if (c == u"ProjectID"_s) keyColumns.append({i, &maps.projects});
+            if (c == u"ApplicationSchemeID"_s || c == u"SchemeID"_s) keyColumns.append({i, &maps.schemes});
+            if (c == u"MapID"_s) keyColumns.append({i, &maps.maps});
+            if (c == u"RunID"_s) runColumn = i;
+        }
         for (QVariantList& row : t.rows) {
-            for (qsizetype i = 0; i < t.columns.size() && i < row.size(); ++i) {
-                const QString& c = t.columns[i];
-                if (c == u"ProjectID"_s) remap(maps.projects, row[i]);
-                if (c == u"ApplicationSchemeID"_s || c == u"SchemeID"_s) remap(maps.schemes, row[i]);
-                if (c == u"MapID"_s) remap(maps.maps, row[i]);
-                if (c == u"RunID"_s && maps.runs.contains(row[i].toString())) row[i] = maps.runs.value(row[i].toString());
-            }
+            for (const auto& [i, map] : keyColumns)
+                if (i < row.size()) remap(*map, row[i]);
+            if (runColumn >= 0 && runColumn < row.size())
+                if (const auto run = maps.runs.constFind(row[runColumn].toString()); run != maps.runs.cend())
+                    row[runColumn] = *run;
             if (t.name == u"Projects"_s) {
                 row[column(t, u"Name"_s)] = name;
                 row[column(t, u"Path"_s)] = directory;
@@ -508,12 +580,13 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
                 if (!QDir().mkpath(folder)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(folder));
                 folders.insert(folder);
             }
-            WriteWholeFile(target, it.value());
+            WriteStagedFile(target, it.value());
         }
         TProject marker(name, {});
         marker.SetPath(staging);
         marker.ProjectID = project.ProjectID;
         marker.MarkProjectDirectory();
+        SyncFileSystem(staging);
         if (QFileInfo::exists(directory) && !QDir().rmdir(directory))
             throw EKelvoError(u"The folder %1 already exists and is not empty: choose another name or project root."_s.arg(directory));
         if (!QDir().rename(staging, directory)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(directory));

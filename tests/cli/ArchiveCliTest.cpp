@@ -137,6 +137,14 @@ protected:
                           u"--m1"_s, u"BIGM1"_s, u"--przm1"_s, u"0.4"_s, u"--m2"_s, u"BIGM2"_s, u"--przm2"_s, u"0.1"_s});
         Ok(InstallDir(), {u"project"_s, u"create"_s, u"--substance"_s, u"BIGP"_s, u"--name"_s, u"BIG"_s, u"--crop"_s,
                           u"Vegetables, leafy"_s, u"--root"_s, ProjectsRoot()});
+        {
+            // A description to test the rows' JSON: quotes, a backslash, control characters, an accent
+            // and a character beyond the basic plane.
+            TConnection db;
+            db.Open(InstallDir() + u"/data/kelvo_db.sqlite"_s);
+            db.Execute(u"UPDATE Projects SET Description = ? WHERE Name = 'BIG'"_s,
+                       {u"\"big\" C:\\ new\nline\ttab \u00e9 \U0001F600"_s});
+        }
         Ok(InstallDir(), {u"project"_s, u"export"_s, u"BIG"_s});
         Ok(InstallDir(), {u"project"_s, u"archive"_s, u"BIG"_s, Archive()});
     }
