@@ -17,8 +17,9 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr double AxisFloor = 0.01;
-// Beyond this distance the curve is smooth enough to be drawn through its whole metres only.
-constexpr double FineUpTo = 5;
+// A point of the curve is left out where the line drawn past it misses it by no more than this share of
+// the plot's height: half a pixel.
+constexpr double DrawingTolerance = 0.001;
 
 QLineSeries* Line(QObject* parent, const QString& name, const QColor& colour) {
     auto* series = new QLineSeries(parent);
@@ -27,6 +28,34 @@ QLineSeries* Line(QObject* parent, const QString& name, const QColor& colour) {
     pen.setWidthF(2);
     series->setPen(pen);
     return series;
+}
+
+// The points of the curve it is drawn through, on the plot's scales (distance, and log of the
+// deposition over the decades shown): a point is left out where the line between the points kept
+// before and after it passes within the drawing tolerance of it.
+QVector<std::size_t> DrawnPoints(const std::vector<TCurvePoint>& curve, double decades) {
+    QVector<QPointF> at;
+    at.reserve(static_cast<qsizetype>(curve.size()));
+    const double width = curve.back().Distance;
+    for (const TCurvePoint& point : curve)
+        at.append({point.Distance / width, std::log10(point.Step3) / decades});
+    QVector<std::size_t> kept{0};
+    std::size_t anchor = 0;
+    for (std::size_t last = 2; last < curve.size(); ++last) {
+        const QPointF a = at[anchor];
+        const QPointF c = at[last];
+        for (std::size_t i = anchor + 1; i < last; ++i) {
+            const QPointF b = at[i];
+            const double onLine = a.y() + (b.x() - a.x()) / (c.x() - a.x()) * (c.y() - a.y());
+            if (std::fabs(onLine - b.y()) > DrawingTolerance) {
+                kept << last - 1;
+                anchor = last - 1;
+                break;
+            }
+        }
+    }
+    if (curve.size() > 1) kept << curve.size() - 1;
+    return kept;
 }
 
 // Replaces the points only when they differ: a series left as it was is not drawn again.
@@ -39,6 +68,8 @@ void Replace(QXYSeries& series, const QList<QPointF>& points) {
 TDepositionChart::TDepositionChart(QWidget* parent) : QChartView(parent) {
     setObjectName(u"chtDeposition"_s);
     setRenderHint(QPainter::Antialiasing, false);
+    // The curves span the plot: one rectangle round what changed repaints faster than their exact parts.
+    setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     setFixedSize(480, 560);
     QChart& c = *chart();
     c.setTitle(u"Deposition against the distance from the crop edge"_s);
@@ -118,26 +149,24 @@ void TDepositionChart::Show(const TDriftCalculation& calculation) {
         return;
     }
     const bool mitigated = calculation.Mitigated();
-    QList<QPointF> step3;
-    QList<QPointF> reduced;
-    step3.reserve(static_cast<qsizetype>(curve.size()));
     double highest = AxisFloor;
     double lowest = curve.front().Step3;
-    for (std::size_t i = 0; i < curve.size(); ++i) {
-        const TCurvePoint& point = curve[i];
+    for (const TCurvePoint& point : curve) {
         highest = std::max(highest, point.Step3);
         lowest = std::min(lowest, point.Step3);
-        const bool drawn = point.Distance <= FineUpTo || point.Distance == std::floor(point.Distance) ||
-                           i + 1 == curve.size();
-        if (!drawn) continue;
-        step3.append({point.Distance, point.Step3});
-        if (mitigated) reduced.append({point.Distance, point.Mitigated});
     }
     const double top = std::min(100.0, highest * 2);
     // Room below the Step 3 curve for the strongest reduction: choosing a reduction moves the mitigated
     // curve, never the axis.
     const double strongest = 1.0 - DriftReductions().back() / 100.0;
     const double bottom = std::max(1e-6, lowest * strongest / 2);
+    // The mitigated curve is the Step 3 curve shifted on the logarithmic axis: the same points draw it.
+    QList<QPointF> step3;
+    QList<QPointF> reduced;
+    for (const std::size_t i : DrawnPoints(curve, std::log10(top / bottom))) {
+        step3.append({curve[i].Distance, curve[i].Step3});
+        if (mitigated) reduced.append({curve[i].Distance, curve[i].Mitigated});
+    }
     Replace(*m_step3, step3);
     Replace(*m_mitigated, reduced);
     Replace(*m_upper, {{*r.NearEdge, top}, {*r.FarEdge, top}});
