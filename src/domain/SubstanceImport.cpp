@@ -10,6 +10,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,6 +42,22 @@ QString Shown(const QVariant& value) {
     if (value.isNull()) return {};
     if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     return value.toString();
+}
+
+// A number as spreadsheets and the export write it ("-1.5e-05"), read without a locale; false for any
+// other text, which the C locale then reads as it may.
+bool ReadPlainNumber(const QString& text, double& number) {
+    constexpr qsizetype Longest = 40;
+    if (text.isEmpty() || text.size() > Longest) return false;
+    char latin[Longest];
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7f) return false;
+        latin[i] = static_cast<char>(c);
+    }
+    const char* end = latin + text.size();
+    const auto [stop, error] = std::from_chars(latin, end, number);
+    return error == std::errc() && stop == end;
 }
 
 bool Agree(double a, double b) {
@@ -178,9 +195,8 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
                      u"not a number (read as %1: a decimal comma is expected)"_s.arg(m_file.detected));
             text.replace(record.decimal, u'.');
         }
-        static const QLocale c = QLocale::c();
-        bool ok = false;
-        number = c.toDouble(text, &ok);
+        bool ok = ReadPlainNumber(text, number);
+        if (!ok) number = QLocale::c().toDouble(text, &ok);
         if (!ok || !std::isfinite(number))
             Fail(record, value.field, raw, u"not a number (read as %1)"_s.arg(m_file.detected));
     } else {

@@ -521,6 +521,7 @@ void TRecordSet::writeRow() {
 // Every column's value, empty ones too: the row is stored exactly as the buffer holds it.
 qint64 TRecordSet::writeWholeRow() {
     QVariantList params;
+    params.reserve(fieldCount());
     QStringList columns;
     for (const auto& f : m_fields)
         if (!f->calculated()) {
