@@ -12,7 +12,6 @@
 #include "store/ScenarioSchema.h"
 #include "store/Transaction.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -30,6 +29,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <nettle/sha2.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,8 +51,14 @@ const QStringList TableOrder = {u"Projects"_s,   u"ToxswaMap"_s,          u"Mapx
 const QString RunsOfProject = u"SELECT RunID FROM Runs WHERE ProjectID = ?"_s;
 const QString SchemesOfProject = u"SELECT ApplicationSchemeID FROM Runs WHERE ProjectID = ?"_s;
 
+// Nettle's SHA-256 uses the processor's SHA instructions where it has them.
 QString Sha256(const QByteArray& bytes) {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, static_cast<size_t>(bytes.size()), reinterpret_cast<const uint8_t*>(bytes.constData()));
+    QByteArray digest(SHA256_DIGEST_SIZE, Qt::Uninitialized);
+    sha256_digest(&context, SHA256_DIGEST_SIZE, reinterpret_cast<uint8_t*>(digest.data()));
+    return QString::fromLatin1(digest.toHex());
 }
 
 // --- the project's rows ------------------------------------------------------------------------------
@@ -336,9 +342,13 @@ QVector<TTableData> ReadTables(const QJsonObject& project) {
         table.name = object.value(u"name"_s).toString();
         for (const QJsonValue& column : object.value(u"columns"_s).toArray())
             table.columns << column.toString();
-        for (const QJsonValue& row : object.value(u"rows"_s).toArray()) {
+        const QJsonArray rows = object.value(u"rows"_s).toArray();
+        table.rows.reserve(rows.size());
+        for (const QJsonValue& row : rows) {
+            const QJsonArray cells = row.toArray();
             QVariantList values;
-            for (const QJsonValue& v : row.toArray())
+            values.reserve(cells.size());
+            for (const QJsonValue& v : cells)
                 values << VariantOf(v);
             table.rows << values;
         }
