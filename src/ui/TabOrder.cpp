@@ -37,7 +37,8 @@ void Activate(QWidget& window) {
     for (QWidget* child : window.findChildren<QWidget*>())
         if (QLayout* layout = child->layout()) {
             layout->activate();
-            layout->setGeometry(child->rect());
+            // Inside the margins the widget keeps for itself, as a group box for its title.
+            layout->setGeometry(child->contentsRect());
         }
 }
 

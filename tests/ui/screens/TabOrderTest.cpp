@@ -8,6 +8,7 @@
 #include "ui/substances/SubstanceNew.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QTableView>
 #include <QTest>
 
@@ -63,6 +64,13 @@ TEST_F(TabOrderTest, DialogsAreCrossedAsTheyAreReadWithTheirButtonsLast) {
     EXPECT_EQ(TabWalk(substance), (QStringList{u"edtCodeNew"_s, u"edtNameNew"_s, u"btnOK"_s, u"btnCancel"_s}));
 
     TfrmDrift drift;
+    drift.show();
+    // Setting the order lays the window out first: a group box's fields stay below its title.
+    for (const QGroupBox* group : drift.findChildren<QGroupBox*>())
+        for (const QWidget* field : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (field->isVisibleTo(group))
+                EXPECT_GE(field->y(), group->contentsRect().top())
+                    << group->objectName().toStdString() << " " << field->objectName().toStdString();
     EXPECT_EQ(TabWalk(drift), (QStringList{u"edtRate"_s, u"cmbNumber"_s, u"cmbCrop"_s, u"cmbWater"_s,
                                            u"cmbMitigation"_s, u"cmbReduction"_s, u"chkCurve"_s, u"btnSave"_s,
                                            u"btnPrint"_s, u"btnClose"_s}));
