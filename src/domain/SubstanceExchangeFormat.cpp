@@ -2,6 +2,7 @@
 
 #include "domain/ModelFile.h"
 #include "foundation/Errors.h"
+#include "store/CsvReader.h"
 #include "store/DataModuleKelvoADO.h"
 
 #include <QFile>
@@ -118,44 +119,6 @@ QString Fail(const QString& fileName, const QString& where, const QString& what)
     return u"%1, %2: %3"_s.arg(fileName, where, what);
 }
 
-// One CSV record from the text at pos: cells split at the separator, quotes as in RFC 4180; pos moves past
-// the record's line end and line counts the lines it spanned.
-QStringList CsvRecord(const QString& text, qsizetype& pos, QChar separator, int& line, bool& unclosed) {
-    QStringList cells;
-    QString cell;
-    bool quoted = false;
-    unclosed = false;
-    while (pos < text.size()) {
-        const QChar c = text[pos++];
-        if (quoted) {
-            if (c == u'"') {
-                if (pos < text.size() && text[pos] == u'"') {
-                    cell += u'"';
-                    ++pos;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == u'\n') ++line;
-                cell += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == separator) {
-            cells << cell;
-            cell.clear();
-        } else if (c == u'\n') {
-            ++line;
-            break;
-        } else if (c != u'\r') {
-            cell += c;
-        }
-    }
-    unclosed = quoted;
-    cells << cell;
-    return cells;
-}
-
 TSubstanceFile ReadCsv(const QString& text, const QString& fileName) {
     TSubstanceFile file;
     file.fileName = fileName;
@@ -175,25 +138,21 @@ TSubstanceFile ReadCsv(const QString& text, const QString& fileName) {
     const bool semicolon = headerLine.contains(u';');
     const QChar separator = semicolon ? u';' : u',';
     file.detected = semicolon ? u"semicolon separated, decimal comma"_s : u"comma separated, decimal point"_s;
-    bool unclosed = false;
-    const int headerLineNumber = line;
-    for (const QString& name : CsvRecord(text, pos, separator, line, unclosed))
+    QVector<TCsvRow> rows = SplitCsvRows(text.mid(pos), fileName, separator, line);
+    if (rows.isEmpty()) throw EKelvoError(Fail(fileName, u"line %1"_s.arg(line), u"no header row"_s));
+    for (const QString& name : rows.takeFirst().cells)
         file.fields << name.trimmed();
-    if (file.fields.size() == 1 && file.fields[0].isEmpty())
-        throw EKelvoError(Fail(fileName, u"line %1"_s.arg(headerLineNumber), u"no header row"_s));
-    while (pos < text.size()) {
-        const int first = line;
-        const QStringList cells = CsvRecord(text, pos, separator, line, unclosed);
-        if (unclosed) throw EKelvoError(Fail(fileName, u"line %1"_s.arg(first), u"unclosed quote"_s));
+    for (const TCsvRow& row : std::as_const(rows)) {
+        const QStringList& cells = row.cells;
         if (cells.size() == 1 && cells[0].trimmed().isEmpty()) continue;
         if (cells[0].trimmed().startsWith(u'#')) continue;
         if (cells.size() != file.fields.size())
-            throw EKelvoError(Fail(fileName, u"line %1"_s.arg(first),
+            throw EKelvoError(Fail(fileName, u"line %1"_s.arg(row.line),
                                    u"%1 values where the header has %2 (read as %3)"_s.arg(cells.size())
                                        .arg(file.fields.size())
                                        .arg(file.detected)));
         TSubstanceRecord record;
-        record.where = u"line %1"_s.arg(first);
+        record.where = u"line %1"_s.arg(row.line);
         record.decimal = semicolon ? u',' : u'.';
         for (qsizetype i = 0; i < cells.size(); ++i)
             record.values.append({file.fields[i], cells[i].trimmed()});

@@ -6,27 +6,19 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// Splits the text into rows of cells; each row remembers the line it starts on.
-struct TRawRow {
-    int line;
-    QStringList cells;
-};
-
-QVector<TRawRow> SplitRows(const QString& text, const QString& source) {
-    QVector<TRawRow> rows;
-    TRawRow row{1, {}};
+QVector<TCsvRow> SplitCsvRows(const QString& text, const QString& source, QChar separator, int firstLine) {
+    QVector<TCsvRow> rows;
+    TCsvRow row{firstLine, {}};
     QString cell;
     bool quoted = false;
     bool rowHasContent = false;
-    int line = 1;
+    int line = firstLine;
     auto endRow = [&] {
         if (rowHasContent) {
             row.cells << cell;
             rows << row;
         }
-        row = TRawRow{line + 1, {}};
+        row = TCsvRow{line + 1, {}};
         cell.clear();
         rowHasContent = false;
     };
@@ -45,7 +37,7 @@ QVector<TRawRow> SplitRows(const QString& text, const QString& source) {
         } else if (c == u'"') {
             quoted = true;
             rowHasContent = true;
-        } else if (c == u',') {
+        } else if (c == separator) {
             row.cells << cell;
             cell.clear();
             rowHasContent = true;
@@ -62,14 +54,12 @@ QVector<TRawRow> SplitRows(const QString& text, const QString& source) {
     return rows;
 }
 
-} // namespace
-
 TCsvTable ParseCsv(const QString& text, const QString& source) {
-    QVector<TRawRow> raw = SplitRows(text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text, source);
+    QVector<TCsvRow> raw = SplitCsvRows(text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text, source);
     TCsvTable table;
     if (raw.isEmpty()) throw EKelvoError(u"%1: no header row"_s.arg(source));
     table.header = raw.takeFirst().cells;
-    for (const TRawRow& row : std::as_const(raw)) {
+    for (const TCsvRow& row : std::as_const(raw)) {
         if (row.cells.size() != table.header.size())
             throw EKelvoError(u"%1, line %2: %3 cells where the header has %4"_s.arg(source)
                                   .arg(row.line)
