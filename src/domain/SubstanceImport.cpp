@@ -46,7 +46,7 @@ QString Shown(const QVariant& value) {
 
 // A number as spreadsheets and the export write it ("-1.5e-05"), read without a locale; false for any
 // other text, which the C locale then reads as it may.
-bool ReadPlainNumber(const QString& text, double& number) {
+bool ReadPlainNumber(QStringView text, double& number) {
     constexpr qsizetype Longest = 40;
     if (text.isEmpty() || text.size() > Longest) return false;
     char latin[Longest];
@@ -113,7 +113,8 @@ private:
     void LinkMetabolites();
     bool IsIdentical(const TPlanned& planned) const;
     QString FreeCode(const QString& code);
-    void Write(const TPlanned& planned);
+    QSet<const TField*> GivenByAll() const;
+    void Write(const TPlanned& planned, const TdmKelvoADO::TSubstanceDefaults& defaults);
     void ApplyCoupledRules(const TPlanned& planned);
     void CheckScheme(const TPlanned& planned);
     const QVariant* Given(const TPlanned& planned, const QString& field) const;
@@ -171,12 +172,12 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
     const QVariant& raw = value.value;
     if (raw.isNull()) return {};
     const bool isText = raw.typeId() == QMetaType::QString;
-    QString text = isText ? raw.toString().trimmed() : QString();
+    const QStringView text = isText ? QStringView(*static_cast<const QString*>(raw.constData())).trimmed() : QStringView();
     if (isText && text.isEmpty()) return {};
     const TField& field = FieldOf(column);
     if (field.dataType() == TFieldType::String) {
         if (!isText) Fail(record, value.field, raw, u"not a text"_s);
-        return text;
+        return text.size() == static_cast<const QString*>(raw.constData())->size() ? raw : QVariant(text.toString());
     }
     if (raw.typeId() == QMetaType::Bool) {
         if (field.dataType() != TFieldType::Boolean) Fail(record, value.field, raw, u"not a number"_s);
@@ -185,18 +186,22 @@ QVariant TImport::Typed(const TSubstanceRecord& record, const TSubstanceValue& v
     double number = 0;
     if (isText) {
         if (field.dataType() == TFieldType::Boolean) {
-            const QString lower = text.toLower();
-            if (lower == u"true"_s || lower == u"yes"_s) return true;
-            if (lower == u"false"_s || lower == u"no"_s) return false;
+            if (text.compare(u"true"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0)
+                return true;
+            if (text.compare(u"false"_s, Qt::CaseInsensitive) == 0 || text.compare(u"no"_s, Qt::CaseInsensitive) == 0)
+                return false;
         }
+        QString pointed;
+        QStringView plain = text;
         if (record.decimal != u'.') {
             if (text.contains(u'.'))
                 Fail(record, value.field, raw,
                      u"not a number (read as %1: a decimal comma is expected)"_s.arg(m_file.detected));
-            text.replace(record.decimal, u'.');
+            pointed = text.toString().replace(record.decimal, u'.');
+            plain = pointed;
         }
-        bool ok = ReadPlainNumber(text, number);
-        if (!ok) number = QLocale::c().toDouble(text, &ok);
+        bool ok = ReadPlainNumber(plain, number);
+        if (!ok) number = QLocale::c().toDouble(plain, &ok);
         if (!ok || !std::isfinite(number))
             Fail(record, value.field, raw, u"not a number (read as %1)"_s.arg(m_file.detected));
     } else {
@@ -276,12 +281,21 @@ void TImport::Plan() {
         m_library.insert(row[0].toString().toLower(), {row[0].toString(), row[1].toBool()});
 
     QSet<QString> inFile;
+    // Each position's field name as last seen, by its text's address, and its column: the records of a
+    // CSV file share their names.
+    QVector<std::pair<const QChar*, int>> byPosition;
     for (const TSubstanceRecord& record : m_file.records) {
         TPlanned planned;
         planned.record = &record;
         planned.values.reserve(record.values.size());
-        for (const TSubstanceValue& value : record.values) {
-            const int column = ColumnIndex(value.field);
+        if (byPosition.size() < record.values.size()) byPosition.resize(record.values.size());
+        for (qsizetype position = 0; position < record.values.size(); ++position) {
+            const TSubstanceValue& value = record.values[position];
+            auto& [name, column] = byPosition[position];
+            if (name != value.field.constData()) {
+                name = value.field.constData();
+                column = ColumnIndex(value.field);
+            }
             planned.values.append({column, Typed(record, value, column)});
             if (column != m_codeColumn) continue;
             planned.fileCode = planned.values.last().second.toString();
@@ -302,7 +316,7 @@ void TImport::Plan() {
         planned.at.fill(-1, m_columns.size());
         for (qsizetype i = planned.values.size() - 1; i >= 0; --i)
             planned.at[planned.values[i].first] = static_cast<int>(i);
-        m_planned << planned;
+        m_planned << std::move(planned);
     }
 
     for (TPlanned& planned : m_planned) {
@@ -345,8 +359,10 @@ void TImport::LinkMetabolites() {
         byFileCode.insert(planned.fileCode.toLower(), &planned);
     for (TPlanned& planned : m_planned) {
         if (planned.action == TAction::Skip || planned.action == TAction::Reuse) continue;
-        for (auto& [column, value] : planned.values) {
-            if (column != slotFields[0] && column != slotFields[1]) continue;
+        for (const int column : slotFields) {
+            const int i = column < 0 ? -1 : planned.at[column];
+            if (i < 0) continue;
+            QVariant& value = planned.values[i].second;
             if (value.isNull()) continue;
             const QString metabolite = value.toString();
             if (const auto inFile = byFileCode.constFind(metabolite.toLower()); inFile != byFileCode.cend()) {
@@ -361,12 +377,21 @@ void TImport::LinkMetabolites() {
     }
 }
 
-void TImport::Write(const TPlanned& planned) {
+// The fields every substance of the file gives a value or an empty cell for: their defaults do not matter.
+QSet<const TField*> TImport::GivenByAll() const {
+    QSet<const TField*> given;
+    for (int column = 0; column < m_columns.size(); ++column)
+        if (std::all_of(m_planned.cbegin(), m_planned.cend(), [column](const TPlanned& p) { return p.at[column] >= 0; }))
+            given.insert(&FieldOf(column));
+    return given;
+}
+
+void TImport::Write(const TPlanned& planned, const TdmKelvoADO::TSubstanceDefaults& defaults) {
     TTable* const tables[] = {&m_dm.tblSubstances, &m_dm.tblSubstancesMacro, &m_dm.tblSubstancesPRZM};
     const TSubstanceRecord& record = *planned.record;
     if (planned.action == TAction::Add) {
         const QVariant* name = Given(planned, u"Name"_s);
-        m_dm.StartNewSubstance(planned.code, name ? name->toString() : planned.code);
+        m_dm.StartNewSubstance(planned.code, name ? name->toString() : planned.code, defaults);
     } else if (!LocateByTextKeys(m_dm.tblSubstances, {planned.code}, 1)) {
         FailRecord(record, u"Substance: "_s + planned.code + u" not found"_s);
     }
@@ -528,8 +553,9 @@ TSubstanceImportResult TImport::Run() {
         TTransaction transaction(m_dm.dbKelvoADO);
         {
             const TBulkInsert bulk(m_dm);
+            const TdmKelvoADO::TSubstanceDefaults defaults = m_dm.SubstanceDefaults(GivenByAll());
             for (const TPlanned& planned : m_planned)
-                if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned);
+                if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned, defaults);
         }
         for (const TPlanned* planned : m_schemes)
             CheckScheme(*planned);

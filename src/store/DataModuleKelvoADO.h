@@ -4,8 +4,11 @@
 #include "store/RecordSet.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QVector>
 #include <memory>
+#include <utility>
 
 class ICollection;
 class TAggregationList;
@@ -257,9 +260,15 @@ public:
     void TouchRecord(TRecordSet& recordSet);
     // Creates a substance's three rows with their defaults (DataModuleSubstanceInsert.cpp).
     void InsertSubstance(const QString& code, const QString& name);
-    // Starts the three rows of a new substance with the same defaults, unposted, for a caller that sets
+    // The default values of a new substance's three rows, each with its field, for the open substance
+    // record sets; the fields in `given` are left out, as the caller sets them itself.
+    struct TSubstanceDefaults {
+        QVector<std::pair<TField*, double>> substance, macro, przm;
+    };
+    TSubstanceDefaults SubstanceDefaults(const QSet<const TField*>& given = {});
+    // Starts the three rows of a new substance with those defaults, unposted, for a caller that sets
     // its values and then posts each row once, the Substances row first.
-    void StartNewSubstance(const QString& code, const QString& name);
+    void StartNewSubstance(const QString& code, const QString& name, const TSubstanceDefaults& defaults);
 
     // --- project creation and lookups (DataModuleProjects.cpp) ------------------------------------
     // The pattern a new run starts with: the substance's default pattern row for the crop, scenario and

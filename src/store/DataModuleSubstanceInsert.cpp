@@ -15,20 +15,20 @@ struct TDefaultValue {
     double value;
 };
 
-const TDefaultValue SubstanceDefaults[] = {
+const TDefaultValue SubstanceDefaultValues[] = {
     {u"MolEntVap"_s, 95000}, {u"TemRefSlb"_s, 20},    {u"TemRefTraWat"_s, 20},   {u"TemRefTraSed"_s, 20},
     {u"MolEntTra"_s, 54000}, {u"MolEntSlb"_s, 27000}, {u"CofDifAirRef"_s, 0.43}, {u"ExpFre"_s, 0.9},
     {u"ExpFreSus"_s, 0.9},   {u"ExpFreSed"_s, 0.9},   {u"ConLiqRef"_s, 1},       {u"ConLiqRefSus"_s, 1},
     {u"ConLiqRefSed"_s, 1},  {u"ConLiqRefSol"_s, 1},  {u"KsorMph"_s, 0},         {u"subSource"_s, 1},
 };
 
-const TDefaultValue MacroDefaults[] = {
+const TDefaultValue MacroDefaultValues[] = {
     {u"tref"_s, 20},    {u"VpTemp"_s, 20},         {u"pf"_s, 2},      {u"expb"_s, 0.7},  {u"tresp"_s, 0.079},
     {u"freund"_s, 0.9}, {u"diffusion"_s, 4.3e-05}, {u"fstar"_s, 0.5}, {u"fext"_s, 0.05}, {u"fconvert"_s, 0},
     {u"candeg"_s, 10},
 };
 
-const TDefaultValue PrzmDefaults[] = {
+const TDefaultValue PrzmDefaultValues[] = {
     {u"apptyp"_s, 0},  {u"apprel"_s, 0},   {u"dknum"_s, 0},    {u"napp"_s, 0},    {u"icheck1"_s, 0},
     {u"icheck2"_s, 1}, {u"icheck3"_s, 1},  {u"icombo3"_s, 1},  {u"icheck5"_s, 1}, {u"iqfac"_s, 1},
     {u"kdtyp"_s, 1},   {u"kdsp"_s, 0},     {u"drate1a"_s, 0},  {u"drate1c"_s, 0}, {u"drate2a"_s, 0},
@@ -40,31 +40,41 @@ const TDefaultValue PrzmDefaults[] = {
     {u"iset3"_s, 0},
 };
 
-template <size_t N> void Fill(TRecordSet& rs, const TDefaultValue (&defaults)[N]) {
+using TFieldDefaults = QVector<std::pair<TField*, double>>;
+
+template <size_t N>
+TFieldDefaults Resolve(TRecordSet& rs, const TDefaultValue (&defaults)[N], const QSet<const TField*>& given) {
+    TFieldDefaults fields;
     for (const TDefaultValue& d : defaults)
-        rs.fieldByName(d.field).setAsFloat(d.value);
+        if (TField& field = rs.fieldByName(d.field); !given.contains(&field)) fields.append({&field, d.value});
+    return fields;
+}
+
+void Fill(const TFieldDefaults& defaults) {
+    for (const auto& [field, value] : defaults)
+        field->setAsFloat(value);
 }
 
 // A new substance's values in each of its three rows.
-void FillSubstance(TRecordSet& rs, const QString& code, const QString& name) {
+void FillSubstance(TRecordSet& rs, const QString& code, const QString& name, const TFieldDefaults& defaults) {
     rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
     rs.fieldByName(u"IsParent"_s).setAsBoolean(true);
     // The editor shows General for a new substance: the stored mode says so too.
     rs.fieldByName(u"DetailedSorption"_s).setAsBoolean(false);
     rs.fieldByName(u"Name"_s).setAsString(name.isEmpty() ? code : name);
-    Fill(rs, SubstanceDefaults);
+    Fill(defaults);
 }
 
-void FillMacro(TRecordSet& rs, const QString& code, const QString& name) {
+void FillMacro(TRecordSet& rs, const QString& code, const QString& name, const TFieldDefaults& defaults) {
     rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
     rs.fieldByName(u"inform"_s).setAsString(name);
-    Fill(rs, MacroDefaults);
+    Fill(defaults);
 }
 
-void FillPrzm(TRecordSet& rs, const QString& code, const QString& name) {
+void FillPrzm(TRecordSet& rs, const QString& code, const QString& name, const TFieldDefaults& defaults) {
     rs.fieldByName(u"SubstanceCode"_s).setAsString(code);
     rs.fieldByName(u"pstnam"_s).setAsString(name);
-    Fill(rs, PrzmDefaults);
+    Fill(defaults);
 }
 
 // Starts a new row; a failure is shown and the insert goes on.
@@ -84,13 +94,14 @@ void StartRow(TRecordSet& rs) {
 // the master reloads its details.
 void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
     if (code.isEmpty()) throw EKelvoError(u"Substance Code not set"_s);
+    const TSubstanceDefaults defaults = SubstanceDefaults();
     {
         TControlsDisabled quiet(tblSubstances);
         RetouchPending = false;
 
         StartRow(tblSubstances);
         try {
-            FillSubstance(tblSubstances, code, name);
+            FillSubstance(tblSubstances, code, name, defaults.substance);
             AskBeforeSave = false;
             tblSubstances.post();
         } catch (...) {
@@ -108,7 +119,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
 
         StartRow(tblSubstancesMacro);
         try {
-            FillMacro(tblSubstancesMacro, code, name);
+            FillMacro(tblSubstancesMacro, code, name, defaults.macro);
             AskBeforeSave = false;
             tblSubstancesMacro.post();
         } catch (...) {
@@ -118,7 +129,7 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
 
         StartRow(tblSubstancesPRZM);
         try {
-            FillPrzm(tblSubstancesPRZM, code, name);
+            FillPrzm(tblSubstancesPRZM, code, name, defaults.przm);
             AskBeforeSave = false;
             tblSubstancesPRZM.post();
         } catch (...) {
@@ -131,13 +142,18 @@ void TdmKelvoADO::InsertSubstance(const QString& code, const QString& name) {
     AskBeforeSave = true;
 }
 
+TdmKelvoADO::TSubstanceDefaults TdmKelvoADO::SubstanceDefaults(const QSet<const TField*>& given) {
+    return {Resolve(tblSubstances, SubstanceDefaultValues, given), Resolve(tblSubstancesMacro, MacroDefaultValues, given),
+            Resolve(tblSubstancesPRZM, PrzmDefaultValues, given)};
+}
+
 // The three rows are started together; the Substances row is posted first, as the others refer to it.
-void TdmKelvoADO::StartNewSubstance(const QString& code, const QString& name) {
+void TdmKelvoADO::StartNewSubstance(const QString& code, const QString& name, const TSubstanceDefaults& defaults) {
     if (code.isEmpty()) throw EKelvoError(u"Substance Code not set"_s);
     tblSubstances.append();
-    FillSubstance(tblSubstances, code, name);
+    FillSubstance(tblSubstances, code, name, defaults.substance);
     tblSubstancesMacro.append();
-    FillMacro(tblSubstancesMacro, code, name);
+    FillMacro(tblSubstancesMacro, code, name, defaults.macro);
     tblSubstancesPRZM.append();
-    FillPrzm(tblSubstancesPRZM, code, name);
+    FillPrzm(tblSubstancesPRZM, code, name, defaults.przm);
 }

@@ -19,34 +19,34 @@ enum class TSubstanceTable { Substances, Macro, Przm };
 
 struct TRequiredValue {
     TSubstanceTable table;
-    const char16_t* field;
+    QString field;
     bool parentOnly;
     const char16_t* text;
 };
 
 // Checked in this order; the first missing value refuses the posting.
 const TRequiredValue RequiredValues[] = {
-    {TSubstanceTable::Substances, u"MolMass", false, u"Molar mass is required."},
-    {TSubstanceTable::Substances, u"MolEntVap", false, u"Molar enthalpy of vaporisation is required."},
-    {TSubstanceTable::Substances, u"SlbWatRef", false, u"Solubility in water is required."},
-    {TSubstanceTable::Substances, u"MolEntSlb", false, u"Molar enthalpy of dissolution is required."},
-    {TSubstanceTable::Substances, u"TemRefSlb", false, u"Reference temperature is required."},
-    {TSubstanceTable::Substances, u"CofDifAirRef", false, u"Diffusion coefficient in air is required."},
-    {TSubstanceTable::Substances, u"DT50WatRef", false, u"Half-life time water is required."},
-    {TSubstanceTable::Substances, u"TemRefTraWat", false, u"Reference temperature water is required."},
-    {TSubstanceTable::Substances, u"DT50SedRef", false, u"Half-life time sediment is required."},
-    {TSubstanceTable::Substances, u"TemRefTraSed", false, u"Reference temperature sediment is required."},
-    {TSubstanceTable::Substances, u"MolEntTra", false, u"Activation energy is required."},
-    {TSubstanceTable::Macro, u"vap", false, u"Saturated vapour pressure is required."},
-    {TSubstanceTable::Macro, u"VpTemp", false, u"Reference temperature is required."},
-    {TSubstanceTable::Macro, u"diffusion", false, u"Diffusion coefficient in water is required."},
-    {TSubstanceTable::Macro, u"fstar", false, u"Factor for the uptake by plant roots in soil is required."},
-    {TSubstanceTable::Macro, u"fext", true, u"Wash-Off factor from crop is required."},
-    {TSubstanceTable::Macro, u"halflife", false, u"Half-life time soil is required."},
-    {TSubstanceTable::Macro, u"tref", false, u"Reference temperature soil is required."},
-    {TSubstanceTable::Macro, u"candeg", false, u"Half-life time crop is required."},
-    {TSubstanceTable::Macro, u"tresp", false, u"Exponent is required."},
-    {TSubstanceTable::Przm, u"fextrc", true, u"Wash-Off factor from crop is required."},
+    {TSubstanceTable::Substances, u"MolMass"_s, false, u"Molar mass is required."},
+    {TSubstanceTable::Substances, u"MolEntVap"_s, false, u"Molar enthalpy of vaporisation is required."},
+    {TSubstanceTable::Substances, u"SlbWatRef"_s, false, u"Solubility in water is required."},
+    {TSubstanceTable::Substances, u"MolEntSlb"_s, false, u"Molar enthalpy of dissolution is required."},
+    {TSubstanceTable::Substances, u"TemRefSlb"_s, false, u"Reference temperature is required."},
+    {TSubstanceTable::Substances, u"CofDifAirRef"_s, false, u"Diffusion coefficient in air is required."},
+    {TSubstanceTable::Substances, u"DT50WatRef"_s, false, u"Half-life time water is required."},
+    {TSubstanceTable::Substances, u"TemRefTraWat"_s, false, u"Reference temperature water is required."},
+    {TSubstanceTable::Substances, u"DT50SedRef"_s, false, u"Half-life time sediment is required."},
+    {TSubstanceTable::Substances, u"TemRefTraSed"_s, false, u"Reference temperature sediment is required."},
+    {TSubstanceTable::Substances, u"MolEntTra"_s, false, u"Activation energy is required."},
+    {TSubstanceTable::Macro, u"vap"_s, false, u"Saturated vapour pressure is required."},
+    {TSubstanceTable::Macro, u"VpTemp"_s, false, u"Reference temperature is required."},
+    {TSubstanceTable::Macro, u"diffusion"_s, false, u"Diffusion coefficient in water is required."},
+    {TSubstanceTable::Macro, u"fstar"_s, false, u"Factor for the uptake by plant roots in soil is required."},
+    {TSubstanceTable::Macro, u"fext"_s, true, u"Wash-Off factor from crop is required."},
+    {TSubstanceTable::Macro, u"halflife"_s, false, u"Half-life time soil is required."},
+    {TSubstanceTable::Macro, u"tref"_s, false, u"Reference temperature soil is required."},
+    {TSubstanceTable::Macro, u"candeg"_s, false, u"Half-life time crop is required."},
+    {TSubstanceTable::Macro, u"tresp"_s, false, u"Exponent is required."},
+    {TSubstanceTable::Przm, u"fextrc"_s, true, u"Wash-Off factor from crop is required."},
 };
 
 bool CurrentSubstanceLocked(const TdmKelvoADO& dm) {
@@ -132,7 +132,7 @@ QString TdmKelvoADO::MissingRequiredValue() const {
         const TRecordSet& rs = required.table == TSubstanceTable::Substances ? tblSubstances
                                : required.table == TSubstanceTable::Macro    ? tblSubstancesMacro
                                                                              : tblSubstancesPRZM;
-        if (rs.fieldByName(QString::fromUtf16(required.field)).isNull()) return QString::fromUtf16(required.text);
+        if (rs.fieldByName(required.field).isNull()) return QString::fromUtf16(required.text);
     }
     return {};
 }

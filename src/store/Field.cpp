@@ -30,6 +30,11 @@ QString DelphiExponent(QString text) {
     return mantissa + u'E' + (negative ? u"-"_s : QString()) + exponent;
 }
 
+// A number held as a double is read directly; anything else goes through the variant's conversion.
+double AsDouble(const QVariant& value) {
+    return value.typeId() == QMetaType::Double ? *static_cast<const double*>(value.constData()) : value.toDouble();
+}
+
 QString GeneralDigits(double value, int precision) {
     if (value == 0) return u"0"_s;
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
@@ -205,28 +210,33 @@ void TField::setAsString(const QString& text) {
 QVariant TField::convert(const QVariant& value) const {
     if (value.isNull()) return {};
     const bool isText = value.typeId() == QMetaType::QString;
-    const QString text = isText ? value.toString().trimmed() : QString();
+    // The text without its surrounding blanks, read only by the branches that parse it.
+    const auto text = [&value] { return QStringView(*static_cast<const QString*>(value.constData())).trimmed(); };
     switch (m_type) {
     case TFieldType::String: {
+        if (isText) {
+            checkLength(*static_cast<const QString*>(value.constData()));
+            return value;
+        }
         const QString s = value.typeId() == QMetaType::Bool ? (value.toBool() ? u"True"_s : u"False"_s)
                           : value.typeId() == QMetaType::Double ? FormatGeneral(value.toDouble())
                                                                  : value.toString();
-        if (m_size > 0 && s.size() > m_size)
-            throw EKelvoError(u"'%1' is too long for field '%2' (at most %3 characters)"_s.arg(Shown(s), displayName())
-                                  .arg(m_size));
+        checkLength(s);
         return s;
     }
     case TFieldType::Integer:
     case TFieldType::SmallInt: {
         // A whole number fits when the column's type holds it: 16 bits for a small integer, else 32.
         const double limit = m_type == TFieldType::SmallInt ? 32767 : 2147483647;
-        double d = std::nearbyint(value.toDouble());
+        double d = 0;
         if (isText) {
             bool ok = false;
-            d = static_cast<double>(text.toLongLong(&ok));
+            d = static_cast<double>(text().toLongLong(&ok));
             if (!ok)
                 throw EKelvoError(u"'%1' is not a valid integer value for field '%2'"_s.arg(
                     Shown(value.toString()), displayName()));
+        } else {
+            d = std::nearbyint(AsDouble(value));
         }
         if (!std::isfinite(d) || d > limit || d < -limit - 1) throw NotFitting(value);
         return static_cast<int>(d);
@@ -237,21 +247,22 @@ QVariant TField::convert(const QVariant& value) const {
             QLocale user;
             user.setNumberOptions(QLocale::RejectGroupSeparator);
             bool ok = false;
-            double d = user.toDouble(text, &ok);
-            if (!ok) d = text.toDouble(&ok);
-            if (!ok && !std::isfinite(text.toDouble())) throw NotFitting(value);
+            double d = user.toDouble(text(), &ok);
+            if (!ok) d = text().toDouble(&ok);
+            if (!ok && !std::isfinite(text().toDouble())) throw NotFitting(value);
             if (!ok)
                 throw EKelvoError(u"'%1' is not a valid floating point value for field '%2'"_s.arg(
                     Shown(value.toString()), displayName()));
             if (!std::isfinite(d)) throw NotFitting(value);
             return d;
         }
-        if (!std::isfinite(value.toDouble())) throw NotFitting(value);
-        return value.toDouble();
+        const double d = AsDouble(value);
+        if (!std::isfinite(d)) throw NotFitting(value);
+        return d;
     }
     case TFieldType::Boolean: {
         if (isText) {
-            const QString t = text.toLower();
+            const QString t = text().toString().toLower();
             if (t == u"true"_s || t == u"yes"_s || t == u"1"_s) return true;
             if (t == u"false"_s || t == u"no"_s || t == u"0"_s) return false;
             throw EKelvoError(
@@ -272,6 +283,12 @@ QVariant TField::convert(const QVariant& value) const {
     return value;
 }
 
+void TField::checkLength(const QString& text) const {
+    if (m_size > 0 && text.size() > m_size)
+        throw EKelvoError(
+            u"'%1' is too long for field '%2' (at most %3 characters)"_s.arg(Shown(text), displayName()).arg(m_size));
+}
+
 // Not-a-number, infinity and numbers beyond what the field's column holds.
 EKelvoError TField::NotFitting(const QVariant& value) const {
     return EKelvoError(u"'%1' is not a valid value for field '%2'"_s.arg(
@@ -279,8 +296,8 @@ EKelvoError TField::NotFitting(const QVariant& value) const {
 }
 
 void TField::checkRange(const QVariant& value) const {
-    if (value.isNull() || !isNumeric() || (m_min == 0 && m_max == 0)) return;
-    const double v = value.toDouble();
+    if (value.isNull() || (m_min == 0 && m_max == 0) || !isNumeric()) return;
+    const double v = AsDouble(value);
     if (v >= m_min && v <= m_max) return;
     if (isWholeNumber())
         throw EKelvoError(u"%1 is not a valid value for field '%2'. The allowed range is %3 to %4"_s.arg(

@@ -86,6 +86,8 @@ private:
     friend class TRecordSet;
     void checkRange(const QVariant& value) const;
     EKelvoError NotFitting(const QVariant& value) const;
+    // Refuses a text longer than the column holds.
+    void checkLength(const QString& text) const;
 
     TRecordSet* m_recordSet;
     QString m_name;

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -116,12 +117,19 @@ TRecordSet::~TRecordSet() {
 TField& TRecordSet::addField(const QString& name, TFieldType type, int size) {
     if (active()) throw EKelvoError(u"%1: Cannot add a field to an open dataset"_s.arg(m_name));
     if (!m_persistent) m_fields.clear();
-    m_fieldLookup.clear();
+    forgetFieldLookups();
     m_persistent = true;
     auto field = std::make_unique<TField>(this, name, type, size);
     field->m_index = fieldCount();
     m_fields.push_back(std::move(field));
     return *m_fields.back();
+}
+
+void TRecordSet::forgetFieldLookups() {
+    m_fieldLookup.clear();
+    m_literalLookup.fill({});
+    m_wholeRowInsert.clear();
+    m_wholeRowFields.clear();
 }
 
 TField& TRecordSet::addCalculatedField(const QString& name, TFieldType type, int size) {
@@ -135,13 +143,25 @@ TField& TRecordSet::field(int index) const {
 }
 
 TField* TRecordSet::findField(const QString& name) const {
-    if (TField* known = m_fieldLookup.value(name)) return known;
-    for (const auto& f : m_fields)
-        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0) {
-            m_fieldLookup.insert(name, f.get());
-            return f.get();
-        }
-    return nullptr;
+    // A literal's text is static: no header, and the same address at every call.
+    TLiteralName* literal = nullptr;
+    if (!name.isNull() && !name.data_ptr().isMutable()) {
+        literal = &m_literalLookup[(reinterpret_cast<quintptr>(name.constData()) / sizeof(char16_t)) %
+                                   m_literalLookup.size()];
+        if (literal->field && literal->name.constData() == name.constData() && literal->name == name)
+            return literal->field;
+    }
+    TField* found = m_fieldLookup.value(name);
+    if (!found) {
+        const auto named = std::find_if(m_fields.cbegin(), m_fields.cend(), [&name](const auto& f) {
+            return f->fieldName().compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (named == m_fields.cend()) return nullptr;
+        found = named->get();
+        m_fieldLookup.insert(name, found);
+    }
+    if (literal) *literal = {name, found};
+    return found;
 }
 
 TField& TRecordSet::fieldByName(const QString& name) const {
@@ -162,7 +182,7 @@ void TRecordSet::createFieldsFrom(const QStringList& columns) {
     QStringList current = fieldNames();
     if (!m_fields.empty() && current == columns) return; // same columns: keep the fields and their events
     m_fields.clear();
-    m_fieldLookup.clear();
+    forgetFieldLookups();
     const QString table = updateTable();
     for (const QString& column : columns) {
         int size = 0;
@@ -442,7 +462,7 @@ void TRecordSet::startInsert(int position) {
     m_insertReturnRow = m_current;
     TRow row;
     row.values.resize(fieldCount());
-    m_buffer = row.values;
+    m_buffer = QVector<QVariant>(fieldCount());
     insertRow(position, std::move(row));
     m_current = position;
     m_changed = QVector<bool>(fieldCount(), false);
@@ -520,18 +540,21 @@ void TRecordSet::writeRow() {
 
 // Every column's value, empty ones too: the row is stored exactly as the buffer holds it.
 qint64 TRecordSet::writeWholeRow() {
-    QVariantList params;
-    params.reserve(fieldCount());
-    QStringList columns;
-    for (const auto& f : m_fields)
-        if (!f->calculated()) {
-            if (m_wholeRowInsert.isEmpty()) columns << Quoted(f->fieldName());
-            params << ToDatabase(*f, m_buffer[f->index()]);
-        }
-    if (m_wholeRowInsert.isEmpty())
+    if (m_wholeRowInsert.isEmpty()) {
+        QStringList columns;
+        for (const auto& f : m_fields)
+            if (!f->calculated()) {
+                columns << Quoted(f->fieldName());
+                m_wholeRowFields.push_back(f.get());
+            }
         m_wholeRowInsert = u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
             Quoted(updateTable()), columns.join(u", "_s), QStringList(columns.size(), u"?"_s).join(u", "_s));
-    return m_connection->Insert(m_wholeRowInsert, params);
+        m_wholeRowValues.reserve(columns.size());
+    }
+    m_wholeRowValues.clear();
+    for (const TField* f : m_wholeRowFields)
+        m_wholeRowValues << ToDatabase(*f, std::as_const(m_buffer)[f->index()]);
+    return m_connection->Insert(m_wholeRowInsert, m_wholeRowValues);
 }
 
 void TRecordSet::writeInsert() {
@@ -669,17 +692,19 @@ void TRecordSet::setFieldValue(TField& field, const QVariant& value) {
     }
     if (m_state != TState::Edit && m_state != TState::Insert)
         throw EKelvoError(u"%1: Dataset not in edit or insert mode"_s.arg(m_name));
-    const QVariant converted = field.convert(value);
+    QVariant converted = field.convert(value);
     field.checkRange(converted);
-    const QVariant old = m_buffer[i];
-    m_buffer[i] = converted;
     if (field.onValidate) {
+        QVariant old = std::exchange(m_buffer[i], std::move(converted));
         try {
             field.onValidate(field);
         } catch (...) {
-            if ((m_state == TState::Edit || m_state == TState::Insert) && i < m_buffer.size()) m_buffer[i] = old;
+            if ((m_state == TState::Edit || m_state == TState::Insert) && i < m_buffer.size())
+                m_buffer[i] = std::move(old);
             throw;
         }
+    } else {
+        m_buffer[i] = std::move(converted);
     }
     if (m_state != TState::Edit && m_state != TState::Insert) return; // the row was cancelled meanwhile
     m_changed[i] = true;

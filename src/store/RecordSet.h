@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -96,6 +97,8 @@ public:
     void setBulkInsert(bool bulk) {
         m_bulkInsert = bulk;
         m_wholeRowInsert.clear();
+        m_wholeRowFields.clear();
+        m_wholeRowValues.clear();
     }
 
     // Order and links.
@@ -197,6 +200,7 @@ private:
     void startInsert(int position);
     const QVector<QVariant>& currentValues() const;
     QVariant fieldValue(const TField& field) const;
+    void forgetFieldLookups();
     void setFieldValue(TField& field, const QVariant& value);
 
     TConnection* m_connection;
@@ -204,6 +208,12 @@ private:
     std::vector<std::unique_ptr<TField>> m_fields;
     // The fields by the names they were asked for; bound controls ask at every move.
     mutable QHash<QString, TField*> m_fieldLookup;
+    // Names written in the code keep their address: the fields found under them, by that address.
+    struct TLiteralName {
+        QString name;
+        TField* field = nullptr;
+    };
+    mutable std::array<TLiteralName, 64> m_literalLookup;
     bool m_persistent = false;
     QStringList m_loadedColumns; // database columns behind the non-calculated fields, by field index
 
@@ -218,6 +228,8 @@ private:
     int m_insertReturnRow = -1;
     bool m_bulkInsert = false;
     QString m_wholeRowInsert; // the insert of every column, made at its first use in a bulk insert
+    std::vector<const TField*> m_wholeRowFields; // the stored fields, in that insert's order
+    QVariantList m_wholeRowValues;               // its values, kept to be refilled for each row
 
     QStringList m_indexFields;
     QString m_sortField;

@@ -389,6 +389,26 @@ TEST_F(RecordSetTest, QueryOverOneTableCanEditAndDeleteItsRows) {
     EXPECT_EQ(2, db.Select(u"SELECT COUNT(*) FROM Masters"_s).rows[0][0].toInt());
 }
 
+// Names written in the code are found by their address: the fields of a new statement replace those
+// of the old one under the same name, and any spelling finds the same field.
+TEST_F(RecordSetTest, FieldsAreFoundByNameAfterTheirColumnsChange) {
+    TQuery q(&db, u"q"_s, {u"SELECT Code, Weight FROM Masters WHERE Code = 'B'"_s});
+    q.open();
+    EXPECT_EQ(2.5, q.fieldByName(u"Weight"_s).asFloat());
+    const QString spelled = QString(u"weight"_s).toUpper();
+    EXPECT_EQ(&q.fieldByName(u"Weight"_s), &q.fieldByName(spelled));
+    q.close();
+    q.setSql({u"SELECT Name, Weight AS Weight, Code FROM Masters WHERE Code = 'A'"_s});
+    q.open();
+    EXPECT_EQ(1.25, q.fieldByName(u"Weight"_s).asFloat());
+    EXPECT_EQ(u"first"_s, q.fieldByName(u"Name"_s).asString());
+    EXPECT_EQ(&q.fieldByName(u"Weight"_s), &q.fieldByName(spelled));
+    q.close();
+    q.setSql({u"SELECT Code FROM Masters"_s});
+    q.open();
+    EXPECT_EQ(nullptr, q.findField(u"Weight"_s));
+}
+
 TEST_F(RecordSetTest, ClosingTheConnectionClosesItsRecordSets) {
     masters().open();
     db.Close();

@@ -316,7 +316,9 @@ TEST_F(DriftTest, ATypedBufferAndEachReductionBesideStep3WithTheCurve) {
                 while (segment + 2 < drawn.size() && drawn[segment + 1].x() < x) ++segment;
                 const QPointF a = drawn[segment];
                 const QPointF b = drawn[segment + 1];
-                if (x == a.x()) EXPECT_NEAR(a.y(), y, y * 1e-9) << x;
+                if (x == a.x()) {
+                    EXPECT_NEAR(a.y(), y, y * 1e-9) << x;
+                }
                 const double onLine = std::log10(a.y()) + (x - a.x()) / (b.x() - a.x()) *
                                                               (std::log10(b.y()) - std::log10(a.y()));
                 EXPECT_LE(std::fabs(onLine - std::log10(y)) / decades, 0.001) << "at " << x << " m";

@@ -68,9 +68,10 @@ TEST_F(TabOrderTest, DialogsAreCrossedAsTheyAreReadWithTheirButtonsLast) {
     // Setting the order lays the window out first: a group box's fields stay below its title.
     for (const QGroupBox* group : drift.findChildren<QGroupBox*>())
         for (const QWidget* field : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (field->isVisibleTo(group))
+            if (field->isVisibleTo(group)) {
                 EXPECT_GE(field->y(), group->contentsRect().top())
                     << group->objectName().toStdString() << " " << field->objectName().toStdString();
+            }
     EXPECT_EQ(TabWalk(drift), (QStringList{u"edtRate"_s, u"cmbNumber"_s, u"cmbCrop"_s, u"cmbWater"_s,
                                            u"cmbMitigation"_s, u"cmbReduction"_s, u"chkCurve"_s, u"btnSave"_s,
                                            u"btnPrint"_s, u"btnClose"_s}));
