@@ -137,8 +137,8 @@ void BM_ArchiveAndRestore(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ImportSubstances)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ArchiveAndRestore)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportSubstances)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArchiveAndRestore)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

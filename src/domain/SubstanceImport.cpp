@@ -8,6 +8,7 @@
 #include "store/TextRules.h"
 #include "store/Transaction.h"
 
+#include <QBitArray>
 #include <QLocale>
 #include <algorithm>
 #include <charconv>
@@ -106,6 +107,7 @@ private:
     }
 
     int ColumnIndex(const QString& field) const;
+    int SpelledColumn(const QString& field) const;
     TTable& TableOf(int column) const;
     TField& FieldOf(int column) const;
     QVariant Typed(const TSubstanceRecord& record, const TSubstanceValue& value, int column) const;
@@ -118,20 +120,25 @@ private:
     void ApplyCoupledRules(const TPlanned& planned);
     void CheckScheme(const TPlanned& planned);
     const QVariant* Given(const TPlanned& planned, const QString& field) const;
-    bool Present(const QString& field) const { return m_present.contains(field); }
+    bool Present(const QString& field) const {
+        const int column = ColumnIndex(field);
+        return column >= 0 && m_present.testBit(column);
+    }
 
     TdmKelvoADO& m_dm;
     const TSubstanceFile& m_file;
     const TSubstanceImportOptions m_options;
     const QVector<TSubstanceColumn> m_columns;
-    // The columns by their lower-case names, and by the names as the file spells them.
+    // The columns by their lower-case names, by the names as the file spells them, and by the address of
+    // names written in the code.
     mutable QHash<QString, int> m_columnIndex;
     mutable QHash<QString, int> m_spelled;
+    mutable QHash<const QChar*, int> m_written;
     // The record sets' field of each column, once asked for.
     mutable QVector<TField*> m_fields;
     int m_codeColumn = -1;
     int m_lockedColumn = -1;
-    QSet<QString> m_present;
+    QBitArray m_present; // the columns the file has
     // The library's codes, by their lower-case form: the code as stored and whether it is locked.
     QHash<QString, std::pair<QString, bool>> m_library;
     QVector<TPlanned> m_planned;
@@ -143,6 +150,16 @@ private:
 };
 
 int TImport::ColumnIndex(const QString& field) const {
+    // A name written in the code is static text, found by its address after the first time.
+    const bool written = !field.data_ptr().isMutable();
+    if (written)
+        if (const auto known = m_written.constFind(field.constData()); known != m_written.cend()) return *known;
+    const int column = SpelledColumn(field);
+    if (written) m_written.insert(field.constData(), column);
+    return column;
+}
+
+int TImport::SpelledColumn(const QString& field) const {
     if (const auto spelled = m_spelled.constFind(field); spelled != m_spelled.cend()) return *spelled;
     if (m_columnIndex.isEmpty())
         for (qsizetype i = 0; i < m_columns.size(); ++i)
@@ -269,10 +286,11 @@ bool TImport::IsIdentical(const TPlanned& planned) const {
 }
 
 void TImport::Plan() {
+    m_present.resize(m_columns.size());
     for (const QString& field : m_file.fields) {
         const int column = ColumnIndex(field);
         if (column < 0) throw EKelvoError(u"%1: unknown field %2"_s.arg(m_file.fileName, field));
-        m_present.insert(m_columns[column].field);
+        m_present.setBit(column);
     }
     if (!Present(CodeField)) throw EKelvoError(u"%1: no field %2"_s.arg(m_file.fileName, CodeField));
     m_codeColumn = ColumnIndex(CodeField);
@@ -554,8 +572,13 @@ TSubstanceImportResult TImport::Run() {
         {
             const TBulkInsert bulk(m_dm);
             const TdmKelvoADO::TSubstanceDefaults defaults = m_dm.SubstanceDefaults(GivenByAll());
-            for (const TPlanned& planned : m_planned)
-                if (planned.action == TAction::Add || planned.action == TAction::Replace) Write(planned, defaults);
+            for (TPlanned& planned : m_planned) {
+                if (planned.action != TAction::Add && planned.action != TAction::Replace) continue;
+                Write(planned, defaults);
+                // Written: its values go while they are at hand.
+                planned.values = {};
+                planned.at = {};
+            }
         }
         for (const TPlanned* planned : m_schemes)
             CheckScheme(*planned);

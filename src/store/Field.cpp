@@ -296,7 +296,8 @@ EKelvoError TField::NotFitting(const QVariant& value) const {
 }
 
 void TField::checkRange(const QVariant& value) const {
-    if (value.isNull() || (m_min == 0 && m_max == 0) || !isNumeric()) return;
+    // A converted value is empty only as an invalid variant.
+    if (!value.isValid() || (m_min == 0 && m_max == 0) || !isNumeric()) return;
     const double v = AsDouble(value);
     if (v >= m_min && v <= m_max) return;
     if (isWholeNumber())

@@ -460,10 +460,9 @@ void TRecordSet::startInsert(int position) {
     if (updateTable().isEmpty()) throw EKelvoError(u"%1: Cannot modify a read-only dataset"_s.arg(m_name));
     position = std::clamp(position, 0, rowCount());
     m_insertReturnRow = m_current;
-    TRow row;
-    row.values.resize(fieldCount());
+    // The new row's values are the buffer's until it is posted.
     m_buffer = QVector<QVariant>(fieldCount());
-    insertRow(position, std::move(row));
+    insertRow(position, TRow());
     m_current = position;
     m_changed = QVector<bool>(fieldCount(), false);
     // A new detail row takes the master's link values.
