@@ -318,7 +318,7 @@ QHash<QString, QString> RunKeys(TConnection& db, const QStringList& runIds) {
             taken = taken || !db.Select(u"SELECT 1 FROM %1 WHERE RunID = ?"_s.arg(table), {id}).rows.isEmpty();
     int next = 0;
     for (const QString& table : holders)
-        for (const TSqlRow& row : db.Select(u"SELECT RunID FROM %1"_s.arg(table)).rows)
+        for (const TSqlRow& row : db.Select(u"SELECT DISTINCT RunID FROM %1"_s.arg(table)).rows)
             next = std::max(next, RunNumberOf(row[0].toString()));
     QHash<int, int> numbers;
     for (const QString& id : runIds) {
