@@ -265,7 +265,8 @@ bool TImport::IsIdentical(const TPlanned& planned) const {
     QHash<QString, TSqlResult> stored;
     for (const auto& [column, value] : planned.values) {
         const TSubstanceColumn& c = m_columns[column];
-        if (c.field == CodeField) continue;
+        // The lock is the installation's, not the substance's.
+        if (c.field == CodeField || c.field == LockedField) continue;
         auto rows = stored.constFind(c.table);
         if (rows == stored.cend())
             rows = stored.insert(c.table, m_dm.dbKelvoADO.Select(
@@ -434,7 +435,12 @@ void TImport::Write(const TPlanned& planned, const TdmKelvoADO::TSubstanceDefaul
     for (int column = 0; column < planned.at.size(); ++column)
         if (column != m_codeColumn && column != m_lockedColumn) set(column);
     ApplyCoupledRules(planned);
-    set(m_lockedColumn);
+    // Only the installation's FOCUS substances are locked: a substance comes in unlocked, as a locked
+    // copy could be neither changed nor removed.
+    if (const QVariant* locked = Given(planned, LockedField); locked && locked->toBool())
+        FieldOf(m_lockedColumn).setValue(false);
+    else
+        set(m_lockedColumn);
     if (const QString missing = m_dm.MissingRequiredValue(); !missing.isEmpty()) FailRecord(record, missing);
     // A substance that is no parent and names no metabolite has no scheme to check.
     if (m_dm.tblSubstances.fieldByName(u"IsParent"_s).asBoolean() ||

@@ -231,6 +231,25 @@ TEST_F(SubstanceExchangeTest, ExistingCodesAreReplacedSkippedOrRenamed) {
                                                .reused.size());
 }
 
+// A FOCUS example, locked in the installation, comes in as an unlocked copy; the lock does not make two
+// substances different.
+TEST_F(SubstanceExchangeTest, ImportedSubstancesAreNeverLocked) {
+    ASSERT_TRUE(Stored(u"Substances"_s, u"EXAMPLE_M1"_s, u"Locked"_s).toBool());
+    const QString example =
+        QString::fromUtf8(ExportSubstances(*dm, {u"EXAMPLE_M1"_s}, TSubstanceFileFormat::Csv));
+    ASSERT_TRUE(example.contains(u"EXAMPLE_M1,"_s));
+    EXPECT_EQ(u"c2_EXAMPLE_M1"_s, Import(example, {TExistingSubstance::Rename, false}).codeOf(u"EXAMPLE_M1"_s));
+    EXPECT_FALSE(Stored(u"Substances"_s, u"c2_EXAMPLE_M1"_s, u"Locked"_s).toBool());
+    EXPECT_FALSE(Stored(u"Substances"_s, u"c2_EXAMPLE_M1"_s, u"Locked"_s).isNull());
+    EXPECT_EQ(Stored(u"Substances"_s, u"EXAMPLE_M1"_s, u"KomSol"_s),
+              Stored(u"Substances"_s, u"c2_EXAMPLE_M1"_s, u"KomSol"_s));
+    EXPECT_TRUE(Stored(u"Substances"_s, u"EXAMPLE_M1"_s, u"Locked"_s).toBool()) << "the installation's stays locked";
+
+    QString unlocked = QString::fromUtf8(ExportSubstances(*dm, {u"c2_EXAMPLE_M1"_s}, TSubstanceFileFormat::Csv));
+    unlocked.replace(u"c2_EXAMPLE_M1"_s, u"EXAMPLE_M1"_s);
+    EXPECT_EQ(QStringList{u"EXAMPLE_M1"_s}, Import(unlocked, {TExistingSubstance::Refuse, true}).reused);
+}
+
 // What the models get from an imported substance equals what they get from the same values typed.
 TEST_F(SubstanceExchangeTest, ModelFilesAfterImportEqualThoseAfterTyping) {
     const auto modelFiles = [this] {
