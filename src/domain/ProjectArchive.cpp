@@ -27,9 +27,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <memory>
 #include <nettle/sha2.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -380,6 +382,54 @@ void RemoveTree(const QString& path) {
     if (!path.isEmpty() && QFileInfo(path).isDir()) QDir(path).removeRecursively();
 }
 
+// The archive's project files, written into the staging folder under their relative names; the archived
+// report takes the restored project's name.
+void WriteStagedFiles(const TProjectArchive& archive, const QString& staging, const QString& oldReport,
+                      const QString& report) {
+    // Each folder is made once, however many files it takes.
+    QSet<QString> folders;
+    for (auto it = archive.files.cbegin(); it != archive.files.cend(); ++it) {
+        if (!it.key().startsWith(FilesFolder)) continue;
+        const QString relative = it.key() == oldReport ? report : it.key().mid(FilesFolder.size());
+        const QString target = staging + u'/' + relative;
+        const QString folder = QFileInfo(target).path();
+        if (!folders.contains(folder)) {
+            if (!QDir().mkpath(folder)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(folder));
+            folders.insert(folder);
+        }
+        WriteStagedFile(target, it.value());
+    }
+}
+
+// Writes the staged files on a thread of its own while the caller stores the rows. Wait() hands on
+// the thread's failure; the thread is waited for however the caller leaves.
+class TStagedFiles {
+public:
+    TStagedFiles(const TProjectArchive& archive, const QString& staging, const QString& oldReport,
+                 const QString& report)
+        : m_thread([this, &archive, staging, oldReport, report] {
+              try {
+                  WriteStagedFiles(archive, staging, oldReport, report);
+              } catch (...) {
+                  m_failure = std::current_exception();
+              }
+          }) {}
+    ~TStagedFiles() {
+        if (m_thread.joinable()) m_thread.join();
+    }
+    TStagedFiles(const TStagedFiles&) = delete;
+    TStagedFiles& operator=(const TStagedFiles&) = delete;
+
+    void Wait() {
+        m_thread.join();
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+private:
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
 } // namespace
 
 QString TProjectArchive::projectName() const {
@@ -517,83 +567,72 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
     const QString staging = DefaultProjectRoot() + u"/."_s + name + u".restoring"_s;
     RemoveTree(staging);
 
-    TTransaction transaction(db);
-    const TSubstanceImportResult substances = ImportSubstances(
-        dm, ReadSubstanceFile(archive.files.value(SubstancesFile), archive.fileName + u'/' + SubstancesFile),
-        {options.renameSubstances ? TExistingSubstance::Rename : TExistingSubstance::Refuse, true});
-
-    // The keys of the archive's rows, and new ones where the installation has them already.
-    const auto keys = [&](const QString& table, const QString& name) {
-        QList<qlonglong> values;
-        if (const TTableData* t = tableOf(table))
-            for (const QVariantList& row : t->rows)
-                values << row.value(column(*t, name)).toLongLong();
-        return values;
-    };
-    TKeyMaps maps;
-    maps.projects = IntegerKeys(db, u"Projects"_s, u"ProjectID"_s, keys(u"Projects"_s, u"ProjectID"_s));
-    maps.schemes = IntegerKeys(db, u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s,
-                               keys(u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s));
-    maps.maps = IntegerKeys(db, u"ToxswaMap"_s, u"MapID"_s, keys(u"ToxswaMap"_s, u"MapID"_s));
-    QStringList runIds;
-    if (const TTableData* runs = tableOf(u"Runs"_s))
-        for (const QVariantList& row : runs->rows)
-            runIds << row.value(column(*runs, u"RunID"_s)).toString();
-    maps.runs = RunKeys(db, runIds);
-
-    const auto remap = [](const QHash<qlonglong, qlonglong>& map, QVariant& value) {
-        if (!value.isNull() && map.contains(value.toLongLong())) value = map.value(value.toLongLong());
-    };
-    for (TTableData& t : tables) {
-        // The key columns of the table, by the map of their keys.
-        QVector<std::pair<qsizetype, const QHash<qlonglong, qlonglong>*>> keyColumns;
-        qsizetype runColumn = -1;
-        for (qsizetype i = 0; i < t.columns.size(); ++i) {
-            const QString& c = t.columns[i];
-            if (c == u"ProjectID"_s) keyColumns.append({i, &maps.projects});
-            if (c == u"ApplicationSchemeID"_s || c == u"SchemeID"_s) keyColumns.append({i, &maps.schemes});
-            if (c == u"MapID"_s) keyColumns.append({i, &maps.maps});
-            if (c == u"RunID"_s) runColumn = i;
-        }
-        for (QVariantList& row : t.rows) {
-            for (const auto& [i, map] : keyColumns)
-                if (i < row.size()) remap(*map, row[i]);
-            if (runColumn >= 0 && runColumn < row.size())
-                if (const auto run = maps.runs.constFind(row[runColumn].toString()); run != maps.runs.cend())
-                    row[runColumn] = *run;
-            if (t.name == u"Projects"_s) {
-                row[column(t, u"Name"_s)] = name;
-                row[column(t, u"Path"_s)] = directory;
-                const qsizetype code = column(t, u"SubstanceCode"_s);
-                row[code] = substances.codeOf(row[code].toString());
-            }
-            if (t.name == u"ToxswaMap"_s && row.value(column(t, u"Name"_s)).toString() == oldName)
-                row[column(t, u"Name"_s)] = name;
-        }
-        const QString sql = u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(t.name, t.columns.join(u", "_s),
-                                                                     QStringList(t.columns.size(), u"?"_s).join(u", "_s));
-        for (const QVariantList& row : t.rows)
-            db.Execute(sql, row);
-    }
-
-    // The project directory, made apart and put in its place whole.
-    project.SetPath(directory);
-    project.ProjectID = static_cast<int>(maps.projects.value(keys(u"Projects"_s, u"ProjectID"_s).value(0)));
     try {
-        const QString oldReport = FilesFolder + oldName + u"_report.txt"_s;
-        // Each folder is made once, however many files it takes.
-        QSet<QString> folders;
-        for (auto it = archive.files.begin(); it != archive.files.end(); ++it) {
-            if (!it.key().startsWith(FilesFolder)) continue;
-            const QString relative = it.key() == oldReport ? name + u"_report.txt"_s : it.key().mid(FilesFolder.size());
-            const QString target = staging + u'/' + relative;
-            const QString folder = QFileInfo(target).path();
-            if (!folders.contains(folder)) {
-                if (!QDir().mkpath(folder)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(folder));
-                folders.insert(folder);
+        // The files are staged while the rows are stored.
+        TStagedFiles stagedFiles(archive, staging, FilesFolder + oldName + u"_report.txt"_s, name + u"_report.txt"_s);
+        TTransaction transaction(db);
+        const TSubstanceImportResult substances = ImportSubstances(
+            dm, ReadSubstanceFile(archive.files.value(SubstancesFile), archive.fileName + u'/' + SubstancesFile),
+            {options.renameSubstances ? TExistingSubstance::Rename : TExistingSubstance::Refuse, true});
+
+        // The keys of the archive's rows, and new ones where the installation has them already.
+        const auto keys = [&](const QString& table, const QString& name) {
+            QList<qlonglong> values;
+            if (const TTableData* t = tableOf(table))
+                for (const QVariantList& row : t->rows)
+                    values << row.value(column(*t, name)).toLongLong();
+            return values;
+        };
+        TKeyMaps maps;
+        maps.projects = IntegerKeys(db, u"Projects"_s, u"ProjectID"_s, keys(u"Projects"_s, u"ProjectID"_s));
+        maps.schemes = IntegerKeys(db, u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s,
+                                   keys(u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s));
+        maps.maps = IntegerKeys(db, u"ToxswaMap"_s, u"MapID"_s, keys(u"ToxswaMap"_s, u"MapID"_s));
+        QStringList runIds;
+        if (const TTableData* runs = tableOf(u"Runs"_s))
+            for (const QVariantList& row : runs->rows)
+                runIds << row.value(column(*runs, u"RunID"_s)).toString();
+        maps.runs = RunKeys(db, runIds);
+
+        const auto remap = [](const QHash<qlonglong, qlonglong>& map, QVariant& value) {
+            if (!value.isNull() && map.contains(value.toLongLong())) value = map.value(value.toLongLong());
+        };
+        for (TTableData& t : tables) {
+            // The key columns of the table, by the map of their keys.
+            QVector<std::pair<qsizetype, const QHash<qlonglong, qlonglong>*>> keyColumns;
+            qsizetype runColumn = -1;
+            for (qsizetype i = 0; i < t.columns.size(); ++i) {
+                const QString& c = t.columns[i];
+                if (c == u"ProjectID"_s) keyColumns.append({i, &maps.projects});
+                if (c == u"ApplicationSchemeID"_s || c == u"SchemeID"_s) keyColumns.append({i, &maps.schemes});
+                if (c == u"MapID"_s) keyColumns.append({i, &maps.maps});
+                if (c == u"RunID"_s) runColumn = i;
             }
-            WriteStagedFile(target, it.value());
+            for (QVariantList& row : t.rows) {
+                for (const auto& [i, map] : keyColumns)
+                    if (i < row.size()) remap(*map, row[i]);
+                if (runColumn >= 0 && runColumn < row.size())
+                    if (const auto run = maps.runs.constFind(row[runColumn].toString()); run != maps.runs.cend())
+                        row[runColumn] = *run;
+                if (t.name == u"Projects"_s) {
+                    row[column(t, u"Name"_s)] = name;
+                    row[column(t, u"Path"_s)] = directory;
+                    const qsizetype code = column(t, u"SubstanceCode"_s);
+                    row[code] = substances.codeOf(row[code].toString());
+                }
+                if (t.name == u"ToxswaMap"_s && row.value(column(t, u"Name"_s)).toString() == oldName)
+                    row[column(t, u"Name"_s)] = name;
+            }
+            const QString sql = u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(t.name, t.columns.join(u", "_s),
+                                                                         QStringList(t.columns.size(), u"?"_s).join(u", "_s));
+            for (const QVariantList& row : t.rows)
+                db.Execute(sql, row);
         }
+
+        // The project directory, made apart and put in its place whole.
+        project.SetPath(directory);
+        project.ProjectID = static_cast<int>(maps.projects.value(keys(u"Projects"_s, u"ProjectID"_s).value(0)));
+        stagedFiles.Wait();
         TProject marker(name, {});
         marker.SetPath(staging);
         marker.ProjectID = project.ProjectID;
