@@ -334,6 +334,17 @@ TEST_F(ArchiveCliTest, BadArchivesAreRefusedWithNothingWritten) {
         EXPECT_FALSE(QFileInfo::exists(ProjectsRoot() + u"/BIG"_s)) << c.name;
         EXPECT_FALSE(QFileInfo::exists(archives.filePath(u"evil.txt"_s))) << c.name;
     }
+    // Files that cannot be staged refuse the restore as well, after its rows were stored: none stay.
+    const QString staging = ProjectsRoot() + u"/.BIG.restoring"_s;
+    WriteAll(staging, "in the way");
+    const TRun blocked = Cli(Second(), {u"project"_s, u"restore"_s, Archive(), u"--root"_s, ProjectsRoot()});
+    EXPECT_EQ(1, blocked.exitCode);
+    EXPECT_TRUE(blocked.err.startsWith(u"Cannot create the folder "_s + staging)) << blocked.err.toStdString();
+    EXPECT_EQ(0, ProjectCount(Second()));
+    EXPECT_FALSE(QFileInfo::exists(ProjectsRoot() + u"/BIG"_s));
+    EXPECT_EQ(QByteArray("in the way"), ReadAll(staging)) << "a file Kelvo did not make stays";
+    ASSERT_TRUE(QFile::remove(staging));
+
     // The substances of the second installation are untouched too.
     EXPECT_NE(0, Cli(Second(), {u"substance"_s, u"show"_s, u"BIGP"_s}).exitCode);
 
@@ -344,6 +355,7 @@ TEST_F(ArchiveCliTest, BadArchivesAreRefusedWithNothingWritten) {
     EXPECT_TRUE(different.err.contains(u"the library has a different substance BIGP: rename it"_s))
         << different.err.toStdString();
     EXPECT_EQ(0, ProjectCount(Second()));
+    EXPECT_FALSE(QFileInfo::exists(staging)) << "the files staged meanwhile are gone";
     Ok(Second(), {u"project"_s, u"restore"_s, Archive(), u"--root"_s, ProjectsRoot(), u"--rename"_s});
     TConnection db;
     db.Open(Second() + u"/data/kelvo_db.sqlite"_s);
