@@ -14,6 +14,8 @@ class TRun;
 // The file that marks a directory Kelvo made for a project: the project's ProjectID and the working
 // installation. An export or a deletion touches only a directory carrying the marker of its project.
 extern const QString ProjectMarkerName;
+// The marker's text for a project of this installation.
+QByteArray ProjectMarkerText(int projectId);
 
 // The root directory below which new projects are made: $HOME/KelvoProjects until a wizard (or
 // kelvo-cli's --root) replaces it for the rest of the process.

@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
@@ -283,24 +284,26 @@ qlonglong Highest(TConnection& db, const QString& table, const QString& column) 
     return db.Select(u"SELECT COALESCE(MAX(%1), 0) FROM %2"_s.arg(column, table)).rows[0][0].toLongLong();
 }
 
+// Whether a row of the table has one of the values in the column: the values go to the statement as one
+// JSON list.
+bool AnyIn(TConnection& db, const QString& table, const QString& column, const QVariantList& values) {
+    if (values.isEmpty()) return false;
+    const QString list = QString::fromUtf8(QJsonDocument(QJsonArray::fromVariantList(values)).toJson(QJsonDocument::Compact));
+    return !db.Select(u"SELECT 1 FROM %1 WHERE %2 IN (SELECT value FROM json_each(?)) LIMIT 1"_s.arg(table, column), {list})
+                .rows.isEmpty();
+}
+
 // Integer keys keep their numbers where they are free; else all of them follow the highest one in use.
 QHash<qlonglong, qlonglong> IntegerKeys(TConnection& db, const QString& table, const QString& column,
                                         const QList<qlonglong>& keys) {
-    QHash<qlonglong, qlonglong> map;
-    bool taken = false;
-    for (const qlonglong key : keys)
-        taken = taken || !db.Select(u"SELECT 1 FROM %1 WHERE %2 = ?"_s.arg(table, column), {key}).rows.isEmpty();
+    const QVariantList values(keys.cbegin(), keys.cend());
+    bool taken = AnyIn(db, table, column, values);
     // The rows that refer to the key count too.
-    if (table == u"ApplicationSchemes"_s)
-        for (const qlonglong key : keys)
-            taken = taken || !db.Select(u"SELECT 1 FROM ToxswaApplications WHERE SchemeID = ?"_s, {key}).rows.isEmpty();
-    if (table == u"ToxswaMap"_s)
-        for (const qlonglong key : keys)
-            taken = taken || !db.Select(u"SELECT 1 FROM MapxProject WHERE MapID = ?"_s, {key}).rows.isEmpty();
-    if (table == u"Projects"_s)
-        for (const qlonglong key : keys)
-            taken = taken || !db.Select(u"SELECT 1 FROM MapxProject WHERE ProjectID = ?"_s, {key}).rows.isEmpty();
+    if (table == u"ApplicationSchemes"_s) taken = taken || AnyIn(db, u"ToxswaApplications"_s, u"SchemeID"_s, values);
+    if (table == u"ToxswaMap"_s) taken = taken || AnyIn(db, u"MapxProject"_s, u"MapID"_s, values);
+    if (table == u"Projects"_s) taken = taken || AnyIn(db, u"MapxProject"_s, u"ProjectID"_s, values);
     qlonglong next = Highest(db, table, column);
+    QHash<qlonglong, qlonglong> map;
     for (const qlonglong key : keys)
         map.insert(key, taken ? ++next : key);
     return map;
@@ -308,26 +311,26 @@ QHash<qlonglong, qlonglong> IntegerKeys(TConnection& db, const QString& table, c
 
 // Run IDs keep their numbers where none is in use; else the runs sharing a number share a new one.
 QHash<QString, QString> RunKeys(TConnection& db, const QStringList& runIds) {
-    QHash<QString, QString> map;
-    bool taken = false;
     // A run ID is in use wherever a row names it, also in a row another project left behind.
     QStringList holders;
     for (const TSqlRow& row :
          db.Select(u"SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"_s).rows)
         if (Columns(db, row[0].toString()).contains(u"RunID"_s)) holders << row[0].toString();
-    for (const QString& id : runIds)
-        for (const QString& table : holders)
-            taken = taken || !db.Select(u"SELECT 1 FROM %1 WHERE RunID = ?"_s.arg(table), {id}).rows.isEmpty();
+    const QVariantList ids(runIds.cbegin(), runIds.cend());
+    const bool taken = std::any_of(holders.cbegin(), holders.cend(),
+                                   [&](const QString& table) { return AnyIn(db, table, u"RunID"_s, ids); });
+    QHash<QString, QString> map;
+    if (!taken) {
+        for (const QString& id : runIds)
+            map.insert(id, id);
+        return map;
+    }
     int next = 0;
     for (const QString& table : holders)
         for (const TSqlRow& row : db.Select(u"SELECT DISTINCT RunID FROM %1"_s.arg(table)).rows)
             next = std::max(next, RunNumberOf(row[0].toString()));
     QHash<int, int> numbers;
     for (const QString& id : runIds) {
-        if (!taken) {
-            map.insert(id, id);
-            continue;
-        }
         const int number = RunNumberOf(id);
         if (!numbers.contains(number)) numbers.insert(number, ++next);
         qsizetype digits = 0;
@@ -386,8 +389,9 @@ void RemoveTree(const QString& path) {
 // report takes the restored project's name.
 void WriteStagedFiles(const TProjectArchive& archive, const QString& staging, const QString& oldReport,
                       const QString& report) {
-    // Each folder is made once, however many files it takes.
-    QSet<QString> folders;
+    // Each folder is made once, however many files it takes; the staging folder even for none.
+    if (!QDir().mkpath(staging)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(staging));
+    QSet<QString> folders{staging};
     for (auto it = archive.files.cbegin(); it != archive.files.cend(); ++it) {
         if (!it.key().startsWith(FilesFolder)) continue;
         const QString relative = it.key() == oldReport ? report : it.key().mid(FilesFolder.size());
@@ -401,15 +405,18 @@ void WriteStagedFiles(const TProjectArchive& archive, const QString& staging, co
     }
 }
 
-// Writes the staged files on a thread of its own while the caller stores the rows. Wait() hands on
-// the thread's failure; the thread is waited for however the caller leaves.
+// Stages the files with the project's marker and brings them to the disk, on a thread of its own while
+// the caller stores the rows. Wait() hands on the thread's failure; the thread is waited for however
+// the caller leaves.
 class TStagedFiles {
 public:
     TStagedFiles(const TProjectArchive& archive, const QString& staging, const QString& oldReport,
-                 const QString& report)
-        : m_thread([this, &archive, staging, oldReport, report] {
+                 const QString& report, const QByteArray& marker)
+        : m_thread([this, &archive, staging, oldReport, report, marker] {
               try {
                   WriteStagedFiles(archive, staging, oldReport, report);
+                  WriteStagedFile(staging + u'/' + ProjectMarkerName, marker);
+                  SyncFileSystem(staging);
               } catch (...) {
                   m_failure = std::current_exception();
               }
@@ -568,13 +575,7 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
     RemoveTree(staging);
 
     try {
-        // The files are staged while the rows are stored.
-        TStagedFiles stagedFiles(archive, staging, FilesFolder + oldName + u"_report.txt"_s, name + u"_report.txt"_s);
         TTransaction transaction(db);
-        const TSubstanceImportResult substances = ImportSubstances(
-            dm, ReadSubstanceFile(archive.files.value(SubstancesFile), archive.fileName + u'/' + SubstancesFile),
-            {options.renameSubstances ? TExistingSubstance::Rename : TExistingSubstance::Refuse, true});
-
         // The keys of the archive's rows, and new ones where the installation has them already.
         const auto keys = [&](const QString& table, const QString& name) {
             QList<qlonglong> values;
@@ -585,6 +586,13 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
         };
         TKeyMaps maps;
         maps.projects = IntegerKeys(db, u"Projects"_s, u"ProjectID"_s, keys(u"Projects"_s, u"ProjectID"_s));
+        const int projectId = static_cast<int>(maps.projects.value(keys(u"Projects"_s, u"ProjectID"_s).value(0)));
+        // The files are staged while the rows are stored.
+        TStagedFiles stagedFiles(archive, staging, FilesFolder + oldName + u"_report.txt"_s, name + u"_report.txt"_s,
+                                 ProjectMarkerText(projectId));
+        const TSubstanceImportResult substances = ImportSubstances(
+            dm, ReadSubstanceFile(archive.files.value(SubstancesFile), archive.fileName + u'/' + SubstancesFile),
+            {options.renameSubstances ? TExistingSubstance::Rename : TExistingSubstance::Refuse, true});
         maps.schemes = IntegerKeys(db, u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s,
                                    keys(u"ApplicationSchemes"_s, u"ApplicationSchemeID"_s));
         maps.maps = IntegerKeys(db, u"ToxswaMap"_s, u"MapID"_s, keys(u"ToxswaMap"_s, u"MapID"_s));
@@ -630,14 +638,7 @@ QString RestoreProjectArchive(TdmKelvoADO& dm, const TProjectArchive& archive, c
         }
 
         // The project directory, made apart and put in its place whole.
-        project.SetPath(directory);
-        project.ProjectID = static_cast<int>(maps.projects.value(keys(u"Projects"_s, u"ProjectID"_s).value(0)));
         stagedFiles.Wait();
-        TProject marker(name, {});
-        marker.SetPath(staging);
-        marker.ProjectID = project.ProjectID;
-        marker.MarkProjectDirectory();
-        SyncFileSystem(staging);
         if (QFileInfo::exists(directory) && !QDir().rmdir(directory))
             throw EKelvoError(u"The folder %1 already exists and is not empty: choose another name or project root."_s.arg(directory));
         if (!QDir().rename(staging, directory)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(directory));

@@ -77,10 +77,6 @@ QString DeletionRefusal(const QString& path, const QString& name) {
     return KelvoDirectoryRefusal(directory);
 }
 
-QByteArray MarkerText(int projectId) {
-    return u"ProjectID=%1\nInstallation=%2\n"_s.arg(projectId).arg(InstallationDir()).toUtf8();
-}
-
 // The project and installation a marker names; false when it cannot be read.
 bool ReadMarker(const QString& directory, int& projectId, QString& installation) {
     QFile file(directory + u'/' + ProjectMarkerName);
@@ -129,6 +125,10 @@ QString OwnershipRefusal(const TProject& project) {
 
 } // namespace
 
+QByteArray ProjectMarkerText(int projectId) {
+    return u"ProjectID=%1\nInstallation=%2\n"_s.arg(projectId).arg(InstallationDir()).toUtf8();
+}
+
 QString TProject::ReportFileName() const {
     return Path + u'/' + Name + u"_report.txt"_s;
 }
@@ -176,7 +176,7 @@ bool TProject::MarkProjectDirectory() const {
     if (made && !QDir().mkdir(Path)) throw EKelvoError(u"Cannot create the folder %1"_s.arg(Path));
     try {
         if (!QFileInfo::exists(Path + u'/' + ProjectMarkerName))
-            WriteWholeFile(Path + u'/' + ProjectMarkerName, MarkerText(ProjectID));
+            WriteWholeFile(Path + u'/' + ProjectMarkerName, ProjectMarkerText(ProjectID));
     } catch (...) {
         if (made) QDir().rmdir(Path);
         throw;

@@ -250,8 +250,21 @@ TEST_F(ArchiveCliTest, LargestProjectRestoredElsewhereExportsTheSameModelFiles) 
     const TRun twice = Cli(Second(), {u"project"_s, u"restore"_s, Archive(), u"--root"_s, ProjectsRoot()});
     EXPECT_EQ(1, twice.exitCode);
     EXPECT_TRUE(twice.err.contains(u"A project named BIG exists already"_s)) << twice.err.toStdString();
+    // A row another project left behind holds its run number too; only IDs beginning with five digits
+    // or more count, and only numbers of the usual size.
+    TConnection db;
+    db.Open(Second() + u"/data/kelvo_db.sqlite"_s);
+    for (const QString& id : {u"99990_left"_s, u"123"_s, u"99999999999999_huge"_s, u"12ab3"_s})
+        db.Execute(u"INSERT INTO SimulationParameters (RunID) VALUES (?)"_s, {id});
+    db.Close();
     Ok(Second(), {u"project"_s, u"restore"_s, Archive(), u"--root"_s, ProjectsRoot(), u"--name"_s, u"BIG2"_s});
     EXPECT_EQ(rows.size(), ProjectRows(Second(), u"BIG2"_s).size());
+    db.Open(Second() + u"/data/kelvo_db.sqlite"_s);
+    EXPECT_EQ(99991, db.Select(u"SELECT MIN(CAST(RunID AS INTEGER)) FROM Runs JOIN Projects USING (ProjectID) "
+                               u"WHERE Projects.Name = 'BIG2'"_s)
+                         .rows[0][0]
+                         .toInt());
+    db.Close();
     EXPECT_TRUE(QFileInfo::exists(ProjectsRoot() + u"/BIG2/BIG2_report.txt"_s));
     EXPECT_EQ(2, ProjectCount(Second()));
 }
