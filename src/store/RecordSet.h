@@ -94,12 +94,7 @@ public:
     // For writing many new rows at once: a posted new row is stored with every column, empty ones as
     // empty, and taken as written rather than read back; a post leaves the details alone, so the
     // caller posts their new rows next.
-    void setBulkInsert(bool bulk) {
-        m_bulkInsert = bulk;
-        m_wholeRowInsert.clear();
-        m_wholeRowFields.clear();
-        m_wholeRowValues.clear();
-    }
+    void setBulkInsert(bool bulk) { m_bulkInsert = bulk; }
 
     // Order and links.
     void setIndexFieldNames(const QString& names);
@@ -227,7 +222,7 @@ private:
     bool m_modified = false;
     int m_insertReturnRow = -1;
     bool m_bulkInsert = false;
-    QString m_wholeRowInsert; // the insert of every column, made at its first use in a bulk insert
+    QString m_wholeRowInsert; // the insert of every column, made at its first use, kept while the fields are
     std::vector<const TField*> m_wholeRowFields; // the stored fields, in that insert's order
     QVariantList m_wholeRowValues;               // its values, kept to be refilled for each row
 
